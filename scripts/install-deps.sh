@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need, from Debian's packages. Installs only what is
+# missing, so a prepared machine pays nothing. Works as root and, through sudo, as an ordinary user.
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format
+  googletest libbenchmark-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xauth imagemagick x11-apps
+  fonts-wine fonts-ipafont-gothic locales
+)
+
+if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${SUDO[@]}" apt-get update -qq
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+# Wine takes its code page (932) and its Japanese system texts from the Unix locale.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "Generating the ja_JP.UTF-8 locale"
+  "${SUDO[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi

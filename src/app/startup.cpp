@@ -1,0 +1,25 @@
+#include "app/startup.h"
+
+namespace qv {
+
+int RunStartup(IStartupHost& host, IMessageBoxes& boxes) {
+  // One step, so that two copies started at the same instant cannot both miss each other.
+  // A mutex that could not be made leaves this copy unguarded, which is better than not running.
+  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::mcAlreadyExists) {
+    boxes.MessageDlg("アプリケーションは既に起動しています。", MsgDlgType::mtInformation, mbOK);
+    return 0;
+  }
+  try {
+    host.InitializeApplication(kApplicationTitle);
+    TfmSetShare& form = host.CreateMainForm();
+    // Every run serves the second edition, whatever the executable is called.
+    form.Fields().Edition = 1;
+    host.RunMessageLoop();
+  } catch (const std::exception& error) {
+    host.ShowApplicationError(error);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace qv

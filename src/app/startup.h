@@ -1,0 +1,41 @@
+// The program's start: the single-instance guard, the dialog as the one main window with the
+// second edition forced on it, the message loop and the exit code. The Windows entry point
+// implements IStartupHost and calls RunStartup.
+#pragma once
+
+#include <exception>
+
+#include "dialog/set_share.h"
+#include "framework/ansi_string.h"
+#include "framework/message_box.h"
+
+namespace qv {
+
+constexpr char kSingleInstanceMutexName[] = "MOLOKAU_101";
+constexpr char kApplicationTitle[] = "共有フォルダの設定";
+
+enum class MutexCreation { mcCreated, mcAlreadyExists, mcFailed };
+
+class IStartupHost {
+ public:
+  virtual ~IStartupHost() = default;
+
+  // Creates the named mutex in the session's namespace (default security, not owned). On
+  // mcCreated the handle is kept until the process ends; on mcAlreadyExists the handle the
+  // system gave is closed before returning.
+  virtual MutexCreation CreateSingleInstanceMutex(const AnsiString& name) = 0;
+  virtual void InitializeApplication(const AnsiString& title) = 0;
+  // Creates the dialog as the main window; its FormCreate runs during the call.
+  virtual TfmSetShare& CreateMainForm() = 0;
+  // Shows the main window and runs the loop until it closes. An error that escapes the first
+  // showing (before the loop handles errors itself) leaves this call.
+  virtual void RunMessageLoop() = 0;
+  // The last-resort box: "アプリケーション エラー", naming the error and giving its message.
+  virtual void ShowApplicationError(const std::exception& error) = 0;
+};
+
+// Runs the program and returns its exit code: 0 normally and for a refused second copy, 1 after
+// an error reached the last-resort box. boxes must work before InitializeApplication.
+int RunStartup(IStartupHost& host, IMessageBoxes& boxes);
+
+}  // namespace qv

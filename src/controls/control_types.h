@@ -1,0 +1,133 @@
+// Small value types shared by the system's own controls: colours, rectangles, fonts, shift
+// states and window messages, in the framework's own terms so that the control logic never
+// needs the platform's headers.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+
+#include "framework/ansi_string.h"
+
+namespace qv {
+
+// Colour value: $00BBGGRR for an explicit colour; high byte $FF names the system colour whose
+// index is the low byte (resolved to RGB only when drawn).
+using TColor = std::uint32_t;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clWindow = 0xFF000005;
+constexpr TColor clWindowText = 0xFF000008;
+constexpr TColor clBtnFace = 0xFF00000F;
+constexpr TColor clBtnShadow = 0xFF000010;
+constexpr TColor clGrayText = 0xFF000011;
+constexpr TColor clBtnHighlight = 0xFF000014;
+
+constexpr bool IsSystemColor(TColor c) { return (c >> 24) == 0xFF; }
+constexpr int SystemColorIndex(TColor c) { return static_cast<int>(c & 0xFF); }
+constexpr int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr TColor RgbColor(int r, int g, int b) {
+  return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+
+// A set of a small enumeration, one bit per value (bit n for the value of ordinal n), as the
+// framework stores its sets.
+template <typename E>
+class EnumSet {
+ public:
+  constexpr EnumSet() = default;
+  constexpr EnumSet(std::initializer_list<E> items) {
+    for (E e : items) bits_ |= Bit(e);
+  }
+  static constexpr EnumSet FromBits(std::uint8_t bits) {
+    EnumSet s;
+    s.bits_ = bits;
+    return s;
+  }
+  constexpr std::uint8_t Bits() const { return bits_; }
+  constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr void Include(E e) { bits_ |= Bit(e); }
+  constexpr void Exclude(E e) { bits_ &= static_cast<std::uint8_t>(~Bit(e)); }
+  constexpr bool operator==(const EnumSet&) const = default;
+
+ private:
+  static constexpr std::uint8_t Bit(E e) { return static_cast<std::uint8_t>(1u << unsigned(e)); }
+  std::uint8_t bits_ = 0;
+};
+
+enum TShiftFlag : std::uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = EnumSet<TShiftFlag>;
+
+enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
+
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+  bool operator==(const TPoint&) const = default;
+};
+
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  bool operator==(const TRect&) const = default;
+  bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+};
+
+// The font a control draws its text with.
+struct TFont {
+  AnsiString Name = "ＭＳ Ｐゴシック";
+  int Height = -12;            // negative: character height in pixels
+  std::uint8_t Charset = 128;  // Shift-JIS
+  TColor Color = clWindowText;
+  std::uint8_t Style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out
+  bool operator==(const TFont&) const = default;
+};
+
+// A window message as the controls' message handlers see it.
+struct TMessage {
+  std::uint32_t Msg = 0;
+  std::uintptr_t WParam = 0;
+  std::intptr_t LParam = 0;
+  std::intptr_t Result = 0;
+};
+
+// Virtual keys and messages the control logic looks at (values of the platform).
+constexpr std::uint16_t kVkLButton = 0x01;
+constexpr std::uint16_t kVkRButton = 0x02;
+constexpr std::uint16_t kVkMButton = 0x04;
+constexpr std::uint16_t kVkReturn = 0x0D;
+constexpr std::uint16_t kVkShift = 0x10;
+constexpr std::uint16_t kVkControl = 0x11;
+constexpr std::uint16_t kVkMenu = 0x12;
+constexpr std::uint16_t kVkEscape = 0x1B;
+constexpr std::uint16_t kVkLeft = 0x25;
+constexpr std::uint16_t kVkUp = 0x26;
+constexpr std::uint16_t kVkRight = 0x27;
+constexpr std::uint16_t kVkDown = 0x28;
+
+constexpr std::uint32_t kWmChar = 0x0102;
+constexpr std::uint32_t kWmImeEndComposition = 0x010E;
+constexpr std::uint32_t kWmRButtonDown = 0x0204;
+constexpr std::uint32_t kWmPaste = 0x0302;
+
+// Bit 29 of a key message's data: Alt was held.
+constexpr std::uint32_t kKeyDataAltDown = 0x20000000;
+
+// The platform's 256-entry key state table; an entry with the high bit set is down.
+using KeyboardState = std::array<std::uint8_t, 256>;
+
+// The current shift state read from the key state table; ssDouble is never set here.
+TShiftState ShiftStateFromKeyboard(const KeyboardState& keys);
+
+// The shift state of a mouse message: its key flags (MK_SHIFT 4, MK_CONTROL 8, MK_LBUTTON 1,
+// MK_RBUTTON 2, MK_MBUTTON 0x10) plus Alt, which mouse messages do not carry.
+TShiftState ShiftStateFromMouseKeys(std::uint32_t mouseKeys, bool altDown);
+
+}  // namespace qv

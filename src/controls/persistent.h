@@ -1,0 +1,16 @@
+// Objects whose settings can be copied from another object of their own class.
+#pragma once
+
+namespace qv {
+
+class TPersistent {
+ public:
+  virtual ~TPersistent() = default;
+  virtual const char* ClassName() const = 0;
+};
+
+// The framework's refusal of an assignment between incompatible persistent objects: a conversion
+// error naming the given object's class (or "nil") and then the target's class.
+[[noreturn]] void RaiseAssignError(const TPersistent* source, const TPersistent& target);
+
+}  // namespace qv

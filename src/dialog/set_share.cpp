@@ -1,0 +1,83 @@
+#include "dialog/set_share.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "framework/errors.h"
+
+namespace qv {
+
+namespace {
+constexpr TColor kExampleLabelColor = 0xFF0000;  // $00BBGGRR: pure blue
+constexpr char kExecutableOfSecondEdition[] = "qvsetshare.exe";
+}  // namespace
+
+TfmSetShare::TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatform& probes,
+                         IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
+                         GrantEveryoneFn grantEveryoneFullControl)
+    : view_(view),
+      boxes_(boxes),
+      probes_(probes),
+      shares_(shares),
+      browser_(browser),
+      grantEveryoneFullControl_(std::move(grantEveryoneFullControl)) {
+  if (!grantEveryoneFullControl_) {
+    throw std::invalid_argument("TfmSetShare needs the Everyone grant");
+  }
+}
+
+void TfmSetShare::FormCreate() {
+  // An unreadable icon-title font leaves the designed one in place.
+  AnsiString faceName = view_.IconTitleFontName();
+  if (!faceName.empty()) {
+    try {
+      view_.SetFontName(faceName);
+    } catch (const Exception&) {
+      view_.SetFontName("ＭＳ Ｐゴシック");
+    }
+  }
+
+  AnsiString systemDir;
+  try {
+    systemDir = probes_.GetSystemDir();
+  } catch (const Exception&) {
+    systemDir.clear();
+  }
+  fields_.SystemDriveRoot = SystemDriveRootOf(systemDir);
+
+  AnsiString exe = view_.ExecutablePath();
+  std::size_t slash = LastDelimiter("\\", exe);
+  AnsiString exeName = slash == std::string_view::npos ? exe : exe.substr(slash + 1);
+  fields_.Edition = AnsiLowerCase(exeName) == kExecutableOfSecondEdition ? 1 : 0;
+
+  fields_.SharePath = fields_.SystemDriveRoot + "VeltoData";
+  fields_.ShareName = "VeltoData";
+
+  view_.SetTopTexts(
+      "このコンピュータで管理する財務会計データを、ネットワーク上の他のコンピュータから",
+      "利用できるようにするための設定を行います。",
+      "管理する場所を選択した後に[共有]ボタンを押してください。");
+  view_.SetExampleLabelColor(kExampleLabelColor);
+  view_.CenterButtonCaptions();
+  view_.SetSharePathText(fields_.SharePath);
+  view_.SetShareNameText(fields_.ShareName);
+}
+
+void TfmSetShare::ShowingChanged() {
+  fields_.OsMajorVersion = probes_.GetOsMajorVersion();
+  // Only on becoming visible: the hiding at shutdown must not ask the user a second time.
+  // From version 6 on the manifest has the system start us with administrator rights.
+  if (view_.IsVisible() && fields_.OsMajorVersion < 6 && !probes_.IsInBuiltinGroup(kRidAdmins)) {
+    boxes_.MessageDlg("このプログラムは、管理者権限を持つユーザーで実行して下さい。\r",
+                      MsgDlgType::mtInformation, mbOK);
+    view_.Close();
+  }
+  if (view_.IsVisible()) view_.RepaintNow();
+  view_.RestoreDefaultCursor();
+}
+
+void TfmSetShare::FormDestroy() {}
+
+void TfmSetShare::btnCancelClick() { view_.Close(); }
+
+}  // namespace qv

@@ -1,0 +1,71 @@
+// The share-setup dialog's logic: creation, the show-time administrator check, the browse and
+// share buttons, and the share-name fitting. It acts on the windows only through ISetShareView
+// and on the system only through the platform interfaces, so it runs unchanged on the host.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "dialog/environment_probes.h"
+#include "dialog/folder_browser.h"
+#include "dialog/platform_types.h"
+#include "dialog/set_share_view.h"
+#include "dialog/share_creation.h"
+#include "framework/ansi_string.h"
+#include "framework/message_box.h"
+
+namespace qv {
+
+// Adds an inheritable full-control entry for Everyone to a folder's access list. Raises
+// Exception on failure; the truth value it returns is not looked at.
+using GrantEveryoneFn = std::function<bool(const AnsiString& path)>;
+
+class TfmSetShare {
+ public:
+  TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatform& probes,
+              IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
+              GrantEveryoneFn grantEveryoneFullControl);
+  TfmSetShare(const TfmSetShare&) = delete;
+  TfmSetShare& operator=(const TfmSetShare&) = delete;
+
+  // Event handlers. Errors that leave them are Exception (EOSError for failed system calls).
+  void FormCreate();
+  // Runs after the framework has shown or hidden the window.
+  void ShowingChanged();
+  void FormDestroy();
+  void btnCancelClick();
+  void btnShareClick();
+  void btnSansyoClick();
+
+  // The folder browser. path is the initial folder on entry and the chosen one on a true result.
+  bool SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck, ItemIdList root);
+  int BrowseCallback(WindowHandle wnd, std::uint32_t msg, std::intptr_t lParam,
+                     const AnsiString& data);
+  // Makes sure a folder exists, creating missing parents; true if it exists afterwards.
+  bool EnsureFolder(const AnsiString& path);
+
+  // Share-name fitting on code page 932 bytes; pure functions.
+  static AnsiString FitShareName(const AnsiString& text, std::int32_t limit);
+  static AnsiString BlankBrokenDbcs(const AnsiString& text);
+  static bool IsLeadByte(unsigned char b);
+  static bool IsTrailByte(unsigned char b);
+
+  SetShareFields& Fields() { return fields_; }
+  const SetShareFields& Fields() const { return fields_; }
+  EnvironmentProbes& Probes() { return probes_; }
+
+ private:
+  bool DirectoryExists(const AnsiString& path);
+  bool ForceDirectories(const AnsiString& dir);
+  void ReportShareError(std::uint32_t code);
+
+  SetShareFields fields_;
+  ISetShareView& view_;
+  IMessageBoxes& boxes_;
+  EnvironmentProbes probes_;
+  IShareCreationPlatform& shares_;
+  IFolderBrowserPlatform& browser_;
+  GrantEveryoneFn grantEveryoneFullControl_;
+};
+
+}  // namespace qv

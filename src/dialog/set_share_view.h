@@ -1,0 +1,54 @@
+// The share-setup dialog as its logic sees it: the dialog's state fields, and the few things the
+// logic does to the dialog's windows. The Windows layer implements ISetShareView on the real
+// controls; host tests implement it with a fake.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/ansi_string.h"
+
+namespace qv {
+
+// The dialog's own state, created empty or zero with the dialog.
+struct SetShareFields {
+  std::int32_t Edition = 0;  // 0 first edition, 1 second edition
+  std::int32_t OsMajorVersion = 0;
+  AnsiString SystemDriveRoot;
+  AnsiString SharePath;
+  AnsiString ShareName;
+};
+
+// Colour value: $00BBGGRR, or $FF0000nn for system colour nn.
+using TColor = std::uint32_t;
+
+class ISetShareView {
+ public:
+  virtual ~ISetShareView() = default;
+
+  // The two edit fields.
+  virtual AnsiString SharePathText() const = 0;
+  virtual void SetSharePathText(const AnsiString& text) = 0;
+  virtual AnsiString ShareNameText() const = 0;
+  virtual void SetShareNameText(const AnsiString& text) = 0;
+  virtual int ShareNameMaxLength() const = 0;  // 80 in the dialog
+
+  // Creation step.
+  virtual AnsiString IconTitleFontName() = 0;                // face name of the icon-title font
+  virtual void SetFontName(const AnsiString& faceName) = 0;  // may raise qv::Exception
+  virtual void SetTopTexts(const AnsiString& top1, const AnsiString& top2,
+                           const AnsiString& top3) = 0;
+  virtual void SetExampleLabelColor(TColor color) = 0;  // Label6 and Label7
+  virtual void
+  CenterButtonCaptions() = 0;  // CaptionVertCenter on for btnSansyo, btnShare, btnCancel
+  virtual AnsiString ExecutablePath() = 0;  // full path of the running executable
+
+  // Focus, showing, closing.
+  virtual void FocusBrowseButton() = 0;  // btnSansyo
+  virtual void FocusShareName() = 0;     // txtShareName
+  virtual bool IsVisible() const = 0;
+  virtual void RepaintNow() = 0;
+  virtual void RestoreDefaultCursor() = 0;
+  virtual void Close() = 0;
+};
+
+}  // namespace qv

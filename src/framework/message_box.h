@@ -1,0 +1,57 @@
+// The one modal message box every message of the program goes through. This is its portable
+// half: which caption, icon and buttons a box of a given kind shows, and what each button answers.
+// The Windows layer draws the box from a MessageBoxSpec.
+#pragma once
+
+#include <vector>
+
+#include "framework/ansi_string.h"
+
+namespace qv {
+
+enum class MsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+
+// A set of buttons: OR of these bits.
+enum MsgDlgBtn : unsigned { mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2, mbCancel = 1u << 3 };
+using MsgDlgButtons = unsigned;
+
+// Answers of a box. Closing it by its close box or Alt+F4 answers mrCancel whatever its buttons.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
+enum class MsgIcon { Exclamation, Stop, Information, Question };
+
+struct MsgButtonSpec {
+  AnsiString caption;
+  int result;
+};
+
+struct MessageBoxSpec {
+  AnsiString caption;
+  MsgIcon icon;
+  std::vector<MsgButtonSpec> buttons;  // left to right
+  int defaultButton;                   // index into buttons (Enter)
+  int cancelButton;                    // index into buttons (Esc)
+};
+
+// The box of a kind with a set of buttons.
+MessageBoxSpec BuildMessageBox(MsgDlgType type, MsgDlgButtons buttons);
+
+// The box the message dispatch shows for an error that escapes a handler: caption the
+// application title, stop icon, OK.
+MessageBoxSpec BuildErrorBox(const AnsiString& applicationTitle);
+
+// The last-resort box for an error while the main window is first shown.
+MessageBoxSpec BuildApplicationErrorBox();
+
+// Shows a message box and returns the answer. The dialog's logic depends on this interface only.
+class IMessageBoxes {
+ public:
+  virtual ~IMessageBoxes() = default;
+  virtual int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons) = 0;
+};
+
+}  // namespace qv

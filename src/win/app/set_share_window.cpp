@@ -1,0 +1,195 @@
+#include "win/app/set_share_window.h"
+
+#include "framework/errors.h"
+#include "win/framework/cp932.h"
+
+namespace qv::win {
+
+namespace {
+constexpr int kOuterWidth = 612;
+constexpr int kOuterHeight = 388;
+constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
+constexpr DWORD kFormStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+}  // namespace
+
+SetShareWindow::SetShareWindow() : fontName_(kDesignedFont) {}
+
+SetShareWindow::~SetShareWindow() = default;
+
+void SetShareWindow::CreateWindowAndControls() {
+  RegisterOnce(kSetShareClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
+  Create(WS_EX_CONTROLPARENT, kSetShareClass, ToWide("共有フォルダの設定"), kFormStyle,
+         CW_USEDEFAULT, CW_USEDEFAULT, kOuterWidth, kOuterHeight, nullptr);
+  HWND form = Handle();
+  SetMainForm(true);
+  HICON big = static_cast<HICON>(
+      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 32, 32, 0));
+  HICON small = static_cast<HICON>(
+      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 16, 16, 0));
+  SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+
+  RECT client;
+  GetClientRect(form, &client);
+  pnlTop_.CreateIn(form, 0, 0, client.right, 97, clWindow);
+  image1_.CreateIn(pnlTop_.Handle(), 32, 16, 32, 32, kMainIconId, clWindow);
+  labelTop1_.CreateIn(pnlTop_.Handle(), 88, 16, "", clWindow);
+  labelTop2_.CreateIn(pnlTop_.Handle(), 88, 40, "", clWindow);
+  labelTop3_.CreateIn(pnlTop_.Handle(), 88, 64, "", clWindow);
+
+  label3_.CreateIn(form, 40, 128,
+                   "このコンピュータで管理する場所を[参照]ボタンより選択します:", clBtnFace);
+  label2_.CreateIn(form, 40, 160, "管理する場所:", clBtnFace);
+  EditField::Options pathOptions;
+  pathOptions.readOnly = true;
+  pathOptions.tabStop = false;
+  pathOptions.color = clBtnFace;
+  txtSharePath_.CreateIn(form, 136, 157, 265, 18, pathOptions);
+  btnSansyo_.CreateIn(form, 408, 155, 49, 23, "参照");
+  label6_.CreateIn(form, 136, 184, "例） C:\\VeltoData", clBtnFace);
+  label4_.CreateIn(form, 40, 224,
+                   "他のコンピュータで表示させる共有フォルダの名前を入力します:", clBtnFace);
+  label1_.CreateIn(form, 40, 256, "共有名:", clBtnFace);
+  txtShareName_.CreateIn(form, 136, 253, 137, 18, EditField::Options{});
+  label7_.CreateIn(form, 136, 280, "例） VeltoData", clBtnFace);
+  btnShare_.CreateIn(form, 360, 304, 81, 26, "共有");
+  btnCancel_.CreateIn(form, 472, 304, 81, 26, "キャンセル");
+  EditField::Options memoOptions;
+  memoOptions.multiLine = true;
+  memoOptions.visible = false;
+  memo1_.CreateIn(form, 8, 296, 185, 49, memoOptions);
+  memo1_.SetText("Memo1");
+
+  btnSansyo_.OnClick = [this] {
+    if (logic_) logic_->btnSansyoClick();
+  };
+  btnShare_.OnClick = [this] {
+    if (logic_) logic_->btnShareClick();
+  };
+  btnCancel_.OnClick = [this] {
+    if (logic_) logic_->btnCancelClick();
+  };
+
+  // Creation order is the order in which the form offers dialog keys.
+  for (Window* c :
+       std::initializer_list<Window*>{&pnlTop_, &txtSharePath_, &btnSansyo_, &txtShareName_,
+                                      &btnShare_, &btnCancel_, &memo1_}) {
+    AddControl(c);
+  }
+  SetTabOrder({&txtSharePath_, &btnSansyo_, &txtShareName_, &btnShare_, &btnCancel_, &memo1_});
+  ApplyFont();
+}
+
+void SetShareWindow::ShowFirstTime() {
+  RECT r;
+  GetWindowRect(Handle(), &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
+  shown_ = true;
+  SelectNext(true);
+  // Outside the message loop: an error here reaches the last-resort handler of start-up.
+  if (logic_) logic_->ShowingChanged();
+}
+
+AnsiString SetShareWindow::IconTitleFontName() {
+  LOGFONTW font{};
+  SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
+  return ToAnsi(font.lfFaceName);
+}
+
+void SetShareWindow::SetFontName(const AnsiString& faceName) {
+  if (ToWide(faceName).size() >= LF_FACESIZE) {
+    throw Exception(Format("Font name '%s' is too long", faceName.c_str()));
+  }
+  fontName_ = faceName;
+  ApplyFont();
+}
+
+void SetShareWindow::ApplyFont() {
+  LOGFONTW lf{};
+  lf.lfHeight = -12;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  std::wstring face = ToWide(fontName_);
+  face.copy(lf.lfFaceName, LF_FACESIZE - 1);
+  font_.reset(CreateFontIndirectW(&lf));
+  HFONT f = font_.get();
+  for (Label* l : {&labelTop1_, &labelTop2_, &labelTop3_, &label3_, &label2_, &label6_, &label4_,
+                   &label1_, &label7_}) {
+    l->SetFont(f);
+  }
+  for (Window* w : std::initializer_list<Window*>{&txtSharePath_, &txtShareName_, &memo1_,
+                                                  &btnSansyo_, &btnShare_, &btnCancel_}) {
+    SendMessageW(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+  }
+}
+
+void SetShareWindow::SetTopTexts(const AnsiString& top1, const AnsiString& top2,
+                                 const AnsiString& top3) {
+  labelTop1_.SetCaption(top1);
+  labelTop2_.SetCaption(top2);
+  labelTop3_.SetCaption(top3);
+}
+
+void SetShareWindow::SetExampleLabelColor(TColor color) {
+  label6_.SetFontColor(color);
+  label7_.SetFontColor(color);
+}
+
+void SetShareWindow::CenterButtonCaptions() {
+  // The system buttons used here always centre their captions.
+}
+
+AnsiString SetShareWindow::ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return ToAnsi(path);
+}
+
+bool SetShareWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
+
+void SetShareWindow::RepaintNow() {
+  RedrawWindow(Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void SetShareWindow::RestoreDefaultCursor() {
+  SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+}
+
+LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      // The top panel follows the dialog's width.
+      if (pnlTop_.Handle()) {
+        SetWindowPos(pnlTop_.Handle(), nullptr, 0, 0, LOWORD(lp), 97,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    case WM_DESTROY:
+      if (shown_ && logic_) {
+        shown_ = false;
+        ShowWindow(Handle(), SW_HIDE);
+        logic_->ShowingChanged();
+        logic_->FormDestroy();
+      }
+      break;
+    default:
+      break;
+  }
+  return Form::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace qv::win

@@ -1,0 +1,69 @@
+// The share-setup dialog's window: the form with its controls at their designed places, the
+// view the dialog's logic acts on, and the routing of clicks to the logic's handlers.
+#pragma once
+
+#include <memory>
+
+#include "dialog/set_share.h"
+#include "dialog/set_share_view.h"
+#include "win/framework/controls.h"
+#include "win/framework/form.h"
+
+namespace qv::win {
+
+// Window class of the dialog, for test drivers.
+inline constexpr wchar_t kSetShareClass[] = L"TfmSetShare";
+inline constexpr int kMainIconId = 1;
+
+class SetShareWindow : public Form, public ISetShareView {
+ public:
+  SetShareWindow();
+  ~SetShareWindow() override;
+
+  // Creates the (still hidden) window and its controls.
+  void CreateWindowAndControls();
+  // Binds the dialog's logic; clicks go to its handlers from then on.
+  void Bind(TfmSetShare* logic) { logic_ = logic; }
+  // Shows the window for the first time (centred) and lets the logic check the showing.
+  void ShowFirstTime();
+
+  // ISetShareView
+  AnsiString SharePathText() const override { return txtSharePath_.Text(); }
+  void SetSharePathText(const AnsiString& text) override { txtSharePath_.SetText(text); }
+  AnsiString ShareNameText() const override { return txtShareName_.Text(); }
+  void SetShareNameText(const AnsiString& text) override { txtShareName_.SetText(text); }
+  int ShareNameMaxLength() const override { return kShareNameMaxLength; }
+  AnsiString IconTitleFontName() override;
+  void SetFontName(const AnsiString& faceName) override;
+  void SetTopTexts(const AnsiString& top1, const AnsiString& top2, const AnsiString& top3) override;
+  void SetExampleLabelColor(TColor color) override;
+  void CenterButtonCaptions() override;
+  AnsiString ExecutablePath() override;
+  void FocusBrowseButton() override { FocusControl(&btnSansyo_); }
+  void FocusShareName() override { FocusControl(&txtShareName_); }
+  bool IsVisible() const override;
+  void RepaintNow() override;
+  void RestoreDefaultCursor() override;
+  void Close() override { Form::Close(); }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  static constexpr int kShareNameMaxLength = 80;
+  void ApplyFont();
+
+  TfmSetShare* logic_ = nullptr;
+  AnsiString fontName_;
+  UniqueFont font_;
+  bool shown_ = false;
+
+  Panel pnlTop_;
+  Image image1_;
+  Label labelTop1_, labelTop2_, labelTop3_;
+  Label label3_, label2_, label6_, label4_, label1_, label7_;
+  EditField txtSharePath_, txtShareName_, memo1_;
+  PushButton btnSansyo_, btnShare_, btnCancel_;
+};
+
+}  // namespace qv::win

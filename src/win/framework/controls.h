@@ -1,0 +1,96 @@
+// The framework's ordinary controls: label, panel, image, multi-line memo, and plain push button
+// and edit field wrappers of the system controls.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "framework/ansi_string.h"
+#include "win/framework/gdi.h"
+#include "win/framework/window.h"
+
+namespace qv::win {
+
+// Colour value $00BBGGRR, or $FF0000nn for system colour nn.
+using TColor = std::uint32_t;
+constexpr TColor clBtnFace = 0xFF00000F;
+constexpr TColor clWindow = 0xFF000005;
+constexpr TColor clWindowText = 0xFF000008;
+COLORREF ColorToRGB(TColor color);
+
+// A text sized to itself, painted on its parent's colour. Its window text is its caption, so
+// screen readers and test drivers can read it.
+class Label : public Window {
+ public:
+  void CreateIn(HWND parent, int x, int y, const AnsiString& caption, TColor background);
+  void SetCaption(const AnsiString& caption);
+  void SetFont(HFONT font);
+  void SetFontColor(TColor color);
+  TColor FontColor() const { return fontColor_; }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void AutoSize();
+  std::wstring text_;
+  HFONT font_ = nullptr;
+  TColor fontColor_ = clWindowText;
+  TColor background_ = clBtnFace;
+};
+
+// A plain surface of one colour with a raised outer bevel; it can hold other controls.
+class Panel : public Window {
+ public:
+  void CreateIn(HWND parent, int x, int y, int w, int h, TColor color);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  TColor color_ = clBtnFace;
+};
+
+// An icon drawn stretched to the control's size.
+class Image : public Window {
+ public:
+  void CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId, TColor background);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  UniqueIcon icon_;
+  TColor background_ = clBtnFace;
+};
+
+// The system push button; Enter on the focused button clicks it.
+class PushButton : public Window {
+ public:
+  void CreateIn(HWND parent, int x, int y, int w, int h, const AnsiString& caption);
+  std::function<void()> OnClick;
+  bool DialogKey(WPARAM key, LPARAM keyData) override;
+  LRESULT Notify(WORD code) override;
+};
+
+// The system single-line or multi-line edit field.
+class EditField : public Window {
+ public:
+  struct Options {
+    bool readOnly = false;
+    bool tabStop = true;
+    bool flat = true;
+    bool multiLine = false;
+    bool visible = true;
+    TColor color = clWindow;
+  };
+  void CreateIn(HWND parent, int x, int y, int w, int h, const Options& options);
+  AnsiString Text() const;
+  void SetText(const AnsiString& text);
+  HBRUSH ControlColor(HDC dc) override;
+
+ private:
+  UniqueBrush brush_;
+};
+
+}  // namespace qv::win

@@ -1,0 +1,222 @@
+#include "win/framework/message_box_window.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "win/framework/cp932.h"
+#include "win/framework/gdi.h"
+#include "win/framework/window.h"
+
+namespace qv::win {
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kIconSize = 32;
+constexpr int kIconGap = 10;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonGap = 4;
+constexpr int kFirstButtonId = 100;
+constexpr int kTextId = 99;
+
+LPCWSTR SystemIconOf(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Exclamation:
+      return IDI_WARNING;
+    case MsgIcon::Stop:
+      return IDI_ERROR;
+    case MsgIcon::Information:
+      return IDI_INFORMATION;
+    case MsgIcon::Question:
+      break;
+  }
+  return IDI_QUESTION;
+}
+
+// A carriage return alone breaks the line, as a CR LF pair does.
+std::wstring NormalizeLineBreaks(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r') {
+      out += L"\r\n";
+      if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else if (text[i] == L'\n') {
+      out += L"\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+class MessageBoxWindow : public Window {
+ public:
+  MessageBoxWindow(const AnsiString& text, const MessageBoxSpec& spec)
+      : spec_(spec), text_(NormalizeLineBreaks(ToWide(text))) {}
+
+  int Run() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    icon_ = LoadIconW(nullptr, SystemIconOf(spec_.icon));
+
+    HWND owner = GetActiveWindow();
+    RegisterOnce(kMessageBoxClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
+    Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMessageBoxClass, ToWide(spec_.caption),
+           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner);
+    if (!Handle()) return mrCancel;
+    Layout();
+
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
+    if (!buttons_.empty()) SetFocus(buttons_[static_cast<std::size_t>(spec_.defaultButton)]);
+
+    MSG msg;
+    bool quit = false;
+    while (result_ == mrNone && Handle()) {
+      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+        quit = true;
+        break;
+      }
+      if (PreTranslate(msg)) continue;
+      if (IsDialogMessageW(Handle(), &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    // Re-enable the owner before the box goes, so that the activation returns to it.
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (Handle()) DestroyWindow(Handle());
+    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+    if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
+    return result_ == mrNone ? mrCancel : result_;
+  }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_COMMAND: {
+        int id = LOWORD(wp);
+        if (id >= kFirstButtonId && id < kFirstButtonId + static_cast<int>(spec_.buttons.size())) {
+          result_ = spec_.buttons[static_cast<std::size_t>(id - kFirstButtonId)].result;
+        } else if (id == IDCANCEL) {
+          Press(spec_.cancelButton);
+        } else if (id == IDOK) {
+          Press(spec_.defaultButton);
+        }
+        return 0;
+      }
+      case WM_CLOSE:
+        result_ = mrCancel;
+        return 0;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        DrawIconEx(dc, kMargin, kMargin, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+        EndPaint(Handle(), &ps);
+        return 0;
+      }
+      case WM_CTLCOLORSTATIC:
+        SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      default:
+        return DefaultHandling(msg, wp, lp);
+    }
+  }
+
+ private:
+  void Press(int index) {
+    if (index >= 0 && index < static_cast<int>(spec_.buttons.size())) {
+      result_ = spec_.buttons[static_cast<std::size_t>(index)].result;
+    }
+  }
+
+  // Enter presses the focused button, else the default one; Esc the cancel button.
+  bool PreTranslate(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd))) {
+      return false;
+    }
+    if (msg.wParam == VK_RETURN) {
+      auto it = std::find(buttons_.begin(), buttons_.end(), GetFocus());
+      Press(it != buttons_.end() ? static_cast<int>(it - buttons_.begin()) : spec_.defaultButton);
+      return true;
+    }
+    if (msg.wParam == VK_ESCAPE) {
+      Press(spec_.cancelButton);
+      return true;
+    }
+    return false;
+  }
+
+  void Layout() {
+    HWND hwnd = Handle();
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    int wrapWidth = (screen.right - screen.left) / 2;
+
+    RECT text{0, 0, wrapWidth, 0};
+    {
+      ClientDC dc(hwnd);
+      SelectedObject keep(dc.get(), font_.get());
+      DrawTextW(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &text,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    }
+    int textLeft = kMargin + kIconSize + kIconGap;
+    int textHeight = std::max<int>(text.bottom, 1);
+    int contentHeight = std::max(kIconSize, textHeight);
+    int count = static_cast<int>(spec_.buttons.size());
+    int buttonsWidth = count * kButtonWidth + std::max(0, count - 1) * kButtonGap;
+    int clientWidth =
+        std::max(textLeft + static_cast<int>(text.right) + kMargin, buttonsWidth + 2 * kMargin);
+    int buttonsTop = kMargin + contentHeight + 2 * kMargin;
+    int clientHeight = buttonsTop + kButtonHeight + kMargin;
+
+    int textTop = kMargin + (contentHeight - textHeight) / 2;
+    HWND label = CreateWindowExW(
+        0, L"STATIC", text_.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, textLeft,
+        textTop, text.right + 1, textHeight, hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), ModuleInstance(), nullptr);
+    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    int x = (clientWidth - buttonsWidth) / 2;
+    for (int i = 0; i < count; ++i) {
+      const auto& b = spec_.buttons[static_cast<std::size_t>(i)];
+      DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                    (i == spec_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      HWND button = CreateWindowExW(
+          0, L"BUTTON", ToWide(b.caption).c_str(), style, x, buttonsTop, kButtonWidth,
+          kButtonHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
+          ModuleInstance(), nullptr);
+      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+      buttons_.push_back(button);
+      x += kButtonWidth + kButtonGap;
+    }
+
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, GetWindowLongW(hwnd, GWL_STYLE), FALSE,
+                       GetWindowLongW(hwnd, GWL_EXSTYLE));
+    int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    SetWindowPos(hwnd, nullptr, (screen.right - w) / 2, (screen.bottom - h) / 2, w, h,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  const MessageBoxSpec& spec_;
+  std::wstring text_;
+  UniqueFont font_;
+  HICON icon_ = nullptr;
+  std::vector<HWND> buttons_;
+  int result_ = mrNone;
+};
+
+}  // namespace
+
+int ShowMessageBox(const AnsiString& text, const MessageBoxSpec& spec) {
+  MessageBoxWindow box(text, spec);
+  return box.Run();
+}
+
+}  // namespace qv::win

@@ -1,0 +1,17 @@
+// Our own modal message box: drawn from a MessageBoxSpec, centred on the screen, text wrapped at
+// half the screen width, the owner disabled while it runs.
+#pragma once
+
+#include "framework/ansi_string.h"
+#include "framework/message_box.h"
+
+namespace qv::win {
+
+// Shows the box and returns the answer (the pressed button's result; mrCancel for the close box
+// or Alt+F4).
+int ShowMessageBox(const AnsiString& text, const MessageBoxSpec& spec);
+
+// The window class name of the box, for test drivers.
+inline constexpr wchar_t kMessageBoxClass[] = L"TMessageForm";
+
+}  // namespace qv::win

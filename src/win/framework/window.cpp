@@ -1,0 +1,125 @@
+#include "win/framework/window.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "win/framework/application.h"
+
+namespace qv::win {
+
+namespace {
+constexpr wchar_t kSelfProp[] = L"qv.window";
+}
+
+HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+
+Window::~Window() {
+  if (hwnd_) {
+    HWND h = hwnd_;
+    // The window outlives nothing of ours: unbind first so that no message reaches a half-
+    // destroyed object.
+    RemovePropW(h, kSelfProp);
+    if (original_) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    hwnd_ = nullptr;
+    DestroyWindow(h);
+  }
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd ? static_cast<Window*>(GetPropW(hwnd, kSelfProp)) : nullptr;
+}
+
+bool Window::IsTabStop() const {
+  return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(hwnd_) &&
+         IsWindowEnabled(hwnd_);
+}
+
+void Window::RegisterOnce(const wchar_t* className, UINT style, HBRUSH background) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExW(ModuleInstance(), className, &existing)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = style;
+  wc.lpfnWndProc = ClassProc;
+  wc.hInstance = ModuleInstance();
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = background;
+  wc.lpszClassName = className;
+  RegisterClassExW(&wc);
+}
+
+void Window::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetPropW(hwnd, kSelfProp, this);
+}
+
+void Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style,
+                    int x, int y, int w, int h, HWND parent, int id) {
+  CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), this);
+}
+
+void Window::CreateSubclassed(DWORD exStyle, const wchar_t* className, const std::wstring& text,
+                              DWORD style, int x, int y, int w, int h, HWND parent, int id) {
+  HWND hwnd =
+      CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), nullptr);
+  if (!hwnd) return;
+  Attach(hwnd);
+  original_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  return DefaultHandling(msg, wp, lp);
+}
+
+LRESULT Window::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) {
+  if (original_) return CallWindowProcW(original_, hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT Window::Dispatch(Window* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  try {
+    result = self->HandleMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    Application::Instance().HandleException(e);
+  } catch (...) {
+    Application::Instance().HandleException(std::runtime_error("unknown error"));
+  }
+  if (msg == WM_NCDESTROY) {
+    RemovePropW(hwnd, kSelfProp);
+    self->hwnd_ = nullptr;
+    self->Destroyed();
+  }
+  return result;
+}
+
+LRESULT CALLBACK Window::ClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = FromHandle(hwnd);
+  if (!self && msg == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    if (self) self->Attach(hwnd);
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  return Dispatch(self, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = FromHandle(hwnd);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    WNDPROC original = self->original_;
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropW(hwnd, kSelfProp);
+    self->hwnd_ = nullptr;
+    self->original_ = nullptr;
+    self->Destroyed();
+    return CallWindowProcW(original, hwnd, msg, wp, lp);
+  }
+  return Dispatch(self, hwnd, msg, wp, lp);
+}
+
+}  // namespace qv::win

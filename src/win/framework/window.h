@@ -1,0 +1,62 @@
+// A Win32 window owned by a C++ object. The object is found from the window through a window
+// property, set at WM_NCCREATE for our own classes and at subclassing for system controls; every
+// message then goes to the virtual HandleMessage. No C++ exception ever leaves the window
+// procedure: the application's exception handler shows it instead.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace qv::win {
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND Handle() const { return hwnd_; }
+  static Window* FromHandle(HWND hwnd);
+
+  // Focus and tab handling of the form ask these.
+  virtual bool IsTabStop() const;
+  // Enter or Escape offered before the focused control sees it; true when claimed.
+  virtual bool DialogKey(WPARAM /*key*/, LPARAM /*keyData*/) { return false; }
+  // A WM_COMMAND notification code from this (system) control, as its parent received it.
+  virtual LRESULT Notify(WORD /*code*/) { return 0; }
+  // WM_CTLCOLOR* for this (system) control: the brush to paint with, or nullptr for the default.
+  virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
+
+ protected:
+  // Registers a window class of ours once per process.
+  static void RegisterOnce(const wchar_t* className, UINT style = CS_DBLCLKS,
+                           HBRUSH background = nullptr);
+  // Creates a window of one of our classes, bound to this object.
+  void Create(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x,
+              int y, int w, int h, HWND parent, int id = 0);
+  // Creates a system control (EDIT, BUTTON...) and routes its messages through this object.
+  void CreateSubclassed(DWORD exStyle, const wchar_t* className, const std::wstring& text,
+                        DWORD style, int x, int y, int w, int h, HWND parent, int id = 0);
+
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // The handling the window would have without us (DefWindowProc or the control's own).
+  LRESULT DefaultHandling(UINT msg, WPARAM wp, LPARAM lp);
+  // Called once the window is gone (WM_NCDESTROY).
+  virtual void Destroyed() {}
+
+ private:
+  static LRESULT CALLBACK ClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT Dispatch(Window* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void Attach(HWND hwnd);
+
+  HWND hwnd_ = nullptr;
+  WNDPROC original_ = nullptr;  // for subclassed system controls
+};
+
+// Screen-independent helpers.
+HINSTANCE ModuleInstance();
+
+}  // namespace qv::win

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include "dialog_fakes.h"
+#include "framework/errors.h"
+
+namespace qv {
+namespace {
+
+using test::DialogRig;
+using test::EventLog;
+
+const char kCreateQuestion[] =
+    "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
+const char kDoneQuestion[] = "共有フォルダを設定しました。\rこの処理を終了してもよろしいですか？";
+const char kEmptyPathMessage[] = "管理する場所を参照してください。\r";
+const char kEmptyNameMessage[] = "共有名を入力してください。\r";
+
+class ShareClickTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    rig.shares.AddDirectory("C:\\");
+    rig.shares.AddDirectory("D:\\");
+    rig.Create();
+  }
+  DialogRig rig;
+};
+
+TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
+  rig.boxes.answers = {mrOk, mrOk};
+  rig.form.btnShareClick();
+
+  EXPECT_EQ(rig.log, (EventLog{"message", "mkdir C:\\VeltoData",
+                               "mkdir C:\\VeltoData\\quarnelvelto", "share", "grant C:\\VeltoData",
+                               "notify 0x8000000 0x1000", "message", "close"}));
+  ASSERT_EQ(rig.boxes.shown.size(), 2u);
+  EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
+  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtConfirmation);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK | mbCancel});
+  EXPECT_EQ(rig.boxes.shown[1].text, kDoneQuestion);
+  EXPECT_EQ(rig.boxes.shown[1].type, MsgDlgType::mtConfirmation);
+  EXPECT_EQ(rig.boxes.shown[1].buttons, unsigned{mbOK | mbCancel});
+
+  ASSERT_EQ(rig.shares.shares.size(), 1u);
+  const ShareInfo2& s = rig.shares.shares[0];
+  EXPECT_EQ(s.shi2_netname, "VeltoData");
+  EXPECT_EQ(s.shi2_type, 0u);
+  EXPECT_EQ(s.shi2_remark, "Quarnel財務 共有フォルダ:VeltoData");
+  EXPECT_EQ(s.shi2_permissions, 0u);
+  EXPECT_EQ(s.shi2_max_uses, 0xFFFFFFFFu);
+  EXPECT_EQ(s.shi2_current_uses, 0u);
+  EXPECT_EQ(s.shi2_path, "C:\\VeltoData");
+  EXPECT_EQ(s.shi2_passwd, "");
+  EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
+}
+
+TEST_F(ShareClickTest, CancelAtTheEndKeepsTheDialogAndASecondClickFindsTheNameTaken) {
+  rig.boxes.answers = {mrOk, mrCancel};
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.view.closeCount, 0);
+
+  rig.shares.shareResults = {2118};
+  rig.log.clear();
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.log, (EventLog{"share", "message"}));  // the folders exist now: no question
+  EXPECT_EQ(rig.boxes.shown.back().text, "指定した共有名は、既に使われています。\r");
+  EXPECT_EQ(rig.view.closeCount, 0);
+}
+
+TEST_F(ShareClickTest, CancelAtTheCreationQuestion) {
+  rig.boxes.answers = {mrCancel};
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"}));
+  EXPECT_FALSE(rig.shares.HasDirectory("C:\\VeltoData"));
+  EXPECT_TRUE(rig.shares.shares.empty());
+}
+
+TEST_F(ShareClickTest, OnlyTheSubfolderMissing) {
+  rig.shares.AddDirectory("C:\\VeltoData");
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.boxes.shown.size(), 1u);  // the final question only
+  EXPECT_EQ(rig.log.front(), "mkdir C:\\VeltoData\\quarnelvelto");
+  EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
+}
+
+TEST_F(ShareClickTest, EmptyOrBlankPath) {
+  for (const char* path : {"", "   ", "\t\r\n"}) {
+    SCOPED_TRACE(testing::PrintToString(path));
+    rig.log.clear();
+    rig.boxes.shown.clear();
+    rig.view.sharePath = path;
+    rig.form.btnShareClick();
+    EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"}));
+    EXPECT_EQ(rig.boxes.shown[0].text, kEmptyPathMessage);
+    EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
+    EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+  }
+}
+
+TEST_F(ShareClickTest, EmptyOrBlankNameAfterTheQuestion) {
+  for (const char* name : {"", "   ", " \t\x01 "}) {
+    SCOPED_TRACE(testing::PrintToString(name));
+    rig.log.clear();
+    rig.boxes.shown.clear();
+    rig.view.shareName = name;
+    rig.form.btnShareClick();
+    EXPECT_EQ(rig.log, (EventLog{"message", "message", "focus txtShareName"}));
+    EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
+    EXPECT_EQ(rig.boxes.shown[1].text, kEmptyNameMessage);
+    EXPECT_EQ(rig.boxes.shown[1].type, MsgDlgType::mtInformation);
+    EXPECT_FALSE(rig.shares.HasDirectory("C:\\VeltoData"));
+  }
+}
+
+TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
+  const std::string eighty(80, 'N');
+  const std::string kanji = "共";  // 8B A4
+  struct Case {
+    const char* why;
+    std::string typed, shared;
+  } cases[] = {
+      {"blanks around", "  Accounting  ", "Accounting"},
+      {"exactly 80 bytes", eighty, eighty},
+      {"cut leaves a lead byte", std::string(79, 'A') + kanji, std::string(79, 'A')},
+      {"40 double-byte characters and more",
+       [&] {
+         std::string s;
+         for (int i = 0; i < 45; ++i) s += kanji;
+         return s;
+       }(),
+       [&] {
+         std::string s;
+         for (int i = 0; i < 40; ++i) s += kanji;
+         return s;
+       }()},
+  };
+  rig.shares.AddDirectory("C:\\VeltoData");
+  rig.shares.AddDirectory("C:\\VeltoData\\quarnelvelto");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    rig.shares.shares.clear();
+    rig.boxes.answers = {mrCancel};
+    rig.view.shareName = c.typed;
+    rig.form.btnShareClick();
+    ASSERT_EQ(rig.shares.shares.size(), 1u);
+    EXPECT_EQ(rig.shares.shares[0].shi2_netname, c.shared);
+    EXPECT_EQ(rig.shares.shares[0].shi2_remark, "Quarnel財務 共有フォルダ:" + c.shared);
+    EXPECT_EQ(rig.form.Fields().ShareName, c.shared);
+    EXPECT_EQ(rig.view.shareName, c.typed) << "the field is left as typed";
+  }
+}
+
+TEST_F(ShareClickTest, FirstEditionTexts) {
+  rig.form.Fields().Edition = 0;
+  rig.form.btnShareClick();
+  EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\BrevakVelto"));
+  ASSERT_EQ(rig.shares.shares.size(), 1u);
+  EXPECT_EQ(rig.shares.shares[0].shi2_remark, "ブレバク財務 共有フォルダ:VeltoData");
+}
+
+TEST_F(ShareClickTest, DriveRootGivesTwoBackslashes) {
+  rig.view.sharePath = "D:\\";
+  rig.view.shareName = "Data";
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.log.front(), "mkdir D:\\\\quarnelvelto");
+  ASSERT_EQ(rig.shares.shares.size(), 1u);
+  EXPECT_EQ(rig.shares.shares[0].shi2_path, "D:\\");
+}
+
+TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
+  struct Case {
+    std::uint32_t code;
+    const char* message;
+  } cases[] = {
+      {5, "管理者権限を持つユーザーで実行して下さい。\r"},
+      {2116,
+       "管理する場所が適正ではありません。\r管理する場所には、このコンピュータ内の場所を指定して下"
+       "さい。"},
+      {2118, "指定した共有名は、既に使われています。\r"},
+      {87, "パラメーターは正しくありません。\r\n(code=87)"},
+      {50, "要求はサポートされていません。\r\n(code=50)"},
+      {2102, "(code=2102)"},  // no system text
+  };
+  rig.shares.messageTexts = {{87, "パラメーターは正しくありません。\r\n"},
+                             {50, "要求はサポートされていません。\r\n"}};
+  rig.shares.AddDirectory("C:\\VeltoData");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    rig.log.clear();
+    rig.boxes.shown.clear();
+    rig.shares.shareResults = {c.code};
+    rig.form.btnShareClick();
+    EXPECT_EQ(rig.log.back(), "message");
+    ASSERT_EQ(rig.boxes.shown.size(), 1u);
+    EXPECT_EQ(rig.boxes.shown[0].text, c.message);
+    EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
+    EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+    EXPECT_TRUE(rig.granted.empty());
+    EXPECT_EQ(rig.view.closeCount, 0);
+  }
+  EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto")) << "folders stay";
+}
+
+TEST_F(ShareClickTest, FailingGrantLeavesTheHandlerAndTheShareInPlace) {
+  rig.grantError = "フォルダへのEveryone権限の付与に失敗しました。";
+  rig.boxes.answers = {mrOk};
+  try {
+    rig.form.btnShareClick();
+    FAIL() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(WithClosingPeriod(e.Message()), "フォルダへのEveryone権限の付与に失敗しました。.");
+  }
+  EXPECT_EQ(rig.shares.shares.size(), 1u);
+  EXPECT_EQ(rig.log.back(), "grant C:\\VeltoData");  // no notification, no final question
+  EXPECT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.view.closeCount, 0);
+}
+
+class EnsureFolderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    rig.shares.AddDirectory("C:\\");
+    rig.shares.AddDirectory("D:\\");
+  }
+  DialogRig rig;
+};
+
+TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {
+  const std::string hyou = "表";  // 95 5C: its second byte is a backslash
+  struct Case {
+    std::string path;
+    bool result;
+    EventLog made;
+  } cases[] = {
+      {"C:\\", true, {}},
+      {"C:\\a\\b\\c", true, {"mkdir C:\\a", "mkdir C:\\a\\b", "mkdir C:\\a\\b\\c"}},
+      {"C:\\a\\b\\c", true, {}},
+      {"C:\\a\\x\\", true, {"mkdir C:\\a\\x"}},
+      {"D:\\\\quarnelvelto", true, {"mkdir D:\\\\quarnelvelto"}},
+      {"C:\\" + hyou + "\\x", true, {"mkdir C:\\" + hyou, "mkdir C:\\" + hyou + "\\x"}},
+      {"Q:\\", false, {}},
+      {"Q:", false, {}},
+      {"Q:\\data\\sub", false, {"mkdir Q:\\data"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    rig.log.clear();
+    EXPECT_EQ(rig.form.EnsureFolder(c.path), c.result);
+    EXPECT_EQ(rig.log, c.made);
+  }
+}
+
+TEST_F(EnsureFolderTest, FirstFailureStopsTheChain) {
+  rig.shares.failingDirectories = {test::FakeSharePlatform::Key("C:\\a\\b")};
+  EXPECT_FALSE(rig.form.EnsureFolder("C:\\a\\b\\c"));
+  EXPECT_EQ(rig.log, (EventLog{"mkdir C:\\a", "mkdir C:\\a\\b"}));
+  EXPECT_TRUE(rig.shares.HasDirectory("C:\\a"));
+}
+
+TEST_F(EnsureFolderTest, AFileIsNoFolder) {
+  rig.shares.files = {test::FakeSharePlatform::Key("C:\\VeltoData")};
+  EXPECT_FALSE(rig.form.EnsureFolder("C:\\VeltoData"));
+  // The share button asks, as the folder does not exist.
+  rig.Create();
+  rig.boxes.answers = {mrCancel};
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
+}
+
+}  // namespace
+}  // namespace qv
