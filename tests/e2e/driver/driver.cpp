@@ -240,7 +240,11 @@ std::size_t Process::PeakWorkingSet() const {
 }
 
 void Process::Terminate(UINT exitCode) const {
-  if (!TerminateProcess(Native(), exitCode)) RaiseLastError("TerminateProcess");
+  if (TerminateProcess(Native(), exitCode)) return;
+  const DWORD code = GetLastError();
+  // Ending on its own between the caller's check and this call is not a failure.
+  if (HasExited()) return;
+  throw DriverError("TerminateProcess failed (error " + std::to_string(code) + ")", code);
 }
 
 std::vector<HWND> FindTopWindows(const WindowQuery& query) {

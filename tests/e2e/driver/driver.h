@@ -61,6 +61,7 @@ class Process {
   DWORD ExitCode() const;
   // Peak working set in bytes (GetProcessMemoryInfo).
   std::size_t PeakWorkingSet() const;
+  // Ends the process; one that has already ended is left as it is.
   void Terminate(UINT exitCode) const;
 
  private:

@@ -277,14 +277,15 @@ const std::map<std::wstring, Command>& Commands() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
   if (argc < 2) {
-    Err(kUsage);
+    Write(errors, kUsage);
     return 2;
   }
   const auto command = Commands().find(argv[1]);
   const Args arguments(argv + 2, argv + argc);
   if (command == Commands().end() || arguments.size() < command->second.minArguments) {
-    Err(kUsage);
+    Write(errors, kUsage);
     return 2;
   }
   try {

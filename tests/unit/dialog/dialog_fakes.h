@@ -341,6 +341,7 @@ class FakeFolderBrowser : public IFolderBrowserPlatform {
     ItemIdList pick = picks.empty() ? 0 : picks.front();
     if (!picks.empty()) picks.pop_front();
     if (pick != 0) {
+      returned.push_back(pick);
       EXPECT_EQ(info.callback(kBrowserWindow, kBffmSelChanged, static_cast<std::intptr_t>(pick),
                               info.callbackData),
                 0);
@@ -374,7 +375,7 @@ class FakeFolderBrowser : public IFolderBrowserPlatform {
   std::deque<ItemIdList> picks;
   std::map<ItemIdList, Cp932Path> paths;
   std::vector<BrowseInfo> opened;
-  std::vector<ItemIdList> freed;
+  std::vector<ItemIdList> returned, freed;
   std::vector<AnsiString> selections, statusTexts;
   ItemIdList nextId = 0x1000;
 

@@ -1,0 +1,83 @@
+// Shared pieces of the end-to-end scenarios: starting the tool, finding its dialog and boxes,
+// and making sure no copy outlives its test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace qv::e2e {
+
+inline const std::wstring kTitle =
+    L"\u5171\u6709\u30D5\u30A9\u30EB\u30C0\u306E\u8A2D\u5B9A";  // 共有フォルダの設定
+inline constexpr wchar_t kDialogClass[] = L"TfmSetShare";
+inline constexpr wchar_t kBoxClass[] = L"TMessageForm";
+inline constexpr DWORD kShowTimeoutMs = 20000;
+
+inline std::wstring ToolPath() { return FromUnixPath(Utf8ToWide(QV_EXE_PATH)); }
+inline std::wstring BuildPath(const std::string& relative) {
+  return FromUnixPath(Utf8ToWide(std::string(QV_BUILD_DIR) + "/" + relative));
+}
+
+// A running copy of the tool; terminated at the end of the test if it is still there.
+class Tool {
+ public:
+  explicit Tool(const std::wstring& exe = ToolPath()) : process_(Process::Start(exe)) {}
+  ~Tool() {
+    if (!process_.HasExited()) process_.Terminate(99);
+    process_.WaitForExit(5000);
+  }
+  Tool(const Tool&) = delete;
+  Tool& operator=(const Tool&) = delete;
+
+  const Process& process() const { return process_; }
+
+  HWND WaitForDialog(DWORD timeoutMs = kShowTimeoutMs) const {
+    WindowQuery q;
+    q.className = kDialogClass;
+    q.processId = process_.Id();
+    return WaitForWindow(q, timeoutMs);
+  }
+
+  std::optional<MessageBoxContent> WaitForBox(DWORD timeoutMs = kShowTimeoutMs) const {
+    WindowQuery q;
+    q.className = kBoxClass;
+    q.processId = process_.Id();
+    return WaitForMessageBox(q, timeoutMs);
+  }
+
+  // Waits for the end and returns the exit code; fails the test on timeout.
+  DWORD WaitForExitCode(DWORD timeoutMs = 15000) const {
+    EXPECT_TRUE(process_.WaitForExit(timeoutMs)) << "the tool did not end";
+    return process_.HasExited() ? process_.ExitCode() : 0xFFFFFFFF;
+  }
+
+ private:
+  Process process_;
+};
+
+// The child of the dialog whose top-left corner in the dialog's client area is (x, y).
+inline std::optional<ChildWindow> ChildAt(HWND dialog, int x, int y, int tolerance = 2) {
+  for (const ChildWindow& c : ListChildren(dialog)) {
+    if (std::abs(c.formRect.left - x) <= tolerance && std::abs(c.formRect.top - y) <= tolerance) {
+      return c;
+    }
+  }
+  return std::nullopt;
+}
+
+// Presses a message box button by its text.
+inline void PressBoxButton(const MessageBoxContent& box, const std::wstring& text) {
+  for (const ChildWindow& b : box.buttons) {
+    if (b.text == text) {
+      ClickControl(b);
+      return;
+    }
+  }
+  ADD_FAILURE() << "no button " << WideToUtf8(text) << " in the box";
+}
+
+}  // namespace qv::e2e
