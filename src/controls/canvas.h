@@ -101,8 +101,8 @@ class ICanvas {
   // A cosmetic one-pixel pen that sets every other pixel, selected until released.
   virtual void SelectAlternatePen(TColor color) = 0;
   virtual void ReleaseAlternatePen() = 0;
-  virtual TColor ColorToRGB(TColor color) = 0;       // system colours through the colour table
-  virtual TColor NearestColor(TColor rgb) = 0;       // what the device can show
+  virtual TColor ColorToRGB(TColor color) = 0;  // system colours through the colour table
+  virtual TColor NearestColor(TColor rgb) = 0;  // what the device can show
   virtual std::unique_ptr<IOffscreenBitmap> CreateOffscreen(int width, int height) = 0;
 };
 

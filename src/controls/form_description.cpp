@@ -13,8 +13,8 @@ namespace qv {
 
 namespace {
 
-constexpr std::array<const char*, 5> kButtonStyleNames = {
-    "bsNormal", "bsFlat", "bsFlatNoFrame", "bsRoundRect", "bsRoundRectNoFrame"};
+constexpr std::array<const char*, 5> kButtonStyleNames = {"bsNormal", "bsFlat", "bsFlatNoFrame",
+                                                          "bsRoundRect", "bsRoundRectNoFrame"};
 constexpr std::array<const char*, 3> kFrameTypeNames = {"bffFlat", "bffEtched", "bffBump"};
 constexpr std::array<const char*, 4> kCaptionAlignmentNames = {"taCenter", "taLeft", "taRight",
                                                                "taEven"};
@@ -25,8 +25,8 @@ constexpr std::array<const char*, 3> kCursorPosNames = {"cpAllSel", "cpLeft", "c
 constexpr std::array<const char*, 5> kKeyStyleNames = {"ksEnter", "ksLeft", "ksUp", "ksRight",
                                                        "ksDown"};
 constexpr std::array<const char*, 12> kImeModeNames = {
-    "imDisable", "imClose", "imOpen",    "imDontCare", "imSAlpha",   "imAlpha",
-    "imHira",    "imSKata", "imKata",    "imChinese",  "imSHanguel", "imHanguel"};
+    "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha",   "imAlpha",
+    "imHira",    "imSKata", "imKata", "imChinese",  "imSHanguel", "imHanguel"};
 
 struct NamedColor {
   const char* Name;
@@ -135,9 +135,8 @@ void AddCaptionSetters(std::vector<PropertySetter>& setters, TxPlButton& button,
     return first ? button.CaptionA() : button.CaptionB();
   };
   const std::string prefix = first ? "CaptionA." : "CaptionB.";
-  setters.push_back({prefix + "Caption", [caption](const StoredProperty& p) {
-                       caption().SetCaption(AsString(p));
-                     }});
+  setters.push_back({prefix + "Caption",
+                     [caption](const StoredProperty& p) { caption().SetCaption(AsString(p)); }});
   setters.push_back({prefix + "Alignment", [caption](const StoredProperty& p) {
                        caption().SetAlignment(AsEnum<TxPlBtnAlignment>(p, kCaptionAlignmentNames));
                      }});
@@ -177,14 +176,12 @@ std::vector<PropertySetter> ButtonSetters(TxPlButton& b) {
       {"Image.Left", [&b](const StoredProperty& p) { b.Image().SetLeft(AsInt(p)); }},
       {"Image.Top", [&b](const StoredProperty& p) { b.Image().SetTop(AsInt(p)); }},
       {"Image.Visible", [&b](const StoredProperty& p) { b.Image().SetVisible(AsBool(p)); }},
-      {"Image.TransParent",
-       [&b](const StoredProperty& p) { b.Image().SetTransParent(AsBool(p)); }},
+      {"Image.TransParent", [&b](const StoredProperty& p) { b.Image().SetTransParent(AsBool(p)); }},
       {"Image.VertCenter", [&b](const StoredProperty& p) { b.Image().SetVertCenter(AsBool(p)); }},
       {"Image.HorzCenter", [&b](const StoredProperty& p) { b.Image().SetHorzCenter(AsBool(p)); }},
       {"CaptionLineSpace", [&b](const StoredProperty& p) { b.SetCaptionLineSpace(AsInt(p)); }},
       {"CaptionTop", [&b](const StoredProperty& p) { b.SetCaptionTop(AsInt(p)); }},
-      {"CaptionVertCenter",
-       [&b](const StoredProperty& p) { b.SetCaptionVertCenter(AsBool(p)); }},
+      {"CaptionVertCenter", [&b](const StoredProperty& p) { b.SetCaptionVertCenter(AsBool(p)); }},
       {"FlatFrameType",
        [&b](const StoredProperty& p) {
          b.SetFlatFrameType(AsEnum<TxPlBtnFrameType>(p, kFrameTypeNames));

@@ -102,21 +102,23 @@ std::optional<Currency> ParseCurrency(std::string_view text, char decimalSeparat
   if (static_cast<long>(keep) + shift > 20) return std::nullopt;
 
   unsigned __int128 value = 0;
-  for (std::size_t j = 0; j < keep; ++j) value = value * 10 + static_cast<unsigned>(digits[j] - '0');
+  for (std::size_t j = 0; j < keep; ++j)
+    value = value * 10 + static_cast<unsigned>(digits[j] - '0');
   for (long j = 0; j < shift; ++j) value *= 10;
   if (roundUp) value += 1;
 
   const unsigned __int128 limit =
       static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
   if (value > limit) return std::nullopt;
-  const __int128 signedValue = negative ? -static_cast<__int128>(value) : static_cast<__int128>(value);
+  const __int128 signedValue =
+      negative ? -static_cast<__int128>(value) : static_cast<__int128>(value);
   return Currency{static_cast<std::int64_t>(signedValue)};
 }
 
 AnsiString FormatCurrency(Currency value, char decimalSeparator) {
   const bool negative = value.Scaled < 0;
-  const std::uint64_t magnitude =
-      negative ? 0 - static_cast<std::uint64_t>(value.Scaled) : static_cast<std::uint64_t>(value.Scaled);
+  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.Scaled)
+                                           : static_cast<std::uint64_t>(value.Scaled);
   AnsiString out = negative ? "-" : "";
   out += std::to_string(magnitude / Currency::kScale);
   std::uint64_t fraction = magnitude % Currency::kScale;

@@ -62,6 +62,8 @@ class TxPlBtnImage : public TPersistent {
   void Assign(const TPersistent* source);
 
   const TPicture& Picture() const { return picture_; }
+  // The picture itself, changed in place (no check of its kind, no repaint).
+  TPicture& Picture() { return picture_; }
   int Left() const { return left_; }
   int Top() const { return top_; }
   bool Visible() const { return visible_; }

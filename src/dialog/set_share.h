@@ -52,7 +52,6 @@ class TfmSetShare {
 
   SetShareFields& Fields() { return fields_; }
   const SetShareFields& Fields() const { return fields_; }
-  EnvironmentProbes& Probes() { return probes_; }
 
  private:
   bool DirectoryExists(const AnsiString& path);

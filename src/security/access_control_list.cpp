@@ -92,8 +92,9 @@ void TSecurityAccessControlList::Insert(std::size_t index,
                                         std::unique_ptr<TSecurityAccessControlEntry>&& entry) {
   CheckPlaceable(entry.get());
   if (index > entries_.size()) {
-    throw ESecurityException(Format("Index %zu is outside the list of %zu entries", index,
-                                    entries_.size()));
+    throw ESecurityException(Format("Index %llu is outside the list of %llu entries",
+                                    static_cast<unsigned long long>(index),
+                                    static_cast<unsigned long long>(entries_.size())));
   }
   const std::uint8_t revision = entry->Revision();
   Place(index, std::move(entry));
@@ -131,7 +132,7 @@ TGlobalMemory TSecurityAccessControlList::CreatePacl() {
   std::size_t size = layout::kAclHeaderSize;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const auto& entry = *entries_[i];
-    if (!entry.SID()) throw ESecurityException(Format("Entry %zu has no SID", i));
+    if (!entry.SID()) throw ESecurityException(Format("Entry %u has no SID", static_cast<unsigned>(i)));
     sidLengths.push_back(entry.SID()->SidLength());
     size += entry.FixedPartSize() + sidLengths.back();
     revision_ = std::max(revision_, entry.Revision());
@@ -139,7 +140,8 @@ TGlobalMemory TSecurityAccessControlList::CreatePacl() {
   // The header keeps the size in 16 bits; a wrapped size would describe a different list.
   if (size > layout::kMaxAclSize) {
     throw ESecurityException(
-        Format("The access-control list needs %zu bytes, more than 65535", size));
+        Format("The access-control list needs %llu bytes, more than 65535",
+               static_cast<unsigned long long>(size)));
   }
   TGlobalMemory acl(platform, size, kGmemZeroInit);
   if (!acl) throw ESecurityException("GlobalAlloc failed for the access-control list");
@@ -163,7 +165,8 @@ TGlobalMemory TSecurityAccessControlList::CreatePacl() {
                                IsObjectAceType(entry.AceType()), objectType, inheritedType, sid) &&
               platform.AddAce(acl.Bytes(), entry.Revision(), kAppendAce, block.Bytes());
     }
-    if (!added) throw ESecurityException(Format("Entry %zu could not be added to the list", i));
+    if (!added) throw ESecurityException(Format("Entry %u could not be added to the list",
+                                                      static_cast<unsigned>(i)));
   }
   return acl;
 }

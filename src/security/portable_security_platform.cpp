@@ -133,7 +133,7 @@ bool TPortableSecurityPlatform::AddAce(TMutableBytes acl, std::uint32_t aceRevis
   if (aces.size() > walked->AclSize - walked->FirstFree) return false;
   std::size_t insertAt = walked->FirstFree;
   if (startIndex < walked->AceCount) {
-    insertAt = *GetAce(acl, startIndex);
+    insertAt = *TPortableSecurityPlatform::GetAce(acl, startIndex);
     std::memmove(acl.data() + insertAt + aces.size(), acl.data() + insertAt,
                  walked->FirstFree - insertAt);
   }
@@ -153,7 +153,7 @@ bool TPortableSecurityPlatform::AddObjectAce(std::uint8_t aceType, TMutableBytes
   if (!layout::WriteAce(ace, aceType, flags, mask, true, objectType, inheritedObjectType, sid)) {
     return false;
   }
-  return AddAce(acl, aceRevision, kAppendAce, ace);
+  return TPortableSecurityPlatform::AddAce(acl, aceRevision, kAppendAce, ace);
 }
 
 void* TPortableSecurityPlatform::GlobalAlloc(std::uint32_t /*flags*/, std::size_t size) {

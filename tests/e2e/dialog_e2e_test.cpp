@@ -203,6 +203,8 @@ TEST(DialogE2E, VersionFiveAdministratorSeesNoMessage) {
       RegCloseKey(key);
     }
   } restore{key};
+  // A process started now must see the old version, or this test would prove nothing.
+  ASSERT_NE(CaptureOutput(L"cmd.exe /c ver").find(" 5."), std::string::npos);
 
   Tool tool;
   HWND dialog = tool.WaitForDialog();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,34 @@ inline std::optional<ChildWindow> ChildAt(HWND dialog, int x, int y, int toleran
     }
   }
   return std::nullopt;
+}
+
+// Runs a console command line and returns what it wrote to its standard output.
+inline std::string CaptureOutput(std::wstring commandLine) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherit, 0)) return {};
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = write;
+  si.hStdError = write;
+  PROCESS_INFORMATION pi{};
+  BOOL ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                           nullptr, nullptr, &si, &pi);
+  CloseHandle(write);
+  std::string out;
+  if (ok) {
+    char buf[256];
+    DWORD n = 0;
+    while (ReadFile(read, buf, sizeof(buf), &n, nullptr) && n > 0) out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(read);
+  return out;
 }
 
 // Presses a message box button by its text.

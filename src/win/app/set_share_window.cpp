@@ -1,6 +1,7 @@
 #include "win/app/set_share_window.h"
 
 #include "framework/errors.h"
+#include "win/dialog/win_probe_platform.h"
 #include "win/framework/cp932.h"
 
 namespace qv::win {
@@ -145,18 +146,7 @@ void SetShareWindow::CenterButtonCaptions() {
   // The system buttons used here always centre their captions.
 }
 
-AnsiString SetShareWindow::ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return ToAnsi(path);
-}
+AnsiString SetShareWindow::ExecutablePath() { return ExecutableFilePath().text; }
 
 bool SetShareWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
 

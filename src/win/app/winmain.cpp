@@ -1,34 +1,78 @@
-// Entry point of qvsetshare.exe (placeholder window until the dialog is hosted).
+// Entry point of qvsetshare.exe: the composition root. It builds the Windows implementations of
+// the core's platform interfaces, hosts the dialog and hands control to the start-up logic.
 #include <windows.h>
 
-namespace {
-LRESULT CALLBACK PlaceholderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-}  // namespace
+#include <commctrl.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = PlaceholderProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"TfmSetShare";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(
-      0, wc.lpszClassName, L"\u5171\u6709\u30D5\u30A9\u30EB\u30C0\u306E\u8A2D\u5B9A",
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT, CW_USEDEFAULT, 612,
-      388, nullptr, nullptr, instance, nullptr);
-  ShowWindow(hwnd, show);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+#include <memory>
+#include <optional>
+
+#include "app/startup.h"
+#include "security/set_ace.h"
+#include "win/app/set_share_window.h"
+#include "win/dialog/win_folder_browser_platform.h"
+#include "win/dialog/win_probe_platform.h"
+#include "win/dialog/win_share_platform.h"
+#include "win/framework/application.h"
+#include "win/framework/cp932.h"
+#include "win/security/win_security_platform.h"
+
+namespace qv::win {
+namespace {
+
+class WinStartupHost : public IStartupHost {
+ public:
+  MutexCreation CreateSingleInstanceMutex(const AnsiString& name) override {
+    // One call that both creates and tells whether it existed: two copies started at the same
+    // instant cannot both miss each other.
+    HANDLE h = CreateMutexW(nullptr, FALSE, ToWide(name).c_str());
+    if (!h) return MutexCreation::mcFailed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+      CloseHandle(h);
+      return MutexCreation::mcAlreadyExists;
+    }
+    guard_ = h;  // held until the process ends; the system closes it then
+    return MutexCreation::mcCreated;
   }
-  return 0;
+
+  void InitializeApplication(const AnsiString& title) override {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    Application::Instance().SetTitle(title);
+  }
+
+  TfmSetShare& CreateMainForm() override {
+    window_.CreateWindowAndControls();
+    form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
+                  [](const AnsiString& path) { return GrantEveryoneFullControl(path); });
+    window_.Bind(&*form_);
+    form_->FormCreate();
+    return *form_;
+  }
+
+  void RunMessageLoop() override {
+    window_.ShowFirstTime();
+    Application::Instance().Run(window_);
+  }
+
+  void ShowApplicationError(const std::exception& error) override {
+    Application::Instance().ShowLastResortError(error);
+  }
+
+ private:
+  HANDLE guard_ = nullptr;
+  WinProbePlatform probes_;
+  WinSharePlatform shares_;
+  WinFolderBrowserPlatform browser_;
+  SetShareWindow window_;
+  std::optional<TfmSetShare> form_;
+};
+
+}  // namespace
+}  // namespace qv::win
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  qv::win::InstallWindowsSecurityPlatform();
+  qv::win::WinStartupHost host;
+  return qv::RunStartup(host, qv::win::Application::Instance());
 }

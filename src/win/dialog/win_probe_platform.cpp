@@ -66,8 +66,8 @@ std::uint32_t WinProbePlatform::TokenGroupCount(std::span<const std::byte> group
   return count;
 }
 
-bool WinProbePlatform::TokenGroupSidEquals(std::span<const std::byte> groups,
-                                           std::uint32_t index, OsHandle sid) {
+bool WinProbePlatform::TokenGroupSidEquals(std::span<const std::byte> groups, std::uint32_t index,
+                                           OsHandle sid) {
   DWORD count = 0;
   const TOKEN_GROUPS* list = AsTokenGroups(groups, count);
   if (index >= count) return false;
@@ -154,7 +154,8 @@ Cp932Path ExecutableFilePath() {
       path.resize(n);
       return PathFromWide(path);
     }
-    path.resize(path.size() * 2);  // truncated: try a larger buffer
+    if (path.size() >= 0x10000) return {};  // longer than any path the system allows
+    path.resize(path.size() * 2);           // truncated: try a larger buffer
   }
 }
 

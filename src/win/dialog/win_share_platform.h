@@ -1,0 +1,18 @@
+// The share creation's system calls on Windows: wide functions, texts converted with code page
+// 932.
+#pragma once
+
+#include "dialog/share_creation.h"
+
+namespace qv::win {
+
+class WinSharePlatform : public IShareCreationPlatform {
+ public:
+  std::uint32_t FileAttributes(const AnsiString& path) override;
+  bool MakeDirectory(const AnsiString& path) override;
+  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo2& share) override;
+  void NotifyShellChange(std::int32_t eventId, std::uint32_t flags) override;
+  AnsiString SystemMessageText(std::uint32_t code) override;
+};
+
+}  // namespace qv::win

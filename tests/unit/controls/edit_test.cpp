@@ -1,0 +1,378 @@
+// The extended edit box against a fake EDIT window, a fake input method and fake locale mappings.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/edit.h"
+#include "fake_hosts.h"
+
+namespace qv::test {
+namespace {
+
+class EditTest : public ::testing::Test {
+ protected:
+  TMessage Send(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+    TMessage m{msg, wParam, lParam, 0};
+    edit.WindowProc(m);
+    return m;
+  }
+
+  FakeEditHost host;
+  TxEdit edit{host};
+};
+
+TEST_F(EditTest, NewControlHasTheDefaults) {
+  EXPECT_EQ(edit.KeyStyles(), (TKeyStyles{ksEnter, ksUp}));
+  EXPECT_EQ(edit.KeyStyles().Bits(), 0x05);
+  EXPECT_EQ(edit.CursorPos(), TCursorPos::cpAllSel);
+  EXPECT_TRUE(edit.KillPaste());
+  EXPECT_FALSE(edit.KanaSw());
+  EXPECT_EQ(edit.Alignment(), TAlignment::taLeftJustify);
+  EXPECT_EQ(edit.KeyEdit3D(), TBorderStyle::bsNone);
+  EXPECT_EQ(edit.AlignmentStyle(), 0u);
+  EXPECT_EQ(edit.kana(), "");
+  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+}
+
+TEST_F(EditTest, AlignmentAndBorderRecreateTheWindowOnChange) {
+  edit.SetAlignment(TAlignment::taLeftJustify);
+  EXPECT_EQ(host.recreations, 0);
+  edit.SetAlignment(TAlignment::taRightJustify);
+  EXPECT_EQ(edit.AlignmentStyle(), 2u);
+  edit.SetAlignment(TAlignment::taCenter);
+  EXPECT_EQ(edit.AlignmentStyle(), 1u);
+  EXPECT_EQ(host.recreations, 2);
+
+  edit.SetKeyEdit3D(TBorderStyle::bsNone);
+  EXPECT_EQ(host.recreations, 2);
+  edit.SetKeyEdit3D(TBorderStyle::bsSingle);
+  EXPECT_TRUE(edit.Ctl3D());
+  EXPECT_TRUE(edit.ParentCtl3D());
+  edit.SetKeyEdit3D(TBorderStyle::bsNone);
+  EXPECT_FALSE(edit.Ctl3D());
+  EXPECT_FALSE(edit.ParentCtl3D());
+  EXPECT_EQ(host.recreations, 4);
+}
+
+TEST_F(EditTest, KeyStylesKeepFiveBits) {
+  edit.SetKeyStyles(TKeyStyles::FromBits(0xFF));
+  EXPECT_EQ(edit.KeyStyles().Bits(), 0x1F);
+}
+
+TEST_F(EditTest, LongView) {
+  struct Case {
+    const char* text;
+    std::int32_t value;
+  };
+  const std::vector<Case> cases = {
+      {"12", 12},
+      {"  -5", -5},
+      {"+7", 7},
+      {"$1F", 31},
+      {"0x10", 16},
+      {"x10", 16},
+      {"-$10", -16},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"2147483648", 0},
+      {"12a", 0},
+      {"", 0},
+      {" ", 0},
+      {"12 ", 0},
+      {"$", 0},
+      {"-", 0},
+      {"99999999999999999999", 0},
+      {"１２", 0},
+  };
+  for (const Case& c : cases) {
+    host.text = c.text;
+    EXPECT_EQ(edit.Long(), c.value) << c.text;
+  }
+}
+
+TEST_F(EditTest, WritingZeroLeavesTheTextAlone) {
+  host.text = "abc";
+  edit.SetLong(0);
+  EXPECT_EQ(host.text, "abc");
+  edit.SetCurr(Currency{0});
+  EXPECT_EQ(host.text, "abc");
+  edit.SetLong(12);
+  EXPECT_EQ(host.text, "12");
+  edit.SetLong(-5);
+  EXPECT_EQ(host.text, "-5");
+  edit.SetLong(-2147483647 - 1);
+  EXPECT_EQ(host.text, "-2147483648");
+}
+
+TEST_F(EditTest, CurrencyViewUsesTheUsersDecimalSeparator) {
+  host.decimalSeparator = ',';
+  host.text = "12,5";
+  EXPECT_EQ(edit.Curr(), (Currency{125000}));
+  host.text = "12.5";
+  EXPECT_EQ(edit.Curr(), (Currency{0}));
+  edit.SetCurr(Currency{-12345});
+  EXPECT_EQ(host.text, "-1,2345");
+  host.decimalSeparator = '.';
+  edit.SetCurr(Currency{30000});
+  EXPECT_EQ(host.text, "3");
+}
+
+TEST_F(EditTest, EntrySetsCaretAndSelectionByCursorPos) {
+  struct Case {
+    TCursorPos pos;
+    std::int32_t start, end;
+  };
+  host.text = "ABC";
+  for (const Case& c : {Case{TCursorPos::cpAllSel, 0, 3}, Case{TCursorPos::cpLeft, 0, 0},
+                        Case{TCursorPos::cpRight, 3, 3}}) {
+    host.selStart = host.selEnd = 1;
+    edit.SetCursorPos(c.pos);
+    edit.DoEnter();
+    EXPECT_EQ(host.selStart, c.start);
+    EXPECT_EQ(host.selEnd, c.end);
+    edit.DoExit();
+  }
+  EXPECT_EQ(host.text, "ABC");
+}
+
+TEST_F(EditTest, EnterMovesToTheNextControlOnAForm) {
+  std::uint16_t key = kVkReturn;
+  edit.KeyPress(key);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(host.nextDlgCtl, std::vector<bool>{false});
+
+  host.onForm = false;
+  key = kVkReturn;
+  edit.KeyPress(key);
+  EXPECT_EQ(key, kVkReturn);
+
+  host.onForm = true;
+  edit.SetKeyStyles({ksUp});
+  edit.KeyPress(key);
+  EXPECT_EQ(key, kVkReturn);
+  EXPECT_EQ(host.nextDlgCtl.size(), 1u);
+
+  // A handler that clears the key stops the control's own handling.
+  edit.SetKeyStyles({ksEnter});
+  edit.OnKeyPress = [](TxEdit&, std::uint16_t& k) { k = 0; };
+  edit.KeyPress(key);
+  EXPECT_EQ(host.nextDlgCtl.size(), 1u);
+}
+
+// The key table: which arrow leaves the field, under which selection, and whether the key is
+// cleared without a form.
+TEST_F(EditTest, ArrowKeyTable) {
+  struct Case {
+    const char* what;
+    TKeyStyles styles;
+    std::uint16_t key;
+    TShiftState shift;
+    const char* text;
+    std::int32_t selStart, selEnd;
+    bool onForm;
+    bool cleared;
+    std::vector<bool> sent;
+  };
+  const TKeyStyles all{ksEnter, ksLeft, ksUp, ksRight, ksDown};
+  const TKeyStyles defaults{ksEnter, ksUp};
+  const std::vector<Case> cases = {
+      {"Up with defaults", defaults, kVkUp, {}, "abc", 2, 2, true, true, {true}},
+      {"Left with defaults", defaults, kVkLeft, {}, "abc", 0, 0, true, false, {}},
+      {"Right with defaults", defaults, kVkRight, {}, "abc", 0, 3, true, false, {}},
+      {"Down with defaults", defaults, kVkDown, {}, "abc", 3, 3, true, false, {}},
+      {"Left at 0", all, kVkLeft, {}, "abc", 0, 0, true, true, {true}},
+      {"Left at 2", all, kVkLeft, {}, "abc", 2, 2, true, false, {}},
+      {"Left all selected", all, kVkLeft, {}, "abc", 0, 3, true, true, {true}},
+      {"Left part selected", all, kVkLeft, {}, "abc", 0, 2, true, false, {}},
+      {"Left at 0 off a form", all, kVkLeft, {}, "abc", 0, 0, false, true, {}},
+      {"Right all selected", all, kVkRight, {}, "abc", 0, 3, true, true, {false}},
+      {"Right at the end", all, kVkRight, {}, "abc", 3, 3, true, false, {}},
+      {"Right in an empty field", all, kVkRight, {}, "", 0, 0, true, true, {false}},
+      {"Right off a form", all, kVkRight, {}, "abc", 0, 3, false, true, {}},
+      {"Down", all, kVkDown, {}, "abc", 1, 1, true, true, {false}},
+      {"Down off a form", all, kVkDown, {}, "abc", 1, 1, false, false, {}},
+      {"Up off a form", all, kVkUp, {}, "abc", 1, 1, false, false, {}},
+      {"Shift+Up", all, kVkUp, {ssShift}, "abc", 0, 0, true, false, {}},
+      {"Ctrl+Left", all, kVkLeft, {ssCtrl}, "abc", 0, 0, true, false, {}},
+      {"Alt+Down", all, kVkDown, {ssAlt}, "abc", 0, 0, true, false, {}},
+      {"Up with the left button held", all, kVkUp, {ssLeft}, "abc", 0, 0, true, true, {true}},
+      {"Home", all, 0x24, {}, "abc", 0, 0, true, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeEditHost h;
+    TxEdit e(h);
+    e.SetKeyStyles(c.styles);
+    h.text = c.text;
+    h.selStart = c.selStart;
+    h.selEnd = c.selEnd;
+    h.onForm = c.onForm;
+    std::uint16_t key = c.key;
+    e.KeyDown(key, c.shift);
+    EXPECT_EQ(key, c.cleared ? 0 : c.key);
+    EXPECT_EQ(h.nextDlgCtl, c.sent);
+  }
+}
+
+TEST_F(EditTest, PasteFilterEmptiesPasteAndRightClickOnlyWhereTheImeIsDisabled) {
+  struct Case {
+    bool killPaste;
+    TImeMode ime;
+    bool filtered;
+  };
+  for (const Case& c :
+       {Case{true, TImeMode::imDisable, true}, Case{true, TImeMode::imDontCare, false},
+        Case{false, TImeMode::imDisable, false}}) {
+    SCOPED_TRACE(::testing::Message() << c.killPaste << " " << static_cast<int>(c.ime));
+    FakeEditHost h;
+    TxEdit e(h);
+    e.SetKillPaste(c.killPaste);
+    e.SetImeMode(c.ime);
+    for (std::uint32_t msg : {kWmPaste, kWmRButtonDown, kWmChar}) {
+      TMessage m{msg, 0x11, 0x22, 0};
+      e.WindowProc(m);
+      ASSERT_FALSE(h.delivered.empty());
+      const TMessage& got = h.delivered.back();
+      const bool empty = c.filtered && msg != kWmChar;
+      EXPECT_EQ(got.Msg, empty ? 0u : msg);
+      EXPECT_EQ(got.WParam, empty ? 0u : 0x11u);
+      EXPECT_EQ(got.LParam, empty ? 0 : 0x22);
+    }
+    EXPECT_EQ(h.delivered.size(), 3u);
+  }
+}
+
+TEST_F(EditTest, HandlersRunTheBaseEventsFirst) {
+  std::vector<std::string> seen;
+  edit.OnEnter = [&](TxEdit&) { seen.push_back("OnEnter " + std::to_string(host.selEnd)); };
+  edit.OnExit = [&](TxEdit&) { seen.push_back("OnExit"); };
+  edit.OnKeyDown = [&](TxEdit&, std::uint16_t& k, TShiftState) {
+    seen.push_back("OnKeyDown " + std::to_string(k));
+  };
+  host.text = "abc";
+  edit.DoEnter();
+  std::uint16_t key = kVkUp;
+  edit.KeyDown(key, {});
+  edit.DoExit();
+  EXPECT_EQ(seen, (std::vector<std::string>{"OnEnter 0", "OnKeyDown 38", "OnExit"}));
+  EXPECT_EQ(host.nextDlgCtl, std::vector<bool>{true});
+}
+
+class ReadingCaptureTest : public EditTest {
+ protected:
+  ReadingCaptureTest() { edit.SetKanaSw(true); }
+};
+
+TEST_F(ReadingCaptureTest, CapturesTypedCharactersWithTheImeClosed) {
+  edit.DoEnter();
+  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::ReadingCapture);
+  for (char c : std::string("ABC")) Send(kWmChar, static_cast<unsigned char>(c));
+  Send(kWmChar, 0x08);  // backspace: never captured, the reading does not shrink
+  Send(kWmChar, 0x0D);
+  EXPECT_EQ(edit.Reading(), "ABC");
+  EXPECT_EQ(edit.kana(), "ABC");
+  // Every message went on to the standard handling exactly once, unchanged.
+  ASSERT_EQ(host.delivered.size(), 5u);
+  EXPECT_EQ(host.delivered[0].Msg, kWmChar);
+  EXPECT_EQ(host.delivered[0].WParam, static_cast<std::uintptr_t>('A'));
+  EXPECT_EQ(host.ime.contextsTaken, 5);
+  EXPECT_EQ(host.ime.contextsReleased, 5);
+
+  host.ime.open = true;
+  Send(kWmChar, 'D');
+  EXPECT_EQ(edit.Reading(), "ABC");
+}
+
+TEST_F(ReadingCaptureTest, CapturesTheCommittedReadingAsHalfWidthKatakana) {
+  edit.DoEnter();
+  host.ime.open = true;
+  host.ime.committedReadings = {"\x82\xA9\x82\xAA\x82\xF1"};  // かがん
+  Send(0x010D);                                               // start of composition: ignored
+  Send(kWmImeEndComposition);
+  EXPECT_EQ(edit.Reading(), "\x82\xA9\x82\xAA\x82\xF1");
+  EXPECT_EQ(edit.kana(), "\xB6\xB6\xDE\xDD");  // ｶｶﾞﾝ
+  EXPECT_EQ(host.katakanaInputs.back(), edit.Reading());
+
+  // Nothing committed, an error result, or no input context: nothing is read.
+  Send(kWmImeEndComposition);
+  host.ime.committedReadings = {"\x82\xA0"};
+  host.ime.sizeOverride = -1;
+  Send(kWmImeEndComposition);
+  host.ime.sizeOverride.reset();
+  host.ime.hasContext = false;
+  Send(kWmImeEndComposition);
+  Send(kWmChar, 'Z');  // no context counts as a closed input method
+  EXPECT_EQ(edit.Reading(), "\x82\xA9\x82\xAA\x82\xF1Z");
+  EXPECT_EQ(host.ime.readingsRead, 1);
+  EXPECT_EQ(host.ime.contextsTaken, host.ime.contextsReleased);
+}
+
+TEST_F(ReadingCaptureTest, EachEntryEmptiesTheReadingAndLossRemovesTheCapture) {
+  edit.DoEnter();
+  Send(kWmChar, 'A');
+  edit.DoExit();
+  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+  Send(kWmChar, 'B');  // outside the focus nothing is captured
+  EXPECT_EQ(edit.Reading(), "A");
+  EXPECT_EQ(edit.kana(), "A");
+  edit.DoEnter();
+  EXPECT_EQ(edit.Reading(), "");
+
+  // The switch is looked at only on entry.
+  edit.SetKanaSw(false);
+  Send(kWmChar, 'C');
+  EXPECT_EQ(edit.Reading(), "C");
+  edit.DoExit();
+  edit.DoEnter();
+  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+}
+
+TEST_F(ReadingCaptureTest, SecondEntryWithoutALossNeverChainsTheCaptureToItself) {
+  edit.DoEnter();
+  edit.DoEnter();
+  Send(kWmChar, 'A');  // would recurse without end if the capture were its own successor
+  EXPECT_EQ(edit.Reading(), "A");
+  EXPECT_EQ(host.delivered.size(), 1u);
+  edit.DoExit();
+  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+
+  // Switched off before the second entry, the capture goes as well.
+  edit.DoEnter();
+  edit.SetKanaSw(false);
+  edit.DoEnter();
+  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+}
+
+TEST_F(ReadingCaptureTest, CaptureSitsInFrontOfThePasteFilter) {
+  edit.SetImeMode(TImeMode::imDisable);
+  edit.DoEnter();
+  Send(kWmPaste);
+  ASSERT_EQ(host.delivered.size(), 1u);
+  EXPECT_EQ(host.delivered[0].Msg, 0u);
+}
+
+TEST_F(ReadingCaptureTest, LongReadingIsConvertedWhole) {
+  edit.DoEnter();
+  std::string hiragana;
+  for (int i = 0; i < 700; ++i) hiragana += "\x82\xA0";  // 1,400 bytes of あ
+  host.ime.committedReadings = {hiragana};
+  Send(kWmImeEndComposition);
+  ASSERT_EQ(edit.Reading().size(), 1400u);
+  const AnsiString kana = edit.kana();
+  EXPECT_EQ(kana, std::string(700, '\xB1'));
+}
+
+TEST_F(EditTest, KanaWriteReplacesTheReadingUnlessEmpty) {
+  edit.Setkana("\x82\xA0");
+  EXPECT_EQ(edit.Reading(), "\x82\xA0");
+  edit.Setkana("");
+  EXPECT_EQ(edit.Reading(), "\x82\xA0");
+  EXPECT_EQ(edit.kana(), "\xB1");
+  // A zero byte ends the converted text.
+  edit.Setkana(std::string("\x82\xA0\0\x82\xA2", 5));
+  EXPECT_EQ(edit.kana(), "\xB1");
+}
+
+}  // namespace
+}  // namespace qv::test

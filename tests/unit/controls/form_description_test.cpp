@@ -1,0 +1,196 @@
+// Reading and writing the controls' form descriptions.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/edit.h"
+#include "controls/form_description.h"
+#include "controls/pl_button.h"
+#include "fake_graphic.h"
+#include "fake_hosts.h"
+#include "framework/errors.h"
+#include "recording_canvas.h"
+
+namespace qv::test {
+namespace {
+
+using P = StoredProperty;
+
+FormObjectDescription DialogButton(const char* name, const char* caption, int left, int top,
+                                   int width, int height, int tabOrder) {
+  return {name,
+          {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}},
+           P{"Width", std::int64_t{width}}, P{"Height", std::int64_t{height}},
+           P{"TabOrder", std::int64_t{tabOrder}}, P{"OnClick", FormIdent{"btnClick"}},
+           P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},
+           P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", false}}};
+}
+
+TEST(FormDescription, DialogButtonsAreReadThroughTheSettersAndCentredAfterwards) {
+  struct Case {
+    FormObjectDescription description;
+    int centredTop;
+  };
+  const std::vector<Case> cases = {
+      {DialogButton("btnSansyo", "参照", 408, 155, 49, 23, 1), 6},
+      {DialogButton("btnShare", "共有", 360, 304, 81, 26, 3), 8},
+      {DialogButton("btnCancel", "キャンセル", 472, 304, 81, 26, 4), 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.description.Name);
+    FakeButtonHost host;
+    TxPlButton button(host);
+    std::vector<std::string> forwarded;
+    ReadButtonDescription(button, c.description,
+                          [&](const StoredProperty& p) { forwarded.push_back(p.Name); });
+    EXPECT_EQ(forwarded, std::vector<std::string>{"OnClick"});
+    EXPECT_EQ(button.Name(), c.description.Name);
+    EXPECT_EQ(button.CaptionA().Caption(), std::get<AnsiString>(c.description.Properties[7].Value));
+    EXPECT_EQ(host.windowText, button.CaptionA().Caption());
+    EXPECT_TRUE(button.CaptionFromNameDone());
+    EXPECT_EQ(button.CaptionTop(), 8);
+    EXPECT_FALSE(button.CaptionVertCenter());
+    EXPECT_TRUE(button.Image().VertCenter());  // Image.Top 0 changed nothing
+    EXPECT_EQ(button.TabOrder(), std::get<std::int64_t>(c.description.Properties[4].Value));
+    EXPECT_EQ(host.bounds.back(),
+              (TRect{button.Left(), button.Top(), button.Left() + button.Width(),
+                     button.Top() + button.Height()}));
+
+    // The creation step turns centring on again; painting computes the centred top.
+    button.SetCaptionVertCenter(true);
+    RecordingCanvas canvas;
+    button.Paint(canvas);
+    EXPECT_EQ(button.CaptionTop(), c.centredTop);
+    ASSERT_EQ(canvas.Log().Count(Op::DeviceTextOut), 1u);
+    EXPECT_EQ(canvas.Log().Of(Op::DeviceTextOut)[0].y, c.centredTop);
+  }
+}
+
+TEST(FormDescription, AStoredCentringFlagWinsOverAStoredPosition) {
+  FakeButtonHost host;
+  TxPlButton button(host);
+  ReadButtonDescription(button, {"b",
+                                 {P{"Image.Top", std::int64_t{4}}, P{"Image.VertCenter", true},
+                                  P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", true}}});
+  EXPECT_TRUE(button.CaptionVertCenter());
+  EXPECT_TRUE(button.Image().VertCenter());
+  EXPECT_EQ(button.CaptionTop(), 8);
+}
+
+TEST(FormDescription, DefaultButtonWritesOnlyWhatIsAlwaysStored) {
+  FakeButtonHost host;
+  TxPlButton button(host);
+  const std::vector<StoredProperty> expected = {
+      P{"Left", std::int64_t{0}},          P{"Top", std::int64_t{0}},
+      P{"Width", std::int64_t{75}},        P{"Height", std::int64_t{26}},
+      P{"Image.Top", std::int64_t{0}},     P{"CaptionA.Caption", AnsiString()},
+      P{"CaptionB.Caption", AnsiString()}, P{"CaptionTop", std::int64_t{0}}};
+  EXPECT_EQ(WriteButtonDescription(button), expected);
+}
+
+TEST(FormDescription, WritingFollowsTheStoredOrder) {
+  FakeButtonHost host;
+  TxPlButton button(host);
+  button.SetButtonStyle(TxPlButtonStyle::bsFlat);
+  button.SetFlatFrameType(TxPlBtnFrameType::bffBump);
+  button.SetCaptionVertCenter(false);
+  button.SetGradEndColor(clBtnFace);
+  button.SetCancel(true);
+  button.SetTabOrder(2);
+  button.CaptionB().SetAlignment(TxPlBtnAlignment::taEven);
+  button.Image().SetHorzCenter(true);
+  std::vector<std::string> names;
+  for (const StoredProperty& p : WriteButtonDescription(button)) names.push_back(p.Name);
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Left", "Top", "Width", "Height", "TabOrder", "ButtonStyle",
+                                      "Cancel", "GradEndColor", "Image.Top", "Image.HorzCenter",
+                                      "CaptionA.Caption", "CaptionB.Caption", "CaptionB.Alignment",
+                                      "CaptionTop", "CaptionVertCenter", "FlatFrameType"}));
+  const auto written = WriteButtonDescription(button);
+  EXPECT_EQ(written[7].Value, FormValue(FormIdent{"clBtnFace"}));
+}
+
+// Painting stores the centred positions, which are always written while the default centring
+// flags are not: the button reads back with centring off.
+TEST(FormDescription, SavedCentredButtonReadsBackUncentred) {
+  FakeButtonHost host;
+  TxPlButton button(host);
+  button.CaptionA().SetCaption("OK");
+  button.Image().SetPicture(PictureOf(TGraphicKind::Icon, 16, 16));
+  RecordingCanvas canvas;
+  button.Paint(canvas);
+  ASSERT_EQ(button.CaptionTop(), 8);
+  ASSERT_EQ(button.Image().Top(), 5);
+
+  FakeButtonHost host2;
+  TxPlButton copy(host2);
+  ReadButtonDescription(copy, {"copy", WriteButtonDescription(button)});
+  EXPECT_EQ(copy.CaptionA().Caption(), "OK");
+  EXPECT_EQ(copy.CaptionTop(), 8);
+  EXPECT_FALSE(copy.CaptionVertCenter());
+  EXPECT_EQ(copy.Image().Top(), 5);
+  EXPECT_FALSE(copy.Image().VertCenter());
+}
+
+TEST(FormDescription, UnknownPropertiesAndWrongValuesAreErrors) {
+  FakeButtonHost host;
+  TxPlButton button(host);
+  EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"Bogus", true}}}), Exception);
+  EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"CaptionTop", true}}}), Exception);
+  EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"ButtonStyle", FormIdent{"bsOval"}}}}),
+               Exception);
+  EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"Width", std::int64_t{1} << 40}}}),
+               Exception);
+  ReadButtonDescription(
+      button, {"b",
+               {P{"ButtonStyle", FormIdent{"bsRoundRect"}},
+                P{"GradBeginColor", std::int64_t{0xFF0000}}, P{"Color", FormIdent{"clWindow"}}}});
+  EXPECT_EQ(button.ButtonStyle(), TxPlButtonStyle::bsRoundRect);
+  EXPECT_EQ(button.GradBeginColor(), 0xFF0000u);
+  EXPECT_EQ(button.Color(), clWindow);
+}
+
+TEST(FormDescription, EditFieldsOfTheDialogKeepTheirDefaults) {
+  FakeEditHost host;
+  host.text = "C:\\VeltoData";
+  TxEdit edit(host);
+  std::vector<std::string> forwarded;
+  ReadEditDescription(edit,
+                      {"txtSharePath",
+                       {P{"Left", std::int64_t{136}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
+                        P{"ReadOnly", true}, P{"TabOrder", std::int64_t{0}},
+                        P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}},
+                      [&](const StoredProperty& p) { forwarded.push_back(p.Name); });
+  EXPECT_EQ(forwarded, (std::vector<std::string>{"Left", "ReadOnly", "TabOrder"}));
+  EXPECT_EQ(edit.Name(), "txtSharePath");
+  EXPECT_EQ(edit.KeyEdit3D(), TBorderStyle::bsNone);
+  EXPECT_FALSE(edit.Ctl3D());
+  EXPECT_EQ(host.recreations, 0);
+  EXPECT_EQ(host.text, "C:\\VeltoData");
+  EXPECT_EQ(edit.KeyStyles(), (TKeyStyles{ksEnter, ksUp}));
+}
+
+TEST(FormDescription, EditOwnSettings) {
+  FakeEditHost host;
+  TxEdit edit(host);
+  ReadEditDescription(edit, {"e",
+                             {P{"Text", AnsiString("x")}, P{"ImeMode", FormIdent{"imDisable"}},
+                              P{"Alignment", FormIdent{"taRightJustify"}},
+                              P{"KeyStyles", FormSet{{"ksEnter", "ksDown"}}},
+                              P{"CursorPos", FormIdent{"cpRight"}}, P{"Curr", AnsiString("12.5")},
+                              P{"kana", AnsiString()}, P{"KanaSw", true}, P{"KillPaste", false}}});
+  EXPECT_EQ(edit.ImeMode(), TImeMode::imDisable);
+  EXPECT_EQ(edit.Alignment(), TAlignment::taRightJustify);
+  EXPECT_EQ(edit.KeyStyles(), (TKeyStyles{ksEnter, ksDown}));
+  EXPECT_EQ(edit.CursorPos(), TCursorPos::cpRight);
+  EXPECT_EQ(host.text, "12.5");
+  EXPECT_TRUE(edit.KanaSw());
+  EXPECT_FALSE(edit.KillPaste());
+  EXPECT_EQ(host.recreations, 1);
+  EXPECT_THROW(ReadEditDescription(edit, {"e", {P{"MaxLength", std::int64_t{80}}}}), Exception);
+  EXPECT_THROW(ReadEditDescription(edit, {"e", {P{"KeyStyles", FormSet{{"ksTab"}}}}}), Exception);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,122 @@
+// The environment probes against the real system calls (run under Wine, whose process token is
+// always an administrator's).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "dialog/environment_probes.h"
+#include "framework/errors.h"
+#include "win/dialog/win_probe_platform.h"
+#include "win/framework/cp932.h"
+
+namespace qv {
+namespace {
+
+class WinProbesTest : public testing::Test {
+ protected:
+  win::WinProbePlatform platform;
+  EnvironmentProbes probes{platform};
+};
+
+TEST_F(WinProbesTest, AdministratorsMembership) {
+  EXPECT_TRUE(probes.IsInBuiltinGroup(kRidAdmins));
+  EXPECT_FALSE(probes.IsInBuiltinGroup(0x7FFF));  // no such alias
+}
+
+TEST_F(WinProbesTest, SmallBufferReportsTheSizeItNeeds) {
+  OsHandle token = platform.OpenCurrentProcessToken(TOKEN_QUERY);
+  ASSERT_NE(token, 0u);
+  std::byte small[16];
+  std::uint32_t needed = 0;
+  SetLastError(0xDEAD);
+  EXPECT_FALSE(platform.ReadTokenGroups(token, small, needed));
+  EXPECT_EQ(platform.LastError(), 122u);
+  EXPECT_GT(needed, sizeof small);
+  platform.CloseTokenHandle(token);
+}
+
+TEST_F(WinProbesTest, Folders) {
+  EXPECT_EQ(AnsiLowerCase(probes.GetSystemDir()), "c:\\windows\\system32");
+
+  Cp932Path documents = probes.GetDocumentsDir();
+  EXPECT_FALSE(documents.text.empty());
+  EXPECT_TRUE(documents.representable);
+  EXPECT_FALSE(HasTrailingBackslash(documents.text));
+  DWORD attributes = GetFileAttributesW(win::ToWide(documents.text).c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+
+  Cp932Path exe = platform.ExecutablePath();
+  EXPECT_EQ(AnsiLowerCase(ExtractFileName(exe.text)), "qv_wine_tests.exe");
+}
+
+TEST_F(WinProbesTest, VersionAndUserAccountControl) {
+  EXPECT_EQ(probes.GetOsMajorVersion(), 6);
+  EXPECT_EQ(probes.ReadRegInteger(
+                RegRoot::rkLocalMachine,
+                "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "EnableLUA"),
+            0);
+}
+
+// Values of every kind under a key of our own.
+class WinRegistryTest : public WinProbesTest {
+ protected:
+  static constexpr wchar_t kKey[] = L"Software\\QvDialogProbeTest";
+  void SetUp() override {
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key_, nullptr),
+              ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    RegCloseKey(key_);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+  }
+  void Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+  }
+  std::int32_t Read(const char* name) {
+    return probes.ReadRegInteger(RegRoot::rkCurrentUser, "\\Software\\QvDialogProbeTest", name);
+  }
+  HKEY key_ = nullptr;
+};
+
+TEST_F(WinRegistryTest, ValuesOfEveryKind) {
+  DWORD seven = 7, minusOne = 0xFFFFFFFF;
+  ULONGLONG wide = 1;
+  Set(L"Seven", REG_DWORD, &seven, 4);
+  Set(L"MinusOne", REG_DWORD, &minusOne, 4);
+  Set(L"Text", REG_SZ, L"1", 4);
+  Set(L"Quad", REG_QWORD, &wide, 8);
+  Set(L"Short", REG_DWORD, &seven, 2);
+  Set(L"\u4F1A\u8A08", REG_DWORD, &seven, 4);  // 会計
+
+  EXPECT_EQ(Read("Seven"), 7);
+  EXPECT_EQ(Read("MinusOne"), -1);
+  EXPECT_EQ(Read("Missing"), 0);
+  EXPECT_EQ(Read("会計"), 7);
+  EXPECT_EQ(probes.ReadRegInteger(RegRoot::rkCurrentUser, "\\Software\\QvNoSuchKey", "Seven"), 0);
+  struct Case {
+    const char *name, *message;
+  } cases[] = {
+      {"Text", "'Text' のデータ型が不正です"},
+      {"Quad", "'Quad' のデータ型が不正です"},
+      {"Short", "'Short' の取得に失敗しました"},
+  };
+  for (const Case& c : cases) {
+    try {
+      Read(c.name);
+      ADD_FAILURE() << c.name << ": no error";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+  }
+}
+
+TEST_F(WinProbesTest, OperatingSystemErrorText) {
+  EXPECT_FALSE(platform.SystemErrorText(5).empty());
+  AnsiString text = platform.SystemErrorText(5);
+  EXPECT_GT(static_cast<unsigned char>(text.back()), 0x20) << "no trailing line break";
+}
+
+}  // namespace
+}  // namespace qv

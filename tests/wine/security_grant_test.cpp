@@ -1,0 +1,177 @@
+// The folder grant and the descriptor read and write on real folders under Wine.
+//
+// Wine 8.0 stores no DACLs: it makes a folder's DACL up from the Unix mode bits and turns a
+// written DACL back into mode bits. So these tests prove that the calls reach the file system
+// and that our reading agrees with the real one; the exact entries the grant writes are proved
+// by the host tests, where our code builds every byte.
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/errors.h"
+#include "security/secure_file_object.h"
+#include "security/security_exception.h"
+#include "security/set_ace.h"
+#include "win/framework/cp932.h"
+#include "win/security/win_security_platform.h"
+
+namespace qv {
+namespace {
+
+const AnsiString kGrantFailed = "フォルダへのEveryone権限の付与に失敗しました。";
+
+// A fresh folder (named as asked) under the temporary folder, removed again afterwards.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::wstring& leaf) {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    parent_ = std::wstring(base) + L"qvsecurity_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+              std::to_wstring(GetTickCount64());
+    path_ = parent_ + L"\\" + leaf;
+    EXPECT_TRUE(CreateDirectoryW(parent_.c_str(), nullptr));
+    made_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+  }
+  ~TempFolder() {
+    RemoveDirectoryW(path_.c_str());
+    RemoveDirectoryW(parent_.c_str());
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& Wide() const { return path_; }
+  AnsiString Ansi() const { return win::ToAnsi(path_); }
+  bool Made() const { return made_; }
+
+ private:
+  std::wstring parent_, path_;
+  bool made_ = false;
+};
+
+struct RealEntry {
+  BYTE type, flags;
+  DWORD mask;
+  std::string sid;
+  bool operator==(const RealEntry&) const = default;
+};
+
+// The folder's DACL as the real calls read it.
+std::vector<RealEntry> RealDacl(const std::wstring& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  const DWORD code = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                           nullptr, nullptr, &dacl, nullptr, &sd);
+  EXPECT_EQ(code, static_cast<DWORD>(ERROR_SUCCESS));
+  std::vector<RealEntry> entries;
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    void* p = nullptr;
+    EXPECT_TRUE(GetAce(dacl, i, &p));
+    const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(p);
+    wchar_t* text = nullptr;
+    EXPECT_TRUE(ConvertSidToStringSidW(const_cast<DWORD*>(&ace->SidStart), &text));
+    entries.push_back({ace->Header.AceType, ace->Header.AceFlags, ace->Mask, win::ToAnsi(text)});
+    LocalFree(text);
+  }
+  LocalFree(sd);
+  return entries;
+}
+
+std::vector<RealEntry> OurDacl(const TSecurityDescriptor& sd) {
+  std::vector<RealEntry> entries;
+  for (std::size_t i = 0; sd.DACL() && i < sd.DACL()->Count(); ++i) {
+    const auto& e = sd.DACL()->Items(i);
+    entries.push_back({e.AceType(), AceFlagsToByte(e.Flags()), e.AccessMask(), e.SID()->StringSid()});
+  }
+  return entries;
+}
+
+DWORD EveryoneMask(const std::vector<RealEntry>& entries) {
+  for (const auto& e : entries) {
+    if (e.sid == "S-1-1-0" && e.type == ACCESS_ALLOWED_ACE_TYPE) return e.mask;
+  }
+  return 0;
+}
+
+class SecurityGrantTest : public ::testing::Test {
+ protected:
+  SecurityGrantTest() {
+    FreeWellKnownSids();
+    win::InstallWindowsSecurityPlatform();
+  }
+  ~SecurityGrantTest() override {
+    SetSecurityPlatform(nullptr);
+    SetFileSecurityPlatform(nullptr);
+    FreeWellKnownSids();
+  }
+};
+
+TEST_F(SecurityGrantTest, ANewFoldersDaclIsReadAsTheRealCallsReadIt) {
+  TempFolder folder(L"new");
+  ASSERT_TRUE(folder.Made());
+  const auto sd = TSecureFileObject(folder.Ansi()).GetSecurityDescriptor({siDacl});
+  ASSERT_NE(sd->DACL(), nullptr);
+  EXPECT_GT(sd->DACL()->Count(), 0u);
+  EXPECT_EQ(OurDacl(*sd), RealDacl(folder.Wide()));
+  EXPECT_EQ(sd->Owner(), nullptr);
+  EXPECT_EQ(sd->Group(), nullptr);
+  EXPECT_TRUE(sd->Control().Contains(sdcDaclPresent));
+
+  const auto all = TSecureFileObject(folder.Ansi()).GetSecurityDescriptor({siOwner, siGroup, siDacl});
+  ASSERT_NE(all->Owner(), nullptr);
+  EXPECT_EQ(all->Owner()->StringSid().rfind("S-1-", 0), 0u);
+}
+
+TEST_F(SecurityGrantTest, TheGrantReachesTheFolder) {
+  TempFolder folder(L"granted");
+  ASSERT_TRUE(folder.Made());
+  // Wine reads a 0755 folder as Everyone read and execute, and a 0777 one as Everyone full
+  // access: the change of Everyone's mask is the change of the folder's Unix mode.
+  ASSERT_EQ(EveryoneMask(RealDacl(folder.Wide())), 0x1200A9u);
+  EXPECT_TRUE(GrantEveryoneFullControl(folder.Ansi()));
+  EXPECT_EQ(EveryoneMask(RealDacl(folder.Wide())), 0x1301FFu);
+}
+
+TEST_F(SecurityGrantTest, AMissingFolderGivesTheGrantsMessage) {
+  TempFolder folder(L"present");
+  ASSERT_TRUE(folder.Made());
+  for (const AnsiString& path :
+       {folder.Ansi() + "\\missing", folder.Ansi() + "\\missing\\child", AnsiString("")}) {
+    SCOPED_TRACE(path);
+    try {
+      GrantEveryoneFullControl(path);
+      ADD_FAILURE() << "no error";
+    } catch (const ESecurityException& e) {
+      ADD_FAILURE() << "the model's error escaped: " << e.Message();
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), kGrantFailed);
+    }
+  }
+}
+
+// Run it under LANG=ja_JP.UTF-8 (code page 932) and LANG=C.UTF-8 (code page 1252): the path goes
+// to the wide calls through code page 932 either way, never through the system's own code page.
+// Under plain LANG=C, Wine cannot name any file outside ASCII, so there is nothing to test.
+TEST_F(SecurityGrantTest, AJapaneseFolderNameWorksWhateverTheSystemCodePage) {
+  TempFolder folder(L"\u5171\u6709\u30C7\u30FC\u30BF");  // 共有データ
+  if (!folder.Made() && GetACP() != 932) {
+    GTEST_SKIP() << "Wine under this locale cannot hold a non-ASCII file name";
+  }
+  ASSERT_TRUE(folder.Made());
+  std::printf("system code page %u\n", GetACP());
+  const AnsiString path = folder.Ansi();
+  ASSERT_EQ(path.substr(path.size() - 10), "共有データ");
+  const auto sd = TSecureFileObject(path).GetSecurityDescriptor({siDacl});
+  EXPECT_EQ(OurDacl(*sd), RealDacl(folder.Wide()));
+  EXPECT_TRUE(GrantEveryoneFullControl(path));
+  EXPECT_EQ(EveryoneMask(RealDacl(folder.Wide())), 0x1301FFu);
+}
+
+}  // namespace
+}  // namespace qv
