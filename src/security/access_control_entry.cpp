@@ -75,8 +75,7 @@ TSecurityAccessControlEntry::TSecurityAccessControlEntry(TAceFlags flags, std::u
 
 std::size_t TSecurityAccessControlEntry::FixedPartSize() const {
   if (!IsObjectAceType(AceType())) return layout::kPlainAceFixedSize;
-  return layout::kObjectAceFixedSizeNoGuids +
-         (objectTypes_.ObjectType ? layout::kGuidSize : 0) +
+  return layout::kObjectAceFixedSizeNoGuids + (objectTypes_.ObjectType ? layout::kGuidSize : 0) +
          (objectTypes_.InheritedObjectType ? layout::kGuidSize : 0);
 }
 
@@ -138,9 +137,9 @@ std::unique_ptr<TSecurityAccessControlEntry> CreateACE(TBytes entry) {
     }
     const std::uint32_t present = layout::ReadU32(entry, layout::kPlainAceFixedSize);
     sidAt = layout::kObjectAceFixedSizeNoGuids;
-    for (auto [bit, guid] : {std::pair{layout::kObjectTypePresent, &objects.ObjectType},
-                             std::pair{layout::kInheritedObjectTypePresent,
-                                       &objects.InheritedObjectType}}) {
+    for (auto [bit, guid] :
+         {std::pair{layout::kObjectTypePresent, &objects.ObjectType},
+          std::pair{layout::kInheritedObjectTypePresent, &objects.InheritedObjectType}}) {
       if (!(present & bit)) continue;
       if (entry.size() - sidAt < layout::kGuidSize) {
         throw ESecurityException("An object entry's GUIDs do not fit the entry");

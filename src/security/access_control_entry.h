@@ -118,8 +118,8 @@ class TDiscretionaryAccessControlEntryCallbackAllow : public TDiscretionaryAcces
  public:
   TDiscretionaryAccessControlEntryCallbackAllow(TAceFlags flags, std::uint32_t accessMask,
                                                 std::shared_ptr<const TSecurityId> sid)
-      : TDiscretionaryAccessControlEntryAllow(flags, accessMask, std::move(sid), {},
-                                              kAclRevision) {}
+      : TDiscretionaryAccessControlEntryAllow(flags, accessMask, std::move(sid), {}, kAclRevision) {
+  }
   TAceType AceType() const override { return atAccessAllowedCallback; }
 };
 
@@ -149,8 +149,7 @@ class TDiscretionaryAccessControlEntryCallbackDeny : public TDiscretionaryAccess
  public:
   TDiscretionaryAccessControlEntryCallbackDeny(TAceFlags flags, std::uint32_t accessMask,
                                                std::shared_ptr<const TSecurityId> sid)
-      : TDiscretionaryAccessControlEntryDeny(flags, accessMask, std::move(sid), {}, kAclRevision) {
-  }
+      : TDiscretionaryAccessControlEntryDeny(flags, accessMask, std::move(sid), {}, kAclRevision) {}
   TAceType AceType() const override { return atAccessDeniedCallback; }
 };
 

@@ -73,8 +73,8 @@ void TSecurityAccessControlList::CheckPlaceable(const TSecurityAccessControlEntr
   if (!entry) throw ESecurityException("No access-control entry given");
   if (entry->OwnerList() == this) throw ESecurityException("The entry is already in this list");
   if (entry->OwnerList()) throw ESecurityException("The entry belongs to another list");
-  const bool fits = discretionary_ ? (IsAllowFamily(*entry) || IsDenyFamily(*entry))
-                                   : IsSystemEntry(*entry);
+  const bool fits =
+      discretionary_ ? (IsAllowFamily(*entry) || IsDenyFamily(*entry)) : IsSystemEntry(*entry);
   if (!fits) {
     throw ESecurityException(Format("An entry of type 0x%02X does not belong in a %s",
                                     entry->AceType(), discretionary_ ? "DACL" : "SACL"));
@@ -132,16 +132,16 @@ TGlobalMemory TSecurityAccessControlList::CreatePacl() {
   std::size_t size = layout::kAclHeaderSize;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const auto& entry = *entries_[i];
-    if (!entry.SID()) throw ESecurityException(Format("Entry %u has no SID", static_cast<unsigned>(i)));
+    if (!entry.SID())
+      throw ESecurityException(Format("Entry %u has no SID", static_cast<unsigned>(i)));
     sidLengths.push_back(entry.SID()->SidLength());
     size += entry.FixedPartSize() + sidLengths.back();
     revision_ = std::max(revision_, entry.Revision());
   }
   // The header keeps the size in 16 bits; a wrapped size would describe a different list.
   if (size > layout::kMaxAclSize) {
-    throw ESecurityException(
-        Format("The access-control list needs %llu bytes, more than 65535",
-               static_cast<unsigned long long>(size)));
+    throw ESecurityException(Format("The access-control list needs %llu bytes, more than 65535",
+                                    static_cast<unsigned long long>(size)));
   }
   TGlobalMemory acl(platform, size, kGmemZeroInit);
   if (!acl) throw ESecurityException("GlobalAlloc failed for the access-control list");
@@ -165,8 +165,9 @@ TGlobalMemory TSecurityAccessControlList::CreatePacl() {
                                IsObjectAceType(entry.AceType()), objectType, inheritedType, sid) &&
               platform.AddAce(acl.Bytes(), entry.Revision(), kAppendAce, block.Bytes());
     }
-    if (!added) throw ESecurityException(Format("Entry %u could not be added to the list",
-                                                      static_cast<unsigned>(i)));
+    if (!added)
+      throw ESecurityException(
+          Format("Entry %u could not be added to the list", static_cast<unsigned>(i)));
   }
   return acl;
 }

@@ -2,8 +2,8 @@
 // write by path, the queries of a descriptor the read returned, and its release.
 //
 // Nothing is installed by default: the program installs the Windows implementation at start
-// (InstallWindowsSecurityPlatform in win/security), host tests a fake (TScopedFileSecurityPlatform).
-// Using the descriptor model without one raises ESecurityException.
+// (InstallWindowsSecurityPlatform in win/security), host tests a fake
+// (TScopedFileSecurityPlatform). Using the descriptor model without one raises ESecurityException.
 #pragma once
 
 #include <cstdint>

@@ -14,15 +14,15 @@ namespace qv {
 
 // Parts of a descriptor; each member stands for one SECURITY_INFORMATION bit.
 enum TSecurityInformationFlag {
-  siOwner,             // 0x00000001 OWNER_SECURITY_INFORMATION
-  siGroup,             // 0x00000002 GROUP_SECURITY_INFORMATION
-  siDacl,              // 0x00000004 DACL_SECURITY_INFORMATION
-  siSacl,              // 0x00000008 SACL_SECURITY_INFORMATION
-  siLabel,             // 0x00000010 LABEL_SECURITY_INFORMATION
-  siProtectedDacl,     // 0x80000000 PROTECTED_DACL_SECURITY_INFORMATION
-  siProtectedSacl,     // 0x40000000 PROTECTED_SACL_SECURITY_INFORMATION
-  siUnprotectedDacl,   // 0x20000000 UNPROTECTED_DACL_SECURITY_INFORMATION
-  siUnprotectedSacl,   // 0x10000000 UNPROTECTED_SACL_SECURITY_INFORMATION
+  siOwner,            // 0x00000001 OWNER_SECURITY_INFORMATION
+  siGroup,            // 0x00000002 GROUP_SECURITY_INFORMATION
+  siDacl,             // 0x00000004 DACL_SECURITY_INFORMATION
+  siSacl,             // 0x00000008 SACL_SECURITY_INFORMATION
+  siLabel,            // 0x00000010 LABEL_SECURITY_INFORMATION
+  siProtectedDacl,    // 0x80000000 PROTECTED_DACL_SECURITY_INFORMATION
+  siProtectedSacl,    // 0x40000000 PROTECTED_SACL_SECURITY_INFORMATION
+  siUnprotectedDacl,  // 0x20000000 UNPROTECTED_DACL_SECURITY_INFORMATION
+  siUnprotectedSacl,  // 0x10000000 UNPROTECTED_SACL_SECURITY_INFORMATION
 };
 using TSecurityInformation = TEnumSet<TSecurityInformationFlag>;
 // The OR of the members' bits.

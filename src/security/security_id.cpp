@@ -72,7 +72,8 @@ void InitWellKnownSids() {
   auto& table = Table();
   if (table.Initialised) return;
   for (int i = 0; i < kWellKnownSidCount; ++i) {
-    if (!table.Sids[i]) table.Sids[i] = std::make_shared<TSecurityKnownSID>(kWellKnownSidStrings[i]);
+    if (!table.Sids[i])
+      table.Sids[i] = std::make_shared<TSecurityKnownSID>(kWellKnownSidStrings[i]);
   }
   table.Initialised = true;
 }

@@ -66,23 +66,23 @@ class TSecurityThreadUserSID : public TSecurityKnownSID {
 };
 
 enum TWellKnownSid {
-  wsEveryone,                    // S-1-1-0
-  wsAdministrators,              // S-1-5-32-544
-  wsUsers,                       // S-1-5-32-545
-  wsGuests,                      // S-1-5-32-546
-  wsPowerUsers,                  // S-1-5-32-547
-  wsLocalSystem,                 // S-1-5-18
-  wsRemoteInteractiveLogon,      // S-1-5-14
-  wsNull,                        // S-1-0-0
-  wsLocal,                       // S-1-2-0
-  wsNetworkService,              // S-1-5-20
-  wsLocalService,                // S-1-5-19
-  wsPrincipalSelf,               // S-1-5-10
-  wsLowIntegrity,                // S-1-16-4096
-  wsMediumIntegrity,             // S-1-16-8192
-  wsHighIntegrity,               // S-1-16-12288
-  wsSystemIntegrity,             // S-1-16-16384
-  wsProtectedProcessIntegrity,   // S-1-16-20480
+  wsEveryone,                   // S-1-1-0
+  wsAdministrators,             // S-1-5-32-544
+  wsUsers,                      // S-1-5-32-545
+  wsGuests,                     // S-1-5-32-546
+  wsPowerUsers,                 // S-1-5-32-547
+  wsLocalSystem,                // S-1-5-18
+  wsRemoteInteractiveLogon,     // S-1-5-14
+  wsNull,                       // S-1-0-0
+  wsLocal,                      // S-1-2-0
+  wsNetworkService,             // S-1-5-20
+  wsLocalService,               // S-1-5-19
+  wsPrincipalSelf,              // S-1-5-10
+  wsLowIntegrity,               // S-1-16-4096
+  wsMediumIntegrity,            // S-1-16-8192
+  wsHighIntegrity,              // S-1-16-12288
+  wsSystemIntegrity,            // S-1-16-16384
+  wsProtectedProcessIntegrity,  // S-1-16-20480
 };
 constexpr int kWellKnownSidCount = wsProtectedProcessIntegrity + 1;
 

@@ -58,8 +58,8 @@ class ISecurityPlatform {
                                                                 std::uint32_t desiredAccess) = 0;
 };
 
-constexpr std::uint32_t kGmemZeroInit = 0x0040;       // GMEM_ZEROINIT
-constexpr std::uint32_t kAppendAce = 0xFFFFFFFF;      // MAXDWORD as AddAce's starting index
+constexpr std::uint32_t kGmemZeroInit = 0x0040;        // GMEM_ZEROINIT
+constexpr std::uint32_t kAppendAce = 0xFFFFFFFF;       // MAXDWORD as AddAce's starting index
 constexpr std::uint32_t kTokenAllAccess = 0x000F01FF;  // TOKEN_ALL_ACCESS
 
 // The installed platform.

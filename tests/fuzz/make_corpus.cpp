@@ -40,7 +40,8 @@ struct List {
   PACL Acl() { return reinterpret_cast<PACL>(bytes.data()); }
   void Allow(BYTE flags, DWORD mask, const wchar_t* sid) {
     auto s = Sid(sid);
-    Check(AddAccessAllowedAceEx(Acl(), ACL_REVISION, flags, mask, s.data()), "AddAccessAllowedAceEx");
+    Check(AddAccessAllowedAceEx(Acl(), ACL_REVISION, flags, mask, s.data()),
+          "AddAccessAllowedAceEx");
   }
   void Deny(BYTE flags, DWORD mask, const wchar_t* sid) {
     auto s = Sid(sid);
@@ -57,16 +58,17 @@ struct List {
     body.insert(body.end(), trailer.begin(), trailer.end());
     RawBody(type, flags, mask, body, ACL_REVISION);
   }
-  void Object(BYTE type, BYTE flags, DWORD mask, const GUID* objectType,
-              const GUID* inheritedType, const wchar_t* sid) {
+  void Object(BYTE type, BYTE flags, DWORD mask, const GUID* objectType, const GUID* inheritedType,
+              const wchar_t* sid) {
     std::vector<BYTE> body;
     const DWORD present = (objectType ? ACE_OBJECT_TYPE_PRESENT : 0) |
                           (inheritedType ? ACE_INHERITED_OBJECT_TYPE_PRESENT : 0);
     const BYTE* p = reinterpret_cast<const BYTE*>(&present);
     body.insert(body.end(), p, p + 4);
     for (const GUID* g : {objectType, inheritedType}) {
-      if (g) body.insert(body.end(), reinterpret_cast<const BYTE*>(g),
-                         reinterpret_cast<const BYTE*>(g) + sizeof(GUID));
+      if (g)
+        body.insert(body.end(), reinterpret_cast<const BYTE*>(g),
+                    reinterpret_cast<const BYTE*>(g) + sizeof(GUID));
     }
     auto s = Sid(sid);
     body.insert(body.end(), s.begin(), s.end());

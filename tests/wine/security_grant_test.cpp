@@ -87,7 +87,8 @@ std::vector<RealEntry> OurDacl(const TSecurityDescriptor& sd) {
   std::vector<RealEntry> entries;
   for (std::size_t i = 0; sd.DACL() && i < sd.DACL()->Count(); ++i) {
     const auto& e = sd.DACL()->Items(i);
-    entries.push_back({e.AceType(), AceFlagsToByte(e.Flags()), e.AccessMask(), e.SID()->StringSid()});
+    entries.push_back(
+        {e.AceType(), AceFlagsToByte(e.Flags()), e.AccessMask(), e.SID()->StringSid()});
   }
   return entries;
 }
@@ -123,7 +124,8 @@ TEST_F(SecurityGrantTest, ANewFoldersDaclIsReadAsTheRealCallsReadIt) {
   EXPECT_EQ(sd->Group(), nullptr);
   EXPECT_TRUE(sd->Control().Contains(sdcDaclPresent));
 
-  const auto all = TSecureFileObject(folder.Ansi()).GetSecurityDescriptor({siOwner, siGroup, siDacl});
+  const auto all =
+      TSecureFileObject(folder.Ansi()).GetSecurityDescriptor({siOwner, siGroup, siDacl});
   ASSERT_NE(all->Owner(), nullptr);
   EXPECT_EQ(all->Owner()->StringSid().rfind("S-1-", 0), 0u);
 }

@@ -38,7 +38,9 @@ std::shared_ptr<const TSecurityId> Id(const wchar_t* text) {
   return std::make_shared<TSecurityId>(TBytes(sid));
 }
 
-Bytes Copy(const TGlobalMemory& memory) { return Bytes(memory.Bytes().begin(), memory.Bytes().end()); }
+Bytes Copy(const TGlobalMemory& memory) {
+  return Bytes(memory.Bytes().begin(), memory.Bytes().end());
+}
 
 // What the real GetAce shows of one entry.
 struct RealAce {
@@ -99,8 +101,8 @@ TEST_F(SecurityModelTest, ListsWeBuildAreReadByTheRealGetAce) {
       TAceFlags{afObjectInherit, afContainerInherit}, 0x1F01FF, Id(L"S-1-1-0")));
   dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryDeny>(TAceFlags{afInheritOnly}, 0x10000,
                                                                   Id(L"S-1-5-32-546")));
-  dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryCallbackAllow>(
-      TAceFlags{}, 0x1200A9, Id(L"S-1-5-32-545")));
+  dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryCallbackAllow>(TAceFlags{}, 0x1200A9,
+                                                                           Id(L"S-1-5-32-545")));
   dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryObjectAllow>(
       TAceFlags{afContainerInherit}, 0x10, Id(L"S-1-5-11"), TAceObjectTypes{objectType, {}}));
   // Built by our own byte handling (the portable platform is the default until one is installed).
@@ -123,8 +125,8 @@ TEST_F(SecurityModelTest, ListsWeBuildAreReadByTheRealGetAce) {
                                                       0x1F01FF, Id(L"S-1-1-0")));
   sacl.Add(std::make_unique<TAuditAccessControlEntryCallback>(TAceFlags{afFailedAccess}, 0x10000,
                                                               Id(L"S-1-5-32-545")));
-  sacl.Add(std::make_unique<TSystemMandatoryAccessControlEntry>(TAceFlags{}, 0x1,
-                                                                Id(L"S-1-16-12288")));
+  sacl.Add(
+      std::make_unique<TSystemMandatoryAccessControlEntry>(TAceFlags{}, 0x1, Id(L"S-1-16-12288")));
   Bytes builtSacl = Copy(sacl.CreatePacl());
   ASSERT_TRUE(IsValidAcl(reinterpret_cast<PACL>(builtSacl.data())));
   const auto saclAces = ReadWithRealGetAce(builtSacl);
@@ -212,11 +214,43 @@ TEST_F(SecurityModelTest, ListsTheRealCallsBuildAreReadIntoTheSameEntries) {
   }
 }
 
+TEST_F(SecurityModelTest, MalformedListsRaiseBeforeTheRealCallsSeeThem) {
+  // Lists whose walk would leave their bytes (the real IsValidAcl and GetAce trust the sizes
+  // inside): each must raise, with the Windows platform installed, and never crash.
+  const TScopedSecurityPlatform install(real);
+  Bytes everyone = RealSid(L"S-1-1-0");
+  Bytes good = {2, 0, 28, 0, 1, 0, 0, 0, 0, 3, 20, 0, 0xFF, 0x01, 0x1F, 0x00};
+  good.insert(good.end(), everyone.begin(), everyone.end());
+  auto changed = [&](std::size_t at, std::uint8_t value) {
+    Bytes list = good;
+    list[at] = value;
+    return list;
+  };
+  const Bytes cases[] = {
+      Bytes(good.begin(), good.begin() + 7),  // shorter than a header
+      changed(2, 29),                         // size past the bytes
+      changed(4, 2),                          // count past the size
+      changed(10, 0),                         // entry size 0: a walk that never moves on
+      changed(10, 24),                        // entry past the list
+      changed(17, 16),                        // 16 sub-authorities
+      changed(17, 2),                         // SID past its entry
+      changed(8, 3),                          // SYSTEM_ALARM_ACE_TYPE
+  };
+  for (const auto& list : cases) {
+    auto heap = std::make_unique<std::uint8_t[]>(list.size());
+    std::memcpy(heap.get(), list.data(), list.size());
+    EXPECT_THROW(TDAccessControlList(TBytes(heap.get(), list.size())), ESecurityException);
+  }
+  EXPECT_EQ(TDAccessControlList(TBytes(good)).Count(), 1u);
+}
+
 TEST_F(SecurityModelTest, OurStringFormsAreTheRealOnes) {
   InitWellKnownSids();  // through our own conversions
   std::vector<std::shared_ptr<const TSecurityId>> ids;
-  for (int i = 0; i < kWellKnownSidCount; ++i) ids.push_back(WellKnownSid(static_cast<TWellKnownSid>(i)));
-  ids.push_back(std::make_shared<TSecurityId>(AnsiString("S-1-5-21-1004336348-1177238915-682003330-1001")));
+  for (int i = 0; i < kWellKnownSidCount; ++i)
+    ids.push_back(WellKnownSid(static_cast<TWellKnownSid>(i)));
+  ids.push_back(
+      std::make_shared<TSecurityId>(AnsiString("S-1-5-21-1004336348-1177238915-682003330-1001")));
   // (Authorities beyond 32 bits are left out: Wine 8.0's ConvertSidToStringSidW refuses them.)
   for (const auto& id : ids) {
     SCOPED_TRACE(id->StringSid());

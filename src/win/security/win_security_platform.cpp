@@ -125,11 +125,11 @@ bool WinSecurityPlatform::AddObjectAce(std::uint8_t aceType, TMutableBytes acl,
                                       AsSid(sid)) != FALSE;
     case SYSTEM_AUDIT_OBJECT_ACE_TYPE:
       // The audit call takes the two access flags as arguments of their own.
-      return AddAuditAccessObjectAce(
-                 list, aceRevision, flags & ~(SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG),
-                 mask, objectGuid, inheritedGuid, AsSid(sid),
-                 (flags & SUCCESSFUL_ACCESS_ACE_FLAG) != 0,
-                 (flags & FAILED_ACCESS_ACE_FLAG) != 0) != FALSE;
+      return AddAuditAccessObjectAce(list, aceRevision,
+                                     flags & ~(SUCCESSFUL_ACCESS_ACE_FLAG | FAILED_ACCESS_ACE_FLAG),
+                                     mask, objectGuid, inheritedGuid, AsSid(sid),
+                                     (flags & SUCCESSFUL_ACCESS_ACE_FLAG) != 0,
+                                     (flags & FAILED_ACCESS_ACE_FLAG) != 0) != FALSE;
     default:
       return false;
   }
@@ -144,10 +144,9 @@ void WinSecurityPlatform::GlobalFree(void* memory) { ::GlobalFree(memory); }
 std::optional<std::vector<std::uint8_t>> WinSecurityPlatform::TokenUserSid(
     TTokenSource source, std::uint32_t desiredAccess) {
   HANDLE token = nullptr;
-  const BOOL opened =
-      source == tsThread
-          ? OpenThreadToken(GetCurrentThread(), desiredAccess, TRUE, &token)
-          : OpenProcessToken(GetCurrentProcess(), desiredAccess, &token);
+  const BOOL opened = source == tsThread
+                          ? OpenThreadToken(GetCurrentThread(), desiredAccess, TRUE, &token)
+                          : OpenProcessToken(GetCurrentProcess(), desiredAccess, &token);
   if (!opened) return std::nullopt;
   const UniqueHandle owned(token);
   DWORD size = 0;
@@ -179,11 +178,10 @@ std::uint32_t WinFileSecurityPlatform::WriteNamedSecurity(const AnsiString& path
                                                           TBytes owner, TBytes group, TBytes dacl,
                                                           TBytes sacl) {
   std::wstring name = ToWide(path);
-  return SetNamedSecurityInfoW(name.data(), static_cast<SE_OBJECT_TYPE>(type), securityInformation,
-                               owner.data() ? AsSid(owner) : nullptr,
-                               group.data() ? AsSid(group) : nullptr,
-                               dacl.data() ? AsAcl(dacl) : nullptr,
-                               sacl.data() ? AsAcl(sacl) : nullptr);
+  return SetNamedSecurityInfoW(
+      name.data(), static_cast<SE_OBJECT_TYPE>(type), securityInformation,
+      owner.data() ? AsSid(owner) : nullptr, group.data() ? AsSid(group) : nullptr,
+      dacl.data() ? AsAcl(dacl) : nullptr, sacl.data() ? AsAcl(sacl) : nullptr);
 }
 
 bool WinFileSecurityPlatform::DescriptorControl(TPlatformDescriptor descriptor,

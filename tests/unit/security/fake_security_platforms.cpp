@@ -13,9 +13,7 @@ void Append32(Bytes& b, std::uint32_t v) {
   Append16(b, v & 0xFFFF);
   Append16(b, v >> 16);
 }
-TBytes View(const std::optional<Bytes>& bytes) {
-  return bytes ? TBytes(*bytes) : TBytes{};
-}
+TBytes View(const std::optional<Bytes>& bytes) { return bytes ? TBytes(*bytes) : TBytes{}; }
 std::optional<Bytes> Copy(TBytes bytes) {
   if (bytes.data() == nullptr) return std::nullopt;
   return Bytes(bytes.begin(), bytes.end());

@@ -174,13 +174,13 @@ class SecurityPlatformTest : public ::testing::Test {
 
 // Byte builders written apart from the code under test.
 namespace sids {
-inline const Bytes kEveryone = {1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};                      // S-1-1-0
-inline const Bytes kSystem = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};                       // S-1-5-18
-inline const Bytes kAdmins = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};        // -544
-inline const Bytes kUsers = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 2, 0, 0};         // -545
-inline const Bytes kGuests = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x22, 2, 0, 0};        // -546
-inline const Bytes kCreatorOwner = {1, 1, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0};                  // S-1-3-0
-inline const Bytes kHighLabel = {1, 1, 0, 0, 0, 0, 0, 16, 0, 0x30, 0, 0};                 // S-1-16-12288
+inline const Bytes kEveryone = {1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};                // S-1-1-0
+inline const Bytes kSystem = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};                 // S-1-5-18
+inline const Bytes kAdmins = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};  // -544
+inline const Bytes kUsers = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 2, 0, 0};   // -545
+inline const Bytes kGuests = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x22, 2, 0, 0};  // -546
+inline const Bytes kCreatorOwner = {1, 1, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0};            // S-1-3-0
+inline const Bytes kHighLabel = {1, 1, 0, 0, 0, 0, 0, 16, 0, 0x30, 0, 0};           // S-1-16-12288
 }  // namespace sids
 
 // type, flags, size, mask, SID, then whatever trailer the entry carries behind its SID.

@@ -17,9 +17,9 @@ class SecureFileObjectTest : public SecurityPlatformTest {
     folder.Group = sids::kSystem;
     folder.OwnerDefaulted = true;
     folder.DaclDefaulted = true;
-    folder.Dacl = Acl(2, {Ace(0x00, 0x03, 0x1F01FF, sids::kUsers),
-                          Ace(0x00, 0x13, 0x1F01FF, sids::kSystem),
-                          Ace(0x01, 0x00, 0x10000, sids::kGuests)});
+    folder.Dacl =
+        Acl(2, {Ace(0x00, 0x03, 0x1F01FF, sids::kUsers), Ace(0x00, 0x13, 0x1F01FF, sids::kSystem),
+                Ace(0x01, 0x00, 0x10000, sids::kGuests)});
     folder.SaclPresent = true;
     folder.Sacl = Acl(2, {Ace(0x02, 0x80, 0x1, sids::kEveryone)});
     files.Objects[kPath] = folder;
@@ -46,7 +46,8 @@ TEST_F(SecureFileObjectTest, ReadingTheDaclAloneGivesNoOwnerGroupOrSacl) {
 }
 
 TEST_F(SecureFileObjectTest, ReadingEveryPartCopiesOwnerGroupAndSacl) {
-  const auto sd = TSecureFileObject(kPath).GetSecurityDescriptor({siOwner, siGroup, siDacl, siSacl});
+  const auto sd =
+      TSecureFileObject(kPath).GetSecurityDescriptor({siOwner, siGroup, siDacl, siSacl});
   EXPECT_EQ(files.ReadsAsked, std::vector<std::uint32_t>{0xF});
   ASSERT_NE(sd->Owner(), nullptr);
   EXPECT_EQ(sd->Owner()->StringSid(), "S-1-5-32-544");

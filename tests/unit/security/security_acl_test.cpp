@@ -87,9 +87,9 @@ TEST_F(AclTest, FlagBytesMapToMembersAndBack) {
     std::uint8_t written;
     bool inherited;
   } cases[] = {
-      {0x00, 0x00, false}, {0x03, 0x03, false}, {0x10, 0x10, true},  {0x13, 0x13, true},
-      {0x1F, 0x1F, true},  {0x0F, 0x0F, false}, {0xC0, 0xC0, false},
-      {0x20, 0x00, false},  // a bit of no member is not kept
+      {0x00, 0x00, false}, {0x03, 0x03, false}, {0x10, 0x10, true},
+      {0x13, 0x13, true},  {0x1F, 0x1F, true},  {0x0F, 0x0F, false},
+      {0xC0, 0xC0, false}, {0x20, 0x00, false},  // a bit of no member is not kept
       {0xFF, 0xDF, true},
   };
   for (const auto& c : cases) {
@@ -134,16 +134,22 @@ TEST_F(AclTest, AddPlacesEntriesByTheOrderingRule) {
     std::size_t index;
   } cases[] = {
       {"explicit allow, empty", {}, kAllow, 0},
-      {"explicit allow, three inherited", {kAllowInherited, kAllowInherited, kAllowInherited},
-       kAllow, 0},
+      {"explicit allow, three inherited",
+       {kAllowInherited, kAllowInherited, kAllowInherited},
+       kAllow,
+       0},
       {"explicit allow, deny allow inherited", {kDeny, kAllow, kAllowInherited}, kAllow, 2},
       {"explicit allow, two explicit", {kDeny, kAllow}, kAllow, 2},
-      {"explicit allow, inherited deny first", {kAllow, kDenyInherited, kAllowInherited}, kAllow,
+      {"explicit allow, inherited deny first",
+       {kAllow, kDenyInherited, kAllowInherited},
+       kAllow,
        1},
       {"explicit deny, explicit and inherited", {kAllow, kAllowInherited}, kDeny, 0},
       {"explicit deny, inherited only", {kAllowInherited}, kDeny, 0},
-      {"inherited deny, before first inherited", {kAllow, kAllowInherited, kDenyInherited},
-       kDenyInherited, 1},
+      {"inherited deny, before first inherited",
+       {kAllow, kAllowInherited, kDenyInherited},
+       kDenyInherited,
+       1},
       {"inherited deny, none inherited", {kDeny, kAllow}, kDenyInherited, 2},
       {"inherited allow, at the end", {kAllow, kDenyInherited}, kAllowInherited, 2},
       {"callback allow is of the allow family", {kAllow, kAllowInherited}, kCallbackAllow, 1},
@@ -250,13 +256,13 @@ TEST_F(AclTest, ObjectEntriesKeepTheirGuidsThroughAReadAndABuild) {
     a.Bytes[i] = static_cast<std::uint8_t>(i + 1);
     b.Bytes[i] = static_cast<std::uint8_t>(0xF0 - i);
   }
-  const Bytes stored = Acl(4, {
-                                  ObjectAce(0x05, 0x02, 0x10, a, b, sids::kUsers),
-                                  ObjectAce(0x06, 0x00, 0x20, a, std::nullopt, sids::kEveryone),
-                                  ObjectAce(0x0C, 0x00, 0x30, std::nullopt, b, sids::kSystem),
-                                  ObjectAce(0x05, 0x00, 0x40, std::nullopt, std::nullopt,
-                                            sids::kAdmins),
-                              });
+  const Bytes stored =
+      Acl(4, {
+                 ObjectAce(0x05, 0x02, 0x10, a, b, sids::kUsers),
+                 ObjectAce(0x06, 0x00, 0x20, a, std::nullopt, sids::kEveryone),
+                 ObjectAce(0x0C, 0x00, 0x30, std::nullopt, b, sids::kSystem),
+                 ObjectAce(0x05, 0x00, 0x40, std::nullopt, std::nullopt, sids::kAdmins),
+             });
   TDAccessControlList dacl{TBytes(stored)};
   ASSERT_EQ(dacl.Count(), 4u);
   EXPECT_EQ(dacl.Items(0).ObjectTypes(), (TAceObjectTypes{a, b}));
@@ -269,10 +275,10 @@ TEST_F(AclTest, ObjectEntriesKeepTheirGuidsThroughAReadAndABuild) {
   // The platform's own object-entry adds build the three kinds it has calls for.
   EXPECT_EQ(std::count(log.Calls.begin(), log.Calls.end(), "AddObjectAce"), 3);
 
-  const Bytes sacl = Acl(4, {ObjectAce(0x07, 0xC0, 0x1, a, std::nullopt, sids::kEveryone),
-                             ObjectAce(0x0F, 0x40, 0x2, std::nullopt, b, sids::kEveryone),
-                             Ace(0x0D, 0x80, 0x3, sids::kEveryone),
-                             Ace(0x11, 0x00, 0x1, sids::kHighLabel)});
+  const Bytes sacl =
+      Acl(4, {ObjectAce(0x07, 0xC0, 0x1, a, std::nullopt, sids::kEveryone),
+              ObjectAce(0x0F, 0x40, 0x2, std::nullopt, b, sids::kEveryone),
+              Ace(0x0D, 0x80, 0x3, sids::kEveryone), Ace(0x11, 0x00, 0x1, sids::kHighLabel)});
   TSAccessControlList system{TBytes(sacl)};
   EXPECT_EQ(Hex(Built(system)), Hex(sacl));
 }
@@ -355,8 +361,9 @@ TEST_F(AclTest, ListsThatWouldNotFitTheSizeFieldAreNotBuilt) {
   const auto sid = Id(longest);
   TDAccessControlList dacl;
   // 8 + 862 * 76 = 65,520 bytes fit; one entry more needs 65,596.
-  for (int i = 0; i < 862; ++i) dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryAllow>(
-      TAceFlags{}, static_cast<std::uint32_t>(i), sid));
+  for (int i = 0; i < 862; ++i)
+    dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryAllow>(
+        TAceFlags{}, static_cast<std::uint32_t>(i), sid));
   const Bytes built = Built(dacl);
   EXPECT_EQ(built.size(), 65520u);
   EXPECT_EQ(TDAccessControlList(TBytes(built)).Count(), 862u);
@@ -396,7 +403,8 @@ TEST_F(AclTest, AFailureWhileBuildingKeepsNoMemory) {
 }
 
 TEST_F(AclTest, ReaderFailsWhenThePlatformDoes) {
-  const Bytes stored = Acl(2, {Ace(0x00, 0x13, 1, sids::kSystem), Ace(0x00, 0x13, 2, sids::kUsers)});
+  const Bytes stored =
+      Acl(2, {Ace(0x00, 0x13, 1, sids::kSystem), Ace(0x00, 0x13, 2, sids::kUsers)});
   log.Calls.clear();
   TDAccessControlList{TBytes(stored)};
   const std::vector<std::string> sequence = log.Calls;

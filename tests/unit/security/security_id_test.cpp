@@ -24,10 +24,9 @@ TEST_F(SecurityIdTest, StringAndBinaryFormsAgree) {
       {"S-1-16-12288", sids::kHighLabel},
       {"S-1-5", {1, 0, 0, 0, 0, 0, 0, 5}},
       {"S-1-5-21-4294967295-1-2-3-4-5-6-7-8-9-10-11-12-13",
-       {1,    15,   0,    0,    0,    0, 0, 5, 21, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0,
-        2,    0,    0,    0,    3,    0, 0, 0, 4,  0, 0, 0, 5,    0,    0,    0,    6, 0, 0, 0,
-        7,    0,    0,    0,    8,    0, 0, 0, 9,  0, 0, 0, 10,   0,    0,    0,    11, 0, 0, 0,
-        12,   0,    0,    0,    13,   0, 0, 0}},
+       {1, 15, 0, 0, 0, 0, 0,  5, 21, 0, 0,  0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0,  0, 2, 0, 0,
+        0, 3,  0, 0, 0, 4, 0,  0, 0,  5, 0,  0, 0,    6,    0,    0,    0, 7, 0,  0, 0, 8, 0,
+        0, 0,  9, 0, 0, 0, 10, 0, 0,  0, 11, 0, 0,    0,    12,   0,    0, 0, 13, 0, 0, 0}},
       // Authorities beyond 32 bits are written in hexadecimal.
       {"S-1-0x123456789ABC-7", {1, 1, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 7, 0, 0, 0}},
   };
@@ -57,10 +56,10 @@ TEST_F(SecurityIdTest, MalformedStringFormsAreRefused) {
 TEST_F(SecurityIdTest, MalformedBinarySidsAreRefused) {
   const Bytes cases[] = {
       {},
-      {1, 1, 0, 0, 0, 0, 0},                                   // shorter than its header
-      {2, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0},                    // revision 2
-      {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0},                   // count runs past the bytes
-      {1, 16, 0, 0, 0, 0, 0, 5},                               // 16 sub-authorities
+      {1, 1, 0, 0, 0, 0, 0},                  // shorter than its header
+      {2, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0},   // revision 2
+      {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0},  // count runs past the bytes
+      {1, 16, 0, 0, 0, 0, 0, 5},              // 16 sub-authorities
   };
   for (const auto& sid : cases) {
     SCOPED_TRACE(Hex(sid));

@@ -65,32 +65,19 @@ TEST_F(GrantTest, WritesTheExpectedDaclForEachKindOfFolder) {
     Bytes written;
     std::uint32_t securityInformation;
   } cases[] = {
-      {"only inherited entries (a new folder)",
-       Acl(2, {kInheritedSystem, kInheritedAdmins}),
-       0x8404,
-       Acl(2, {kGrantEntry, kInheritedSystem, kInheritedAdmins}),
-       0x00000004},
+      {"only inherited entries (a new folder)", Acl(2, {kInheritedSystem, kInheritedAdmins}),
+       0x8404, Acl(2, {kGrantEntry, kInheritedSystem, kInheritedAdmins}), 0x00000004},
       {"explicit entries, then inherited ones",
-       Acl(2, {kExplicitDenyGuests, kExplicitUsers, kInheritedSystem}),
-       0x8404,
-       Acl(2, {kExplicitDenyGuests, kExplicitUsers, kGrantEntry, kInheritedSystem}),
-       0x00000004},
-      {"protected DACL, explicit entries only",
-       Acl(2, {kExplicitUsers, kExplicitAdmins}),
-       0x9004,
-       Acl(2, {kExplicitUsers, kExplicitAdmins, kGrantEntry}),
-       0x80000004},
+       Acl(2, {kExplicitDenyGuests, kExplicitUsers, kInheritedSystem}), 0x8404,
+       Acl(2, {kExplicitDenyGuests, kExplicitUsers, kGrantEntry, kInheritedSystem}), 0x00000004},
+      {"protected DACL, explicit entries only", Acl(2, {kExplicitUsers, kExplicitAdmins}), 0x9004,
+       Acl(2, {kExplicitUsers, kExplicitAdmins, kGrantEntry}), 0x80000004},
       {"empty DACL", Acl(2, {}), 0x8004, Acl(2, {kGrantEntry}), 0x00000004},
-      {"SACL protected in the control word",
-       Acl(2, {kInheritedSystem}),
-       0xA004,
-       Acl(2, {kGrantEntry, kInheritedSystem}),
-       0x40000004},
+      {"SACL protected in the control word", Acl(2, {kInheritedSystem}), 0xA004,
+       Acl(2, {kGrantEntry, kInheritedSystem}), 0x40000004},
       {"entries with data behind their SID, spare room",
-       Acl(2, {Ace(0x09, 0x03, 0x1, sids::kUsers, {1, 2, 3, 4})}, 16),
-       0x8004,
-       Acl(2, {Ace(0x09, 0x03, 0x1, sids::kUsers), kGrantEntry}),
-       0x00000004},
+       Acl(2, {Ace(0x09, 0x03, 0x1, sids::kUsers, {1, 2, 3, 4})}, 16), 0x8004,
+       Acl(2, {Ace(0x09, 0x03, 0x1, sids::kUsers), kGrantEntry}), 0x00000004},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -156,18 +143,18 @@ TEST_F(GrantTest, PlatformCallsComeInTheirOrder) {
   InitWellKnownSids();
   log.Calls.clear();
   GrantEveryoneFullControl(kFolder);
-  EXPECT_EQ(::testing::PrintToString(log.Calls),
-            ::testing::PrintToString(std::vector<std::string>{
-                "GetNamedSecurityInfo", "GetSecurityDescriptorControl",
-                "GetSecurityDescriptorOwner", "GetSecurityDescriptorGroup",
-                "GetSecurityDescriptorDacl",
-                // the one stored entry
-                "IsValidAcl", "GetAce", "CopySid", "ConvertSidToStringSid",
-                "GetSecurityDescriptorSacl", "LocalFree",
-                // the new list of two entries
-                "GetLengthSid", "GetLengthSid", "GlobalAlloc", "InitializeAcl",
-                "GlobalAlloc", "AddAce", "GlobalFree", "GlobalAlloc", "AddAce", "GlobalFree",
-                "SetNamedSecurityInfo", "GlobalFree"}));
+  EXPECT_EQ(
+      ::testing::PrintToString(log.Calls),
+      ::testing::PrintToString(std::vector<std::string>{
+          "GetNamedSecurityInfo", "GetSecurityDescriptorControl", "GetSecurityDescriptorOwner",
+          "GetSecurityDescriptorGroup", "GetSecurityDescriptorDacl",
+          // the one stored entry
+          "IsValidAcl", "GetAce", "CopySid", "ConvertSidToStringSid", "GetSecurityDescriptorSacl",
+          "LocalFree",
+          // the new list of two entries
+          "GetLengthSid", "GetLengthSid", "GlobalAlloc", "InitializeAcl", "GlobalAlloc", "AddAce",
+          "GlobalFree", "GlobalAlloc", "AddAce", "GlobalFree", "SetNamedSecurityInfo",
+          "GlobalFree"}));
 }
 
 TEST_F(GrantTest, EveryFailingPlatformCallGivesTheMessageAndReleasesEverything) {

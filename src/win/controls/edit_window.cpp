@@ -1,0 +1,289 @@
+#include "win/controls/edit_window.h"
+
+#include <imm.h>
+
+#include <string>
+#include <variant>
+
+#include "framework/errors.h"
+#include "win/controls/input_state.h"
+#include "win/framework/cp932.h"
+#include "win/framework/form.h"
+
+namespace qv::win {
+
+namespace {
+
+COLORREF ToColorRef(TColor c) {
+  if (IsSystemColor(c)) return GetSysColor(SystemColorIndex(c));
+  return static_cast<COLORREF>(c & 0x00FFFFFF);
+}
+
+// The input context of a window, released when this goes.
+class WinInputContext : public IInputContext {
+ public:
+  WinInputContext(HWND hwnd, HIMC context) : hwnd_(hwnd), context_(context) {}
+  ~WinInputContext() override { ImmReleaseContext(hwnd_, context_); }
+  WinInputContext(const WinInputContext&) = delete;
+  WinInputContext& operator=(const WinInputContext&) = delete;
+
+  bool OpenStatus() override { return ImmGetOpenStatus(context_) != FALSE; }
+  // In bytes of UTF-16; negative when the call fails.
+  std::int32_t ResultReadingSize() override {
+    return ImmGetCompositionStringW(context_, GCS_RESULTREADSTR, nullptr, 0);
+  }
+  AnsiString ReadResultReading(std::int32_t size) override {
+    if (size <= 0) return AnsiString();
+    std::wstring reading(static_cast<std::size_t>(size) / sizeof(wchar_t) + 1, L'\0');
+    const LONG got = ImmGetCompositionStringW(context_, GCS_RESULTREADSTR, reading.data(),
+                                              static_cast<DWORD>(size));
+    if (got <= 0) return AnsiString();
+    reading.resize(std::min<std::size_t>(reading.size(), static_cast<std::size_t>(got) / 2));
+    return ToAnsi(reading);
+  }
+
+ private:
+  HWND hwnd_;
+  HIMC context_;
+};
+
+[[noreturn]] void InvalidValue(const StoredProperty& p) {
+  throw Exception(Format("プロパティ %s の値が無効です", p.Name.c_str()));
+}
+
+int IntOf(const StoredProperty& p) {
+  const auto* v = std::get_if<std::int64_t>(&p.Value);
+  if (!v || *v < INT32_MIN || *v > INT32_MAX) InvalidValue(p);
+  return static_cast<int>(*v);
+}
+
+bool BoolOf(const StoredProperty& p) {
+  const auto* v = std::get_if<bool>(&p.Value);
+  if (!v) InvalidValue(p);
+  return *v;
+}
+
+TColor ColorOf(const StoredProperty& p) {
+  if (const auto* id = std::get_if<FormIdent>(&p.Value)) {
+    if (id->Name == "clWindow") return clWindow;
+    if (id->Name == "clBtnFace") return clBtnFace;
+    InvalidValue(p);
+  }
+  const auto* v = std::get_if<std::int64_t>(&p.Value);
+  if (!v || *v < 0 || *v > 0xFFFFFFFF) InvalidValue(p);
+  return static_cast<TColor>(*v);
+}
+
+}  // namespace
+
+AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags) {
+  const std::wstring wide = ToWide(text);
+  if (wide.empty()) return AnsiString();
+  const LCID locale = GetUserDefaultLCID();
+  const int length = static_cast<int>(wide.size());
+  const int needed = LCMapStringW(locale, mapFlags, wide.data(), length, nullptr, 0);
+  if (needed <= 0) return AnsiString();
+  std::wstring mapped(static_cast<std::size_t>(needed), L'\0');
+  const int got = LCMapStringW(locale, mapFlags, wide.data(), length, mapped.data(), needed);
+  if (got <= 0) return AnsiString();
+  mapped.resize(static_cast<std::size_t>(got));
+  return ToAnsi(mapped);
+}
+
+void EditWindow::CreateIn(HWND parent, const FormObjectDescription& description,
+                          const BasePropertySink& base) {
+  parent_ = parent;
+  CreateControl();
+  ReadEditDescription(model_, description,
+                      [&](const StoredProperty& p) { ApplyBaseProperty(p, base); });
+}
+
+void EditWindow::CreateControl() {
+  DWORD style = WS_CHILD | ES_AUTOHSCROLL | model_.AlignmentStyle();
+  if (settings_.visible) style |= WS_VISIBLE;
+  if (settings_.tabStop) style |= WS_TABSTOP;
+  if (settings_.readOnly) style |= ES_READONLY;
+  DWORD exStyle = 0;
+  if (model_.Ctl3D()) {
+    exStyle |= WS_EX_CLIENTEDGE;
+  } else {
+    style |= WS_BORDER;
+  }
+  CreateSubclassed(exStyle, L"EDIT", L"", style, settings_.left, settings_.top, settings_.width,
+                   settings_.height, parent_);
+  if (!Handle()) return;
+  if (settings_.maxLength > 0) SendMessageW(Handle(), EM_LIMITTEXT, settings_.maxLength, 0);
+  // A field whose input method is disabled has no input context at all.
+  if (model_.ImeMode() == TImeMode::imDisable) ImmAssociateContext(Handle(), nullptr);
+}
+
+void EditWindow::ApplyBaseProperty(const StoredProperty& p, const BasePropertySink& base) {
+  Settings& s = settings_;
+  const auto move = [this] {
+    if (Handle()) {
+      SetWindowPos(Handle(), nullptr, settings_.left, settings_.top, settings_.width,
+                   settings_.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  };
+  if (p.Name == "Left") {
+    s.left = IntOf(p);
+    move();
+  } else if (p.Name == "Top") {
+    s.top = IntOf(p);
+    move();
+  } else if (p.Name == "Width") {
+    s.width = IntOf(p);
+    move();
+  } else if (p.Name == "Height") {
+    s.height = IntOf(p);
+    move();
+  } else if (p.Name == "ReadOnly") {
+    s.readOnly = BoolOf(p);
+    if (Handle()) SendMessageW(Handle(), EM_SETREADONLY, s.readOnly ? TRUE : FALSE, 0);
+  } else if (p.Name == "TabStop") {
+    s.tabStop = BoolOf(p);
+    if (Handle()) {
+      LONG style = GetWindowLongW(Handle(), GWL_STYLE);
+      style = s.tabStop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+      SetWindowLongW(Handle(), GWL_STYLE, style);
+    }
+  } else if (p.Name == "MaxLength") {
+    s.maxLength = IntOf(p);
+    if (Handle()) SendMessageW(Handle(), EM_LIMITTEXT, s.maxLength, 0);
+  } else if (p.Name == "Visible") {
+    s.visible = BoolOf(p);
+    if (Handle()) ShowWindow(Handle(), s.visible ? SW_SHOWNA : SW_HIDE);
+  } else if (p.Name == "Color") {
+    s.color = ColorOf(p);
+    brush_.reset(s.color == clWindow ? nullptr : CreateSolidBrush(ToColorRef(s.color)));
+    if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
+  } else if (base) {
+    base(p);
+  } else {
+    throw Exception(Format("プロパティ %s は存在しません", p.Name.c_str()));
+  }
+}
+
+AnsiString EditWindow::Text() const {
+  if (!Handle()) return AnsiString();
+  int n = GetWindowTextLengthW(Handle());
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(Handle(), text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return ToAnsi(text);
+}
+
+void EditWindow::SetText(const AnsiString& text) {
+  if (Handle()) SetWindowTextW(Handle(), ToWide(text).c_str());
+}
+
+HBRUSH EditWindow::ControlColor(HDC dc) {
+  if (!brush_) return nullptr;
+  SetBkColor(dc, ToColorRef(settings_.color));
+  return brush_.get();
+}
+
+// Every message passes the model's handler chain; its last link comes back here.
+LRESULT EditWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  TMessage message{msg, wp, lp, 0};
+  model_.WindowProc(message);
+  return message.Result;
+}
+
+// --- IEditHost -------------------------------------------------------------------------------
+
+void EditWindow::DefaultHandler(TMessage& m) {
+  const UINT msg = m.Msg;
+  switch (msg) {
+    case WM_SETFOCUS:
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+      model_.DoEnter();
+      return;
+    case WM_KILLFOCUS:
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+      model_.DoExit();
+      return;
+    case WM_KEYDOWN: {
+      std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
+      model_.KeyDown(key, KeyShiftState(m.LParam));
+      m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
+      return;
+    }
+    case WM_CHAR: {
+      std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
+      model_.KeyPress(key);
+      m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
+      return;
+    }
+    default:
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+  }
+}
+
+std::int32_t EditWindow::TextLength() const {
+  return Handle() ? GetWindowTextLengthW(Handle()) : 0;
+}
+
+void EditWindow::GetSelection(std::int32_t& start, std::int32_t& end) const {
+  DWORD s = 0, e = 0;
+  if (Handle()) {
+    SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  }
+  start = static_cast<std::int32_t>(s);
+  end = static_cast<std::int32_t>(e);
+}
+
+void EditWindow::SetSelection(std::int32_t start, std::int32_t end) {
+  if (Handle()) SendMessageW(Handle(), EM_SETSEL, start, end);
+}
+
+bool EditWindow::HasForm() const {
+  return Handle() && dynamic_cast<Form*>(FromHandle(GetAncestor(Handle(), GA_ROOT))) != nullptr;
+}
+
+void EditWindow::SendNextDlgCtl(bool previous) {
+  if (Handle()) SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_NEXTDLGCTL, previous ? 1 : 0, 0);
+}
+
+// The new window keeps the text, the font and the focus of the old one.
+void EditWindow::RecreateWindow() {
+  if (!Handle()) return;
+  const AnsiString text = Text();
+  const auto font = static_cast<WPARAM>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+  const bool focused = GetFocus() == Handle();
+  DestroyWindow(Handle());
+  CreateControl();
+  if (!Handle()) return;
+  SendMessageW(Handle(), WM_SETFONT, font, FALSE);
+  SetText(text);
+  if (focused) ::SetFocus(Handle());
+}
+
+std::unique_ptr<IInputContext> EditWindow::GetInputContext() {
+  if (!Handle()) return nullptr;
+  HIMC context = ImmGetContext(Handle());
+  if (!context) return nullptr;
+  return std::make_unique<WinInputContext>(Handle(), context);
+}
+
+AnsiString EditWindow::CharToAnsi(std::uintptr_t charCode) const {
+  const wchar_t c = static_cast<wchar_t>(charCode);
+  return ToAnsi(std::wstring_view(&c, 1));
+}
+
+AnsiString EditWindow::MapToKatakana(const AnsiString& text) const {
+  return MapStringOfUserLocale(text, LCMAP_KATAKANA);
+}
+
+AnsiString EditWindow::MapToHalfWidth(const AnsiString& text) const {
+  return MapStringOfUserLocale(text, LCMAP_HALFWIDTH);
+}
+
+char EditWindow::DecimalSeparator() const {
+  wchar_t buffer[8] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) <= 0) return '.';
+  const AnsiString separator = ToAnsi(buffer);
+  return separator.size() == 1 ? separator[0] : '.';
+}
+
+}  // namespace qv::win

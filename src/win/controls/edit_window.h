@@ -1,0 +1,73 @@
+// The extended edit box's window: the system EDIT control, subclassed so that every message
+// passes the model's handler chain first, and the model's requests carried out on it (selection,
+// focus movement, re-creation, input method and locale calls with code page 932 conversion).
+#pragma once
+
+#include <windows.h>
+
+#include "controls/edit.h"
+#include "controls/form_description.h"
+#include "win/framework/gdi.h"
+#include "win/framework/window.h"
+
+namespace qv::win {
+
+class EditWindow : public Window, private IEditHost {
+ public:
+  EditWindow() = default;
+
+  TxEdit& Model() { return model_; }
+  const TxEdit& Model() const { return model_; }
+
+  // Creates the EDIT control on `parent`, then reads the field's form description into it. The
+  // window keeps Left, Top, Width, Height, ReadOnly, TabStop, MaxLength, Color and Visible
+  // itself; anything else the model does not know goes to `base`.
+  void CreateIn(HWND parent, const FormObjectDescription& description,
+                const BasePropertySink& base = {});
+
+  AnsiString Text() const override;
+  void SetText(const AnsiString& text) override;
+
+  HBRUSH ControlColor(HDC dc) override;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  // Creation parameters the window keeps across re-creation.
+  struct Settings {
+    int left = 0, top = 0, width = 121, height = 21;
+    bool readOnly = false;
+    bool tabStop = true;
+    bool visible = true;
+    int maxLength = 0;
+    TColor color = 0xFF000005;  // clWindow
+  };
+  void CreateControl();
+  void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
+
+  // IEditHost
+  void DefaultHandler(TMessage& message) override;
+  std::int32_t TextLength() const override;
+  void GetSelection(std::int32_t& start, std::int32_t& end) const override;
+  void SetSelection(std::int32_t start, std::int32_t end) override;
+  bool HasForm() const override;
+  void SendNextDlgCtl(bool previous) override;
+  void RecreateWindow() override;
+  std::unique_ptr<IInputContext> GetInputContext() override;
+  AnsiString CharToAnsi(std::uintptr_t charCode) const override;
+  AnsiString MapToKatakana(const AnsiString& text) const override;
+  AnsiString MapToHalfWidth(const AnsiString& text) const override;
+  char DecimalSeparator() const override;
+
+  HWND parent_ = nullptr;
+  Settings settings_;
+  UniqueBrush brush_;
+  TxEdit model_{*this};
+};
+
+// The user's default locale's mapping of a code page 932 text (LCMAP_KATAKANA, LCMAP_HALFWIDTH,
+// ...), through the wide call, whatever its length.
+AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags);
+
+}  // namespace qv::win

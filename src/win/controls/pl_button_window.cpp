@@ -1,0 +1,234 @@
+#include "win/controls/pl_button_window.h"
+
+#include <windowsx.h>
+
+#include "win/controls/gdi_canvas.h"
+#include "win/controls/input_state.h"
+#include "win/framework/cp932.h"
+#include "win/framework/form.h"
+#include "win/framework/gdi.h"
+
+namespace qv::win {
+
+namespace {
+
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  ~PaintScope() { EndPaint(hwnd_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+TFont FontOf(HFONT font) {
+  LOGFONTW lf{};
+  TFont f;
+  if (!font || !GetObjectW(font, sizeof(lf), &lf)) return f;
+  f.Name = ToAnsi(lf.lfFaceName);
+  f.Height = lf.lfHeight;
+  f.Charset = lf.lfCharSet;
+  f.Style = static_cast<std::uint8_t>((lf.lfWeight >= FW_BOLD ? 1 : 0) | (lf.lfItalic ? 2 : 0) |
+                                      (lf.lfUnderline ? 4 : 0) | (lf.lfStrikeOut ? 8 : 0));
+  return f;
+}
+
+}  // namespace
+
+void PlButtonWindow::CreateIn(HWND parent, const FormObjectDescription& description,
+                              const BasePropertySink& base) {
+  RegisterOnce(kPlButtonClass, CS_DBLCLKS);
+  Create(0, kPlButtonClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN,
+         model_.Left(), model_.Top(), model_.Width(), model_.Height(), parent);
+  ReadButtonDescription(model_, description, base);
+}
+
+bool PlButtonWindow::IsTabStop() const {
+  return Handle() && model_.TabStop() && IsWindowVisible(Handle()) && IsWindowEnabled(Handle());
+}
+
+bool PlButtonWindow::DialogKey(WPARAM key, LPARAM keyData) {
+  return model_.DialogKey(static_cast<std::uint16_t>(key), static_cast<std::uint32_t>(keyData));
+}
+
+void PlButtonWindow::Paint(HDC dc) {
+  GdiCanvas canvas(dc);
+  model_.Paint(canvas);
+}
+
+LRESULT PlButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  const int x = GET_X_LPARAM(lp);
+  const int y = GET_Y_LPARAM(lp);
+  switch (msg) {
+    case WM_PAINT: {
+      PaintScope scope(Handle());
+      if (scope.dc()) Paint(scope.dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      model_.SizeChanged(LOWORD(lp), HIWORD(lp));
+      return 0;
+    case WM_SETFONT:
+      model_.ParentFontChanged(FontOf(reinterpret_cast<HFONT>(wp)));
+      if (LOWORD(lp)) InvalidateRect(Handle(), nullptr, FALSE);
+      return 0;
+    case WM_ENABLE:
+      model_.SetEnabled(wp != 0);
+      return 0;
+    case WM_SETFOCUS:
+      model_.DoEnter();
+      return 0;
+    case WM_KILLFOCUS:
+      model_.DoExit();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      std::uint16_t key = static_cast<std::uint16_t>(wp);
+      model_.KeyDown(key, KeyShiftState(lp));
+      if (key == 0) return 0;
+      break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      std::uint16_t key = static_cast<std::uint16_t>(wp);
+      model_.KeyUp(key, KeyShiftState(lp));
+      if (key == 0) return 0;
+      break;
+    }
+    case WM_CHAR: {
+      std::uint16_t key = static_cast<std::uint16_t>(wp);
+      model_.KeyPress(key);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      model_.HandleMouseDown(mbLeft, MouseShiftState(wp), x, y, msg == WM_LBUTTONDBLCLK);
+      return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      model_.HandleMouseDown(mbRight, MouseShiftState(wp), x, y, msg == WM_RBUTTONDBLCLK);
+      return 0;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      model_.HandleMouseDown(mbMiddle, MouseShiftState(wp), x, y, msg == WM_MBUTTONDBLCLK);
+      return 0;
+    case WM_LBUTTONUP:
+      model_.HandleMouseUp(mbLeft, MouseShiftState(wp), x, y);
+      return 0;
+    case WM_RBUTTONUP:
+      model_.HandleMouseUp(mbRight, MouseShiftState(wp), x, y);
+      return 0;
+    case WM_MBUTTONUP:
+      model_.HandleMouseUp(mbMiddle, MouseShiftState(wp), x, y);
+      return 0;
+    case WM_MOUSEMOVE:
+      model_.HandleMouseMove(MouseShiftState(wp), x, y);
+      return 0;
+    case WM_MOUSELEAVE:
+      model_.HandleMouseLeaveMessage();
+      return 0;
+    default:
+      break;
+  }
+  return DefaultHandling(msg, wp, lp);
+}
+
+// --- IPlButtonHost ---------------------------------------------------------------------------
+
+void PlButtonWindow::RepaintNow() {
+  if (Handle()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void PlButtonWindow::ScheduleRepaint() {
+  if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void PlButtonWindow::SetFocus() {
+  if (Handle()) ::SetFocus(Handle());
+}
+
+bool PlButtonWindow::IsActiveControl() const { return Handle() && GetFocus() == Handle(); }
+
+void PlButtonWindow::SetCapture() {
+  if (Handle()) ::SetCapture(Handle());
+}
+
+void PlButtonWindow::ReleaseCapture() {
+  if (HoldsCapture()) ::ReleaseCapture();
+}
+
+bool PlButtonWindow::HoldsCapture() const { return Handle() && GetCapture() == Handle(); }
+
+void PlButtonWindow::TrackMouseLeave() {
+  if (!Handle()) return;
+  TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+  TrackMouseEvent(&track);
+}
+
+KeyboardState PlButtonWindow::ReadKeyboardState() const {
+  KeyboardState keys{};
+  GetKeyboardState(keys.data());
+  return keys;
+}
+
+TPoint PlButtonWindow::CursorClientPos() const {
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  if (Handle()) ScreenToClient(Handle(), &p);
+  return TPoint{p.x, p.y};
+}
+
+// Once the window has taken the region, the system owns it and deletes it with the window or
+// the next shape.
+void PlButtonWindow::SetRoundShape(const TRect& b, int ellipseWidth, int ellipseHeight) {
+  if (!Handle()) return;
+  UniqueRegion region(
+      CreateRoundRectRgn(b.Left, b.Top, b.Right, b.Bottom, ellipseWidth, ellipseHeight));
+  if (region && SetWindowRgn(Handle(), region.get(), TRUE)) region.release();
+}
+
+void PlButtonWindow::ClearShape() {
+  if (Handle()) SetWindowRgn(Handle(), nullptr, TRUE);
+}
+
+bool PlButtonWindow::SetFormModalResult(std::int32_t modalResult) {
+  if (!Handle()) return false;
+  auto* form = dynamic_cast<Form*>(FromHandle(GetAncestor(Handle(), GA_ROOT)));
+  if (!form) return false;
+  form->SetModalResult(modalResult);
+  return true;
+}
+
+void PlButtonWindow::ApplyBounds(int left, int top, int width, int height) {
+  if (Handle())
+    SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A control being disabled gives up the focus to the next control of its form.
+void PlButtonWindow::ApplyEnabled(bool enabled) {
+  if (!Handle()) return;
+  if (!enabled && GetFocus() == Handle()) {
+    SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_NEXTDLGCTL, 0, 0);
+  }
+  EnableWindow(Handle(), enabled ? TRUE : FALSE);
+}
+
+void PlButtonWindow::ApplyVisible(bool visible) {
+  if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void PlButtonWindow::ApplyWindowText(const AnsiString& text) {
+  if (Handle()) SetWindowTextW(Handle(), ToWide(text).c_str());
+}
+
+}  // namespace qv::win

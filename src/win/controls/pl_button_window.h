@@ -1,0 +1,59 @@
+// The plain button's window: a window class of ours that forwards its messages to the button's
+// model and does what the model asks of it. Its window text is the first caption, so that screen
+// readers and test drivers can read it.
+#pragma once
+
+#include <windows.h>
+
+#include "controls/form_description.h"
+#include "controls/pl_button.h"
+#include "win/framework/window.h"
+
+namespace qv::win {
+
+inline constexpr wchar_t kPlButtonClass[] = L"TxPlButton";
+
+class PlButtonWindow : public Window, private IPlButtonHost {
+ public:
+  PlButtonWindow() = default;
+
+  TxPlButton& Model() { return model_; }
+  const TxPlButton& Model() const { return model_; }
+
+  // Creates the window on `parent`, then reads the button's form description into it. Settings
+  // the button does not keep itself (events and the like) go to `base`.
+  void CreateIn(HWND parent, const FormObjectDescription& description,
+                const BasePropertySink& base = {});
+
+  bool IsTabStop() const override;
+  bool DialogKey(WPARAM key, LPARAM keyData) override;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Paint(HDC dc);
+
+  // IPlButtonHost
+  void RepaintNow() override;
+  void ScheduleRepaint() override;
+  void SetFocus() override;
+  bool IsActiveControl() const override;
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  bool HoldsCapture() const override;
+  void TrackMouseLeave() override;
+  KeyboardState ReadKeyboardState() const override;
+  TPoint CursorClientPos() const override;
+  void SetRoundShape(const TRect& bounds, int ellipseWidth, int ellipseHeight) override;
+  void ClearShape() override;
+  bool SetFormModalResult(std::int32_t modalResult) override;
+  void ApplyBounds(int left, int top, int width, int height) override;
+  void ApplyEnabled(bool enabled) override;
+  void ApplyVisible(bool visible) override;
+  void ApplyWindowText(const AnsiString& text) override;
+
+  TxPlButton model_{*this};
+};
+
+}  // namespace qv::win

@@ -1,0 +1,256 @@
+// The plain button and the extended edit box as real windows on a form, driven by messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/form_description.h"
+#include "win/controls/edit_window.h"
+#include "win/controls/pl_button_window.h"
+#include "win/framework/cp932.h"
+#include "win/framework/form.h"
+
+namespace qv::win {
+namespace {
+
+using P = StoredProperty;
+
+class TestForm : public Form {
+ public:
+  void CreateHidden() {
+    RegisterOnce(L"QvControlsTestForm", CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
+    Create(WS_EX_CONTROLPARENT, L"QvControlsTestForm", L"controls", WS_OVERLAPPEDWINDOW, 10, 10,
+           400, 200, nullptr);
+  }
+};
+
+FormObjectDescription ButtonDescription(const char* name, const char* caption, int left, int top) {
+  return {name,
+          {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}},
+           P{"Width", std::int64_t{81}}, P{"Height", std::int64_t{26}},
+           P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},
+           P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", false}}};
+}
+
+class ControlsWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form.CreateHidden();
+    ASSERT_TRUE(form.Handle());
+    path.CreateIn(form.Handle(), {"txtSharePath",
+                                  {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{10}},
+                                   P{"Width", std::int64_t{265}}, P{"Height", std::int64_t{18}},
+                                   P{"ReadOnly", true}, P{"TabStop", false},
+                                   P{"Color", FormIdent{"clBtnFace"}}, P{"Ctl3D", false},
+                                   P{"ParentCtl3D", false}, P{"KeyEdit3D", FormIdent{"bsNone"}},
+                                   P{"Long", std::int64_t{0}}}});
+    name.CreateIn(form.Handle(), {"txtShareName",
+                                  {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{40}},
+                                   P{"Width", std::int64_t{137}}, P{"Height", std::int64_t{18}},
+                                   P{"MaxLength", std::int64_t{80}}, P{"Ctl3D", false},
+                                   P{"ParentCtl3D", false}, P{"KeyEdit3D", FormIdent{"bsNone"}},
+                                   P{"Long", std::int64_t{0}}}});
+    share.CreateIn(form.Handle(), ButtonDescription("btnShare", "共有", 10, 80));
+    cancel.CreateIn(form.Handle(), ButtonDescription("btnCancel", "キャンセル", 120, 80));
+    share.Model().SetCaptionVertCenter(true);
+    cancel.Model().SetCaptionVertCenter(true);
+    share.Model().OnClick = [this](TxPlButton&) { ++shareClicks; };
+    cancel.Model().OnClick = [this](TxPlButton&) { ++cancelClicks; };
+    for (Window* w : std::initializer_list<Window*>{&path, &name, &share, &cancel}) {
+      form.AddControl(w);
+    }
+    form.SetTabOrder({&path, &name, &share, &cancel});
+    name.SetText("VeltoData");
+    ShowWindow(form.Handle(), SW_SHOW);
+    SetForegroundWindow(form.Handle());
+    Pump();
+  }
+
+  // The message loop's steps: the form sees key messages first.
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (Form::PreTranslate(msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  static void Key(HWND target, WORD vk) {
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    Pump();
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+    Pump();
+  }
+  static void Click(HWND target, int x, int y) {
+    PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    Pump();
+  }
+  static std::string WindowText(HWND hwnd) {
+    wchar_t buffer[64] = {};
+    GetWindowTextW(hwnd, buffer, 64);
+    return ToAnsi(buffer);
+  }
+
+  TestForm form;
+  EditWindow path, name;
+  PlButtonWindow share, cancel;
+  int shareClicks = 0, cancelClicks = 0;
+};
+
+TEST_F(ControlsWindowTest, ButtonsShowTheirCaptionAsWindowText) {
+  EXPECT_EQ(WindowText(share.Handle()), "共有");
+  EXPECT_EQ(WindowText(cancel.Handle()), "キャンセル");
+  wchar_t cls[32] = {};
+  GetClassNameW(share.Handle(), cls, 32);
+  EXPECT_EQ(std::wstring(cls), L"TxPlButton");
+  RECT r;
+  GetClientRect(share.Handle(), &r);
+  EXPECT_EQ(r.right, 81);
+  EXPECT_EQ(r.bottom, 26);
+}
+
+TEST_F(ControlsWindowTest, MouseClickClicksOnceAndKeepsTheFormOpen) {
+  form.SetModalResult(5);
+  Click(share.Handle(), 40, 13);
+  EXPECT_EQ(shareClicks, 1);
+  EXPECT_EQ(form.ModalResult(), 0);
+  EXPECT_EQ(GetFocus(), share.Handle());
+  EXPECT_FALSE(share.Model().Pressed());
+  EXPECT_TRUE(IsWindow(form.Handle()));
+  Click(share.Handle(), 100, 13);  // released outside
+  EXPECT_EQ(shareClicks, 1);
+}
+
+TEST_F(ControlsWindowTest, EnterInTheFieldMovesOnAndASecondEnterClicks) {
+  SetFocus(name.Handle());
+  Pump();
+  DWORD start = 1, end = 1;
+  SendMessageW(name.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 9u);  // the whole text is selected on entry
+
+  Key(name.Handle(), VK_RETURN);
+  EXPECT_EQ(GetFocus(), share.Handle());
+  EXPECT_EQ(shareClicks, 0);
+  EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
+
+  Key(share.Handle(), VK_RETURN);
+  EXPECT_EQ(shareClicks, 1);
+  EXPECT_EQ(cancelClicks, 0);
+
+  Key(share.Handle(), VK_UP);
+  EXPECT_EQ(GetFocus(), name.Handle());
+  Key(name.Handle(), VK_UP);  // the read-only path field is no tab stop
+  EXPECT_EQ(GetFocus(), cancel.Handle());
+}
+
+TEST_F(ControlsWindowTest, PasteWorksUnlessTheInputMethodIsDisabled) {
+  ASSERT_TRUE(OpenClipboard(form.Handle()));
+  EmptyClipboard();
+  const wchar_t text[] = L"XYZ";
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
+  memcpy(GlobalLock(memory), text, sizeof(text));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+
+  name.SetText("");
+  SendMessageW(name.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(name.Handle()), "XYZ");
+
+  EditWindow guarded;
+  guarded.CreateIn(form.Handle(), {"txtGuarded",
+                                   {P{"Left", std::int64_t{200}}, P{"Top", std::int64_t{40}},
+                                    P{"ImeMode", FormIdent{"imDisable"}}}});
+  SendMessageW(guarded.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(guarded.Handle()), "");
+  guarded.Model().SetKillPaste(false);
+  SendMessageW(guarded.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(guarded.Handle()), "XYZ");
+}
+
+TEST_F(ControlsWindowTest, AlignmentRecreatesTheFieldKeepingTextAndFocus) {
+  SetFocus(name.Handle());
+  name.Model().SetAlignment(TAlignment::taRightJustify);
+  ASSERT_TRUE(name.Handle());
+  EXPECT_TRUE(GetWindowLongW(name.Handle(), GWL_STYLE) & ES_RIGHT);
+  EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
+  EXPECT_EQ(GetFocus(), name.Handle());
+  EXPECT_EQ(SendMessageW(name.Handle(), EM_GETLIMITTEXT, 0, 0), 80);
+  EXPECT_FALSE(GetWindowLongW(name.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+}
+
+TEST_F(ControlsWindowTest, ReadingCaptureTakesTypedCharactersAsHalfWidthKatakana) {
+  name.Model().SetKanaSw(true);
+  SetFocus(name.Handle());
+  Pump();
+  SendMessageW(name.Handle(), WM_CHAR, L'A', 1);
+  SendMessageW(name.Handle(), WM_CHAR, 0x3042, 1);  // hiragana a, typed with the input method off
+  SendMessageW(name.Handle(), WM_CHAR, VK_BACK, 1);
+  EXPECT_EQ(name.Model().Reading(), "A\x82\xA0");
+  EXPECT_EQ(name.Model().kana(), "A\xB1");
+  SetFocus(share.Handle());
+  SetFocus(name.Handle());
+  EXPECT_EQ(name.Model().Reading(), "");
+}
+
+TEST_F(ControlsWindowTest, LocaleMappingConvertsWholeTexts) {
+  const AnsiString hiragana = "ひらがな";
+  EXPECT_EQ(MapStringOfUserLocale(hiragana, LCMAP_KATAKANA), "ヒラガナ");
+  EXPECT_EQ(MapStringOfUserLocale("ヒラガナ", LCMAP_HALFWIDTH), "\xCB\xD7\xB6\xDE\xC5");
+  AnsiString long_;
+  for (int i = 0; i < 400; ++i) long_ += hiragana;  // 3,200 bytes
+  const AnsiString mapped = MapStringOfUserLocale(long_, LCMAP_KATAKANA);
+  EXPECT_EQ(mapped.size(), long_.size());
+  EXPECT_EQ(mapped.substr(mapped.size() - 8), "ヒラガナ");
+}
+
+TEST_F(ControlsWindowTest, RoundedStyleShapesTheWindow) {
+  share.Model().SetButtonStyle(TxPlButtonStyle::bsRoundRect);
+  RECT box{};
+  EXPECT_NE(GetWindowRgnBox(share.Handle(), &box), ERROR);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.top, 0);
+  EXPECT_GE(box.right, 81);
+  share.Model().SetBounds(10, 80, 60, 30);
+  EXPECT_NE(GetWindowRgnBox(share.Handle(), &box), ERROR);
+  EXPECT_LE(box.right, 61);
+  EXPECT_GE(box.bottom, 30);
+  share.Model().SetButtonStyle(TxPlButtonStyle::bsNormal);
+  EXPECT_EQ(GetWindowRgnBox(share.Handle(), &box), ERROR);
+}
+
+TEST_F(ControlsWindowTest, WindowPaintsItsFaceWithFocusIndicator) {
+  SetFocus(share.Handle());
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(info.bmiHeader), 81, -26, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(share.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  EXPECT_EQ(GetPixel(dc, 2, 10), RGB(233, 233, 233));
+  EXPECT_EQ(GetPixel(dc, 40, 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+  int dotted = 0;
+  for (int x = 3; x < 78; ++x) dotted += GetPixel(dc, x, 3) != RGB(248, 248, 248);
+  EXPECT_GT(dotted, 20);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_F(ControlsWindowTest, DisablingTheFocusedButtonMovesTheFocusOn) {
+  SetFocus(share.Handle());
+  share.Model().SetEnabled(false);
+  EXPECT_FALSE(IsWindowEnabled(share.Handle()));
+  EXPECT_EQ(GetFocus(), cancel.Handle());
+}
+
+}  // namespace
+}  // namespace qv::win

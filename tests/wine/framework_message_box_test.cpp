@@ -1,0 +1,211 @@
+// Our own message box against the real window manager: a second thread plays the user.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/errors.h"
+#include "win/framework/application.h"
+#include "win/framework/message_box_window.h"
+
+namespace qv::win {
+namespace {
+
+struct SeenBox {
+  std::wstring caption;
+  std::wstring text;
+  std::vector<std::wstring> buttons;
+  std::vector<RECT> buttonRects;  // client coordinates of the box
+  RECT window{};
+  RECT textRect{};
+  RECT client{};
+};
+
+HWND WaitForBox() {
+  for (int i = 0; i < 200; ++i) {
+    HWND box = FindWindowW(kMessageBoxClass, nullptr);
+    if (box && IsWindowVisible(box)) return box;
+    Sleep(25);
+  }
+  return nullptr;
+}
+
+std::wstring Text(HWND h) {
+  wchar_t buf[1024];
+  GetWindowTextW(h, buf, 1024);
+  return buf;
+}
+
+SeenBox Read(HWND box) {
+  SeenBox seen;
+  seen.caption = Text(box);
+  GetWindowRect(box, &seen.window);
+  GetClientRect(box, &seen.client);
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[64];
+    GetClassNameW(c, cls, 64);
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+    if (std::wstring(cls) == L"Button") {
+      seen.buttons.push_back(Text(c));
+      seen.buttonRects.push_back(r);
+    } else {
+      seen.text = Text(c);
+      seen.textRect = r;
+    }
+  }
+  return seen;
+}
+
+// Shows a box on this thread while `user` acts on it from another; returns the answer.
+int ShowWhile(const AnsiString& text, const MessageBoxSpec& spec,
+              const std::function<void(HWND, const SeenBox&)>& user, SeenBox* seenOut = nullptr) {
+  std::thread player([&] {
+    HWND box = WaitForBox();
+    ASSERT_NE(box, nullptr);
+    SeenBox seen = Read(box);
+    if (seenOut) *seenOut = seen;
+    user(box, seen);
+  });
+  int result = ShowMessageBox(text, spec);
+  player.join();
+  return result;
+}
+
+HWND ButtonWithText(HWND box, const std::wstring& text) {
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (Text(c) == text) return c;
+  }
+  return nullptr;
+}
+
+TEST(MessageBoxWindow, EachButtonAnswersItsResult) {
+  struct Case {
+    MsgDlgButtons set;
+    const wchar_t* press;
+    int expected;
+  };
+  const Case cases[] = {
+      {mbOK, L"OK", mrOk},
+      {mbOK | mbCancel, L"OK", mrOk},
+      {mbOK | mbCancel, L"キャンセル", mrCancel},
+      {mbYes | mbNo, L"はい(&Y)", mrYes},
+      {mbYes | mbNo, L"いいえ(&N)", mrNo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "set " << c.set);
+    int result = ShowWhile("本文", BuildMessageBox(MsgDlgType::mtConfirmation, c.set),
+                           [&](HWND box, const SeenBox&) {
+                             HWND b = ButtonWithText(box, c.press);
+                             ASSERT_NE(b, nullptr);
+                             PostMessageW(b, BM_CLICK, 0, 0);
+                           });
+    EXPECT_EQ(result, c.expected);
+  }
+}
+
+TEST(MessageBoxWindow, CloseBoxAnswersCancelWhateverTheButtons) {
+  for (MsgDlgButtons set : {MsgDlgButtons(mbOK), MsgDlgButtons(mbYes | mbNo)}) {
+    int result = ShowWhile("x", BuildMessageBox(MsgDlgType::mtWarning, set),
+                           [](HWND box, const SeenBox&) { PostMessageW(box, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(result, mrCancel);
+  }
+}
+
+TEST(MessageBoxWindow, EnterPressesDefaultAndEscapeTheCancelButton) {
+  // Focus starts on the default button; keys go to whatever child has it.
+  auto toFocused = [](WPARAM key) {
+    return [key](HWND box, const SeenBox&) {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof(info);
+      GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+      PostMessageW(info.hwndFocus ? info.hwndFocus : box, WM_KEYDOWN, key, 0);
+    };
+  };
+  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
+                      toFocused(VK_RETURN)),
+            mrOk);
+  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
+                      toFocused(VK_ESCAPE)),
+            mrCancel);
+  EXPECT_EQ(
+      ShowWhile("x", BuildMessageBox(MsgDlgType::mtWarning, mbYes | mbNo), toFocused(VK_RETURN)),
+      mrYes);
+  EXPECT_EQ(
+      ShowWhile("x", BuildMessageBox(MsgDlgType::mtWarning, mbYes | mbNo), toFocused(VK_ESCAPE)),
+      mrNo);
+  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtInformation, mbOK), toFocused(VK_ESCAPE)),
+            mrOk);
+}
+
+TEST(MessageBoxWindow, LayoutCaptionTextAndCentring) {
+  SeenBox seen;
+  ShowWhile(
+      "一行目\r二行目\r", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
+      [](HWND box, const SeenBox&) { PostMessageW(box, WM_CLOSE, 0, 0); }, &seen);
+  EXPECT_EQ(seen.caption, L"確認");
+  // A lone carriage return breaks the line.
+  EXPECT_EQ(seen.text, L"一行目\r\n二行目\r\n");
+  ASSERT_EQ(seen.buttons, (std::vector<std::wstring>{L"OK", L"キャンセル"}));
+  // Buttons side by side, centred below the text.
+  const RECT& first = seen.buttonRects.front();
+  const RECT& last = seen.buttonRects.back();
+  EXPECT_EQ(first.top, last.top);
+  EXPECT_GE(first.top, seen.textRect.bottom);
+  EXPECT_NEAR(first.left - seen.client.left, seen.client.right - last.right, 1);
+  // The box centred on the screen.
+  int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_NEAR((seen.window.left + seen.window.right) / 2, sw / 2, 1);
+  EXPECT_NEAR((seen.window.top + seen.window.bottom) / 2, sh / 2, 1);
+}
+
+TEST(MessageBoxWindow, LongTextWrapsAtHalfTheScreenWidth) {
+  AnsiString longText;
+  for (int i = 0; i < 40; ++i) longText += "共有フォルダ ";
+  SeenBox seen;
+  ShowWhile(
+      longText, BuildMessageBox(MsgDlgType::mtInformation, mbOK),
+      [](HWND box, const SeenBox&) { PostMessageW(box, WM_CLOSE, 0, 0); }, &seen);
+  int sw = GetSystemMetrics(SM_CXSCREEN);
+  EXPECT_LE(seen.textRect.right - seen.textRect.left, sw / 2 + 1);
+  EXPECT_GT(seen.textRect.bottom - seen.textRect.top, 3 * 12);  // several lines
+}
+
+TEST(ApplicationErrors, HandlerErrorShownWithClosingPeriodUnderTheTitle) {
+  Application::Instance().SetTitle("共有フォルダの設定");
+  SeenBox seen;
+  std::thread player([&] {
+    HWND box = WaitForBox();
+    ASSERT_NE(box, nullptr);
+    seen = Read(box);
+    PostMessageW(box, WM_CLOSE, 0, 0);
+  });
+  Application::Instance().HandleException(
+      Exception("フォルダへのEveryone権限の付与に失敗しました。"));
+  player.join();
+  EXPECT_EQ(seen.caption, L"共有フォルダの設定");
+  EXPECT_EQ(seen.text, L"フォルダへのEveryone権限の付与に失敗しました。.");
+  EXPECT_EQ(seen.buttons, std::vector<std::wstring>{L"OK"});
+}
+
+TEST(ApplicationErrors, LastResortBoxNamesTheErrorAndGivesItsMessage) {
+  SeenBox seen;
+  std::thread player([&] {
+    HWND box = WaitForBox();
+    ASSERT_NE(box, nullptr);
+    seen = Read(box);
+    PostMessageW(box, WM_CLOSE, 0, 0);
+  });
+  Application::Instance().ShowLastResortError(EOSError(122, "too small"));
+  player.join();
+  EXPECT_EQ(seen.caption, L"アプリケーション エラー");
+  EXPECT_NE(seen.text.find(L"EOSError"), std::wstring::npos);
+  EXPECT_NE(seen.text.find(L"システムエラー。コード：122."), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace qv::win
