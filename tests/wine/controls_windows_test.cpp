@@ -28,10 +28,10 @@ class TestForm : public Form {
 
 FormObjectDescription ButtonDescription(const char* name, const char* caption, int left, int top) {
   return {name,
-          {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}},
-           P{"Width", std::int64_t{81}}, P{"Height", std::int64_t{26}},
-           P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},
-           P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", false}}};
+          {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}}, P{"Width", std::int64_t{81}},
+           P{"Height", std::int64_t{26}}, P{"Image.Top", std::int64_t{0}},
+           P{"CaptionA.Caption", AnsiString(caption)}, P{"CaptionTop", std::int64_t{8}},
+           P{"CaptionVertCenter", false}}};
 }
 
 class ControlsWindowTest : public testing::Test {
@@ -39,19 +39,19 @@ class ControlsWindowTest : public testing::Test {
   void SetUp() override {
     form.CreateHidden();
     ASSERT_TRUE(form.Handle());
-    path.CreateIn(form.Handle(), {"txtSharePath",
-                                  {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{10}},
-                                   P{"Width", std::int64_t{265}}, P{"Height", std::int64_t{18}},
-                                   P{"ReadOnly", true}, P{"TabStop", false},
-                                   P{"Color", FormIdent{"clBtnFace"}}, P{"Ctl3D", false},
-                                   P{"ParentCtl3D", false}, P{"KeyEdit3D", FormIdent{"bsNone"}},
-                                   P{"Long", std::int64_t{0}}}});
-    name.CreateIn(form.Handle(), {"txtShareName",
-                                  {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{40}},
-                                   P{"Width", std::int64_t{137}}, P{"Height", std::int64_t{18}},
-                                   P{"MaxLength", std::int64_t{80}}, P{"Ctl3D", false},
-                                   P{"ParentCtl3D", false}, P{"KeyEdit3D", FormIdent{"bsNone"}},
-                                   P{"Long", std::int64_t{0}}}});
+    path.CreateIn(
+        form.Handle(),
+        {"txtSharePath",
+         {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{10}}, P{"Width", std::int64_t{265}},
+          P{"Height", std::int64_t{18}}, P{"ReadOnly", true}, P{"TabStop", false},
+          P{"Color", FormIdent{"clBtnFace"}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
+          P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}});
+    name.CreateIn(form.Handle(),
+                  {"txtShareName",
+                   {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{40}},
+                    P{"Width", std::int64_t{137}}, P{"Height", std::int64_t{18}},
+                    P{"MaxLength", std::int64_t{80}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
+                    P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}});
     share.CreateIn(form.Handle(), ButtonDescription("btnShare", "共有", 10, 80));
     cancel.CreateIn(form.Handle(), ButtonDescription("btnCancel", "キャンセル", 120, 80));
     share.Model().SetCaptionVertCenter(true);
@@ -234,7 +234,7 @@ TEST_F(ControlsWindowTest, WindowPaintsItsFaceWithFocusIndicator) {
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(dc, bitmap);
   SendMessageW(share.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  EXPECT_EQ(GetPixel(dc, 2, 10), RGB(233, 233, 233));
+  EXPECT_EQ(GetPixel(dc, 2, 10), RGB(230, 230, 230));
   EXPECT_EQ(GetPixel(dc, 40, 1), GetSysColor(COLOR_BTNHIGHLIGHT));
   int dotted = 0;
   for (int x = 3; x < 78; ++x) dotted += GetPixel(dc, x, 3) != RGB(248, 248, 248);
