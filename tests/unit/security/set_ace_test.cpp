@@ -100,14 +100,6 @@ TEST_F(GrantTest, WritesTheExpectedDaclForEachKindOfFolder) {
   }
 }
 
-TEST_F(GrantTest, AGrantOnAnEmptyDaclWritesTheKnownList) {
-  Folder(Acl(2, {}));
-  GrantEveryoneFullControl(kFolder);
-  ASSERT_EQ(files.Writes.size(), 1u);
-  EXPECT_EQ(Hex(*files.Writes[0].Dacl),
-            "02 00 1C 00 01 00 00 00 00 03 14 00 FF 01 1F 00 01 01 00 00 00 00 00 01 00 00 00 00");
-}
-
 TEST_F(GrantTest, ASecondGrantAddsASecondEqualEntry) {
   Folder(Acl(2, {kInheritedSystem}));
   GrantEveryoneFullControl(kFolder);
