@@ -52,6 +52,12 @@ void TxEdit::SetKeyEdit3D(TBorderStyle value) {
   host_.RecreateWindow();
 }
 
+void TxEdit::SetCtl3D(bool value) {
+  if (value == ctl3D_) return;
+  ctl3D_ = value;
+  host_.RecreateWindow();
+}
+
 void TxEdit::SetKeyStyles(TKeyStyles value) {
   const TKeyStyles fiveBits = TKeyStyles::FromBits(value.Bits() & 0x1F);
   if (fiveBits == keyStyles_) return;

@@ -58,7 +58,8 @@ class TxEdit {
   TImeMode ImeMode() const { return imeMode_; }
   void SetImeMode(TImeMode value) { imeMode_ = value; }
   bool Ctl3D() const { return ctl3D_; }
-  void SetCtl3D(bool value) { ctl3D_ = value; }
+  // The border is a creation parameter: a change re-creates the window.
+  void SetCtl3D(bool value);
   bool ParentCtl3D() const { return parentCtl3D_; }
   void SetParentCtl3D(bool value) { parentCtl3D_ = value; }
 

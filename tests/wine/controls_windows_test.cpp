@@ -112,6 +112,28 @@ TEST_F(ControlsWindowTest, ButtonsShowTheirCaptionAsWindowText) {
   EXPECT_EQ(r.bottom, 26);
 }
 
+TEST_F(ControlsWindowTest, FieldsAreFlatAndThePathFieldReadOnly) {
+  // A flat field: a one-pixel border around its own colour, no sunken edge.
+  const std::pair<HWND, int> fields[] = {{path.Handle(), COLOR_BTNFACE},
+                                         {name.Handle(), COLOR_WINDOW}};
+  for (const auto& [field, background] : fields) {
+    EXPECT_FALSE(GetWindowLongW(field, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    RECT window;
+    GetWindowRect(field, &window);
+    HDC screen = GetDC(nullptr);
+    const int middle = (window.top + window.bottom) / 2;
+    EXPECT_EQ(GetPixel(screen, window.left, middle), GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(GetPixel(screen, window.left + 1, middle), GetSysColor(background));
+    EXPECT_EQ(GetPixel(screen, window.right - 1, middle), GetSysColor(COLOR_WINDOWFRAME));
+    ReleaseDC(nullptr, screen);
+  }
+  EXPECT_TRUE(GetWindowLongW(path.Handle(), GWL_STYLE) & ES_READONLY);
+  EXPECT_FALSE(GetWindowLongW(path.Handle(), GWL_STYLE) & WS_TABSTOP);
+  EXPECT_TRUE(GetWindowLongW(name.Handle(), GWL_STYLE) & WS_TABSTOP);
+  EXPECT_EQ(SendMessageW(name.Handle(), EM_GETLIMITTEXT, 0, 0), 80);
+}
+
 TEST_F(ControlsWindowTest, MouseClickClicksOnceAndKeepsTheFormOpen) {
   form.SetModalResult(5);
   Click(share.Handle(), 40, 13);
@@ -122,6 +144,17 @@ TEST_F(ControlsWindowTest, MouseClickClicksOnceAndKeepsTheFormOpen) {
   EXPECT_TRUE(IsWindow(form.Handle()));
   Click(share.Handle(), 100, 13);  // released outside
   EXPECT_EQ(shareClicks, 1);
+}
+
+TEST_F(ControlsWindowTest, DoubleClickClicksOnceAndRaisesTheDoubleClick) {
+  int doubleClicks = 0;
+  share.Model().OnDblClick = [&](TxPlButton&) { ++doubleClicks; };
+  Click(share.Handle(), 40, 13);
+  PostMessageW(share.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 13));
+  PostMessageW(share.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(40, 13));
+  Pump();
+  EXPECT_EQ(shareClicks, 1);
+  EXPECT_EQ(doubleClicks, 1);
 }
 
 TEST_F(ControlsWindowTest, EnterInTheFieldMovesOnAndASecondEnterClicks) {

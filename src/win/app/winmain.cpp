@@ -2,8 +2,6 @@
 // the core's platform interfaces, hosts the dialog and hands control to the start-up logic.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <memory>
 #include <optional>
 
@@ -36,8 +34,6 @@ class WinStartupHost : public IStartupHost {
   }
 
   void InitializeApplication(const AnsiString& title) override {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
     Application::Instance().SetTitle(title);
   }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "win/framework/cp932.h"
+#include "win/framework/lazy_library.h"
 
 namespace qv::win {
 
@@ -37,11 +38,13 @@ int CALLBACK BrowseCallbackThunk(HWND wnd, UINT msg, LPARAM lParam, LPARAM data)
 // The new-style browser needs COM on this thread; balanced when this call started it.
 class ComApartment {
  public:
-  ComApartment() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ComApartment()
+      : started_(
+            SUCCEEDED(QV_LAZY("ole32.dll", CoInitializeEx)(nullptr, COINIT_APARTMENTTHREADED))) {}
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
   ~ComApartment() {
-    if (started_) CoUninitialize();
+    if (started_) QV_LAZY("ole32.dll", CoUninitialize)();
   }
 
  private:
@@ -53,7 +56,7 @@ WinFolderBrowserPlatform::~WinFolderBrowserPlatform() { ReleaseShellAllocator();
 
 bool WinFolderBrowserPlatform::AcquireShellAllocator() {
   ReleaseShellAllocator();
-  return SUCCEEDED(SHGetMalloc(&allocator_)) && allocator_ != nullptr;
+  return SUCCEEDED(QV_LAZY("shell32.dll", SHGetMalloc)(&allocator_)) && allocator_ != nullptr;
 }
 
 void WinFolderBrowserPlatform::ReleaseShellAllocator() {
@@ -68,7 +71,7 @@ void WinFolderBrowserPlatform::FreeItemIdList(ItemIdList items) {
   if (allocator_ != nullptr) {
     allocator_->Free(memory);
   } else {
-    CoTaskMemFree(memory);  // the shell's allocator is the task allocator
+    QV_LAZY("ole32.dll", CoTaskMemFree)(memory);  // the shell's allocator is the task allocator
   }
 }
 
@@ -91,7 +94,7 @@ ItemIdList WinFolderBrowserPlatform::BrowseForFolder(const BrowseInfo& info) {
   bi.lpfn = BrowseCallbackThunk;
   bi.lParam = reinterpret_cast<LPARAM>(&context);
   bi.iImage = 0;
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&bi);
+  PIDLIST_ABSOLUTE chosen = QV_LAZY("shell32.dll", SHBrowseForFolderW)(&bi);
 
   if (context.error) {
     if (chosen != nullptr) FreeItemIdList(reinterpret_cast<ItemIdList>(chosen));
@@ -103,7 +106,8 @@ ItemIdList WinFolderBrowserPlatform::BrowseForFolder(const BrowseInfo& info) {
 std::optional<Cp932Path> WinFolderBrowserPlatform::PathFromIdList(ItemIdList items) {
   if (items == 0) return std::nullopt;
   wchar_t buffer[MAX_PATH] = {};
-  if (!SHGetPathFromIDListW(AsIdList(items), buffer) || buffer[0] == L'\0') return std::nullopt;
+  if (!QV_LAZY("shell32.dll", SHGetPathFromIDListW)(AsIdList(items), buffer) || buffer[0] == L'\0')
+    return std::nullopt;
   bool lossy = false;
   AnsiString text = ToAnsi(buffer, &lossy);
   return Cp932Path{text, !lossy};

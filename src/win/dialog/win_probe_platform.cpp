@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win/framework/cp932.h"
+#include "win/framework/lazy_library.h"
 
 namespace qv::win {
 
@@ -104,7 +105,7 @@ AnsiString WinProbePlatform::SystemDirectory() {
 
 Cp932Path WinProbePlatform::SpecialFolderPath(int csidl) {
   wchar_t buffer[MAX_PATH + 1] = {};
-  if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return {};
+  if (!QV_LAZY("shell32.dll", SHGetSpecialFolderPathW)(nullptr, buffer, csidl, FALSE)) return {};
   return PathFromWide(buffer);
 }
 

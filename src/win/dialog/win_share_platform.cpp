@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win/framework/cp932.h"
+#include "win/framework/lazy_library.h"
 
 namespace qv::win {
 
@@ -37,11 +38,12 @@ std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const Sha
   info.shi2_path = path.data();
   info.shi2_passwd = passwd.data();
   DWORD badParameter = 0;
-  return NetShareAdd(server.data(), 2, reinterpret_cast<BYTE*>(&info), &badParameter);
+  return QV_LAZY("netapi32.dll", NetShareAdd)(server.data(), 2, reinterpret_cast<BYTE*>(&info),
+                                              &badParameter);
 }
 
 void WinSharePlatform::NotifyShellChange(std::int32_t eventId, std::uint32_t flags) {
-  SHChangeNotify(eventId, flags, nullptr, nullptr);
+  QV_LAZY("shell32.dll", SHChangeNotify)(eventId, flags, nullptr, nullptr);
 }
 
 AnsiString WinSharePlatform::SystemMessageText(std::uint32_t code) {

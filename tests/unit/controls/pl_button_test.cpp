@@ -537,6 +537,17 @@ TEST_F(PlButtonTest, ClickOffAFormSkipsTheModalResult) {
   EXPECT_FALSE(host.formModalResult.has_value());
 }
 
+TEST(ShiftState, FromTheKeyStateTableAndFromMouseMessages) {
+  KeyboardState keys{};
+  keys[kVkShift] = 0x80;
+  keys[kVkMenu] = 0x81;
+  keys[kVkControl] = 0x01;  // toggled, not held
+  keys[kVkRButton] = 0x80;
+  EXPECT_EQ(ShiftStateFromKeyboard(keys), (TShiftState{ssShift, ssAlt, ssRight}));
+  EXPECT_EQ(ShiftStateFromMouseKeys(0x1D, false), (TShiftState{ssShift, ssCtrl, ssLeft, ssMiddle}));
+  EXPECT_EQ(ShiftStateFromMouseKeys(0x02, true), (TShiftState{ssRight, ssAlt}));
+}
+
 TEST_F(PlButtonTest, EnabledAndParentColourChangesScheduleRepaints) {
   button.SetEnabled(false);
   EXPECT_EQ(host.enabledApplied, std::vector<bool>{false});
