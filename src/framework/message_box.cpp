@@ -22,7 +22,7 @@ KindLook LookOf(MsgDlgType type) {
   return {"確認", MsgIcon::Question};
 }
 
-int IndexOfResult(const std::vector<MsgButtonSpec>& buttons, int result) {
+int IndexOfResult(const std::vector<MsgButtonLayout>& buttons, int result) {
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     if (buttons[i].result == result) return static_cast<int>(i);
   }
@@ -30,33 +30,33 @@ int IndexOfResult(const std::vector<MsgButtonSpec>& buttons, int result) {
 }
 }  // namespace
 
-MessageBoxSpec BuildMessageBox(MsgDlgType type, MsgDlgButtons set) {
+MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons set) {
   KindLook look = LookOf(type);
-  MessageBoxSpec spec{look.caption, look.icon, {}, -1, -1};
+  MessageBoxLayout layout{look.caption, look.icon, {}, -1, -1};
   // Fixed left-to-right order, whatever order the caller thinks of.
-  if (set & mbYes) spec.buttons.push_back({"はい(&Y)", mrYes});
-  if (set & mbNo) spec.buttons.push_back({"いいえ(&N)", mrNo});
-  if (set & mbOK) spec.buttons.push_back({"OK", mrOk});
-  if (set & mbCancel) spec.buttons.push_back({"キャンセル", mrCancel});
+  if (set & mbYes) layout.buttons.push_back({"はい(&Y)", mrYes});
+  if (set & mbNo) layout.buttons.push_back({"いいえ(&N)", mrNo});
+  if (set & mbOK) layout.buttons.push_back({"OK", mrOk});
+  if (set & mbCancel) layout.buttons.push_back({"キャンセル", mrCancel});
 
-  spec.defaultButton = IndexOfResult(spec.buttons, mrOk);
-  if (spec.defaultButton < 0) spec.defaultButton = IndexOfResult(spec.buttons, mrYes);
-  spec.cancelButton = IndexOfResult(spec.buttons, mrCancel);
-  if (spec.cancelButton < 0) spec.cancelButton = IndexOfResult(spec.buttons, mrNo);
-  if (spec.cancelButton < 0) spec.cancelButton = IndexOfResult(spec.buttons, mrOk);
-  return spec;
+  layout.defaultButton = IndexOfResult(layout.buttons, mrOk);
+  if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrYes);
+  layout.cancelButton = IndexOfResult(layout.buttons, mrCancel);
+  if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrNo);
+  if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrOk);
+  return layout;
 }
 
-MessageBoxSpec BuildErrorBox(const AnsiString& applicationTitle) {
-  MessageBoxSpec spec = BuildMessageBox(MsgDlgType::mtError, mbOK);
-  spec.caption = applicationTitle;
-  return spec;
+MessageBoxLayout BuildErrorBox(const AnsiString& applicationTitle) {
+  MessageBoxLayout layout = BuildMessageBox(MsgDlgType::mtError, mbOK);
+  layout.caption = applicationTitle;
+  return layout;
 }
 
-MessageBoxSpec BuildApplicationErrorBox() {
-  MessageBoxSpec spec = BuildMessageBox(MsgDlgType::mtError, mbOK);
-  spec.caption = "アプリケーション エラー";
-  return spec;
+MessageBoxLayout BuildApplicationErrorBox() {
+  MessageBoxLayout layout = BuildMessageBox(MsgDlgType::mtError, mbOK);
+  layout.caption = "アプリケーション エラー";
+  return layout;
 }
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 // The one modal message box every message of the program goes through. This is its portable
 // half: which caption, icon and buttons a box of a given kind shows, and what each button answers.
-// The Windows layer draws the box from a MessageBoxSpec.
+// The Windows layer draws the box from a MessageBoxLayout.
 #pragma once
 
 #include <vector>
@@ -24,28 +24,28 @@ constexpr int mrNo = 7;
 
 enum class MsgIcon { Exclamation, Stop, Information, Question };
 
-struct MsgButtonSpec {
+struct MsgButtonLayout {
   AnsiString caption;
   int result;
 };
 
-struct MessageBoxSpec {
+struct MessageBoxLayout {
   AnsiString caption;
   MsgIcon icon;
-  std::vector<MsgButtonSpec> buttons;  // left to right
-  int defaultButton;                   // index into buttons (Enter)
-  int cancelButton;                    // index into buttons (Esc)
+  std::vector<MsgButtonLayout> buttons;  // left to right
+  int defaultButton;                     // index into buttons (Enter)
+  int cancelButton;                      // index into buttons (Esc)
 };
 
 // The box of a kind with a set of buttons.
-MessageBoxSpec BuildMessageBox(MsgDlgType type, MsgDlgButtons buttons);
+MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons buttons);
 
 // The box the message dispatch shows for an error that escapes a handler: caption the
 // application title, stop icon, OK.
-MessageBoxSpec BuildErrorBox(const AnsiString& applicationTitle);
+MessageBoxLayout BuildErrorBox(const AnsiString& applicationTitle);
 
 // The last-resort box for an error while the main window is first shown.
-MessageBoxSpec BuildApplicationErrorBox();
+MessageBoxLayout BuildApplicationErrorBox();
 
 // Shows a message box and returns the answer. The dialog's logic depends on this interface only.
 class IMessageBoxes {

@@ -50,27 +50,27 @@ TEST(MessageBox, KindsButtonOrderDefaultAndCancel) {
   };
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(c.caption);
-    MessageBoxSpec spec = BuildMessageBox(c.type, c.buttons);
-    EXPECT_EQ(spec.caption, c.caption);
-    EXPECT_EQ(spec.icon, c.icon);
-    ASSERT_EQ(spec.buttons.size(), c.expected.size());
+    MessageBoxLayout layout = BuildMessageBox(c.type, c.buttons);
+    EXPECT_EQ(layout.caption, c.caption);
+    EXPECT_EQ(layout.icon, c.icon);
+    ASSERT_EQ(layout.buttons.size(), c.expected.size());
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_EQ(spec.buttons[i].caption, c.expected[i].first);
-      EXPECT_EQ(spec.buttons[i].result, c.expected[i].second);
+      EXPECT_EQ(layout.buttons[i].caption, c.expected[i].first);
+      EXPECT_EQ(layout.buttons[i].result, c.expected[i].second);
     }
-    EXPECT_EQ(spec.defaultButton, c.defaultIndex);
-    EXPECT_EQ(spec.cancelButton, c.cancelIndex);
+    EXPECT_EQ(layout.defaultButton, c.defaultIndex);
+    EXPECT_EQ(layout.cancelButton, c.cancelIndex);
   }
 }
 
 TEST(MessageBox, ErrorBoxesOfTheFramework) {
-  MessageBoxSpec handler = BuildErrorBox("共有フォルダの設定");
+  MessageBoxLayout handler = BuildErrorBox("共有フォルダの設定");
   EXPECT_EQ(handler.caption, "共有フォルダの設定");
   EXPECT_EQ(handler.icon, MsgIcon::Stop);
   ASSERT_EQ(handler.buttons.size(), 1u);
   EXPECT_EQ(handler.buttons[0].result, mrOk);
 
-  MessageBoxSpec lastResort = BuildApplicationErrorBox();
+  MessageBoxLayout lastResort = BuildApplicationErrorBox();
   EXPECT_EQ(lastResort.caption, "アプリケーション エラー");
   EXPECT_EQ(lastResort.icon, MsgIcon::Stop);
 }

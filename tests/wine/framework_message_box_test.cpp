@@ -62,7 +62,7 @@ SeenBox Read(HWND box) {
 }
 
 // Shows a box on this thread while `user` acts on it from another; returns the answer.
-int ShowWhile(const AnsiString& text, const MessageBoxSpec& spec,
+int ShowWhile(const AnsiString& text, const MessageBoxLayout& layout,
               const std::function<void(HWND, const SeenBox&)>& user, SeenBox* seenOut = nullptr) {
   std::thread player([&] {
     HWND box = WaitForBox();
@@ -71,7 +71,7 @@ int ShowWhile(const AnsiString& text, const MessageBoxSpec& spec,
     if (seenOut) *seenOut = seen;
     user(box, seen);
   });
-  int result = ShowMessageBox(text, spec);
+  int result = ShowMessageBox(text, layout);
   player.join();
   return result;
 }

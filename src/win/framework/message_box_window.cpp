@@ -54,19 +54,19 @@ std::wstring NormalizeLineBreaks(const std::wstring& text) {
 
 class MessageBoxWindow : public Window {
  public:
-  MessageBoxWindow(const AnsiString& text, const MessageBoxSpec& spec)
-      : spec_(spec), text_(NormalizeLineBreaks(ToWide(text))) {}
+  MessageBoxWindow(const AnsiString& text, const MessageBoxLayout& layout)
+      : layout_(layout), text_(NormalizeLineBreaks(ToWide(text))) {}
 
   int Run() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-    icon_ = LoadIconW(nullptr, SystemIconOf(spec_.icon));
+    icon_ = LoadIconW(nullptr, SystemIconOf(layout_.icon));
 
     HWND owner = GetActiveWindow();
     RegisterOnce(kMessageBoxClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
-    Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMessageBoxClass, ToWide(spec_.caption),
+    Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMessageBoxClass, ToWide(layout_.caption),
            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner);
     if (!Handle()) return mrCancel;
     Layout();
@@ -75,7 +75,7 @@ class MessageBoxWindow : public Window {
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
-    if (!buttons_.empty()) SetFocus(buttons_[static_cast<std::size_t>(spec_.defaultButton)]);
+    if (!buttons_.empty()) SetFocus(buttons_[static_cast<std::size_t>(layout_.defaultButton)]);
 
     MSG msg;
     bool quit = false;
@@ -102,12 +102,13 @@ class MessageBoxWindow : public Window {
     switch (msg) {
       case WM_COMMAND: {
         int id = LOWORD(wp);
-        if (id >= kFirstButtonId && id < kFirstButtonId + static_cast<int>(spec_.buttons.size())) {
-          result_ = spec_.buttons[static_cast<std::size_t>(id - kFirstButtonId)].result;
+        if (id >= kFirstButtonId &&
+            id < kFirstButtonId + static_cast<int>(layout_.buttons.size())) {
+          result_ = layout_.buttons[static_cast<std::size_t>(id - kFirstButtonId)].result;
         } else if (id == IDCANCEL) {
-          Press(spec_.cancelButton);
+          Press(layout_.cancelButton);
         } else if (id == IDOK) {
-          Press(spec_.defaultButton);
+          Press(layout_.defaultButton);
         }
         return 0;
       }
@@ -131,8 +132,8 @@ class MessageBoxWindow : public Window {
 
  private:
   void Press(int index) {
-    if (index >= 0 && index < static_cast<int>(spec_.buttons.size())) {
-      result_ = spec_.buttons[static_cast<std::size_t>(index)].result;
+    if (index >= 0 && index < static_cast<int>(layout_.buttons.size())) {
+      result_ = layout_.buttons[static_cast<std::size_t>(index)].result;
     }
   }
 
@@ -143,11 +144,11 @@ class MessageBoxWindow : public Window {
     }
     if (msg.wParam == VK_RETURN) {
       auto it = std::find(buttons_.begin(), buttons_.end(), GetFocus());
-      Press(it != buttons_.end() ? static_cast<int>(it - buttons_.begin()) : spec_.defaultButton);
+      Press(it != buttons_.end() ? static_cast<int>(it - buttons_.begin()) : layout_.defaultButton);
       return true;
     }
     if (msg.wParam == VK_ESCAPE) {
-      Press(spec_.cancelButton);
+      Press(layout_.cancelButton);
       return true;
     }
     return false;
@@ -168,7 +169,7 @@ class MessageBoxWindow : public Window {
     int textLeft = kMargin + kIconSize + kIconGap;
     int textHeight = std::max<int>(text.bottom, 1);
     int contentHeight = std::max(kIconSize, textHeight);
-    int count = static_cast<int>(spec_.buttons.size());
+    int count = static_cast<int>(layout_.buttons.size());
     int buttonsWidth = count * kButtonWidth + std::max(0, count - 1) * kButtonGap;
     int clientWidth =
         std::max(textLeft + static_cast<int>(text.right) + kMargin, buttonsWidth + 2 * kMargin);
@@ -184,9 +185,9 @@ class MessageBoxWindow : public Window {
 
     int x = (clientWidth - buttonsWidth) / 2;
     for (int i = 0; i < count; ++i) {
-      const auto& b = spec_.buttons[static_cast<std::size_t>(i)];
+      const auto& b = layout_.buttons[static_cast<std::size_t>(i)];
       DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                    (i == spec_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+                    (i == layout_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       HWND button = CreateWindowExW(
           0, L"BUTTON", ToWide(b.caption).c_str(), style, x, buttonsTop, kButtonWidth,
           kButtonHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
@@ -204,7 +205,7 @@ class MessageBoxWindow : public Window {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  const MessageBoxSpec& spec_;
+  const MessageBoxLayout& layout_;
   std::wstring text_;
   UniqueFont font_;
   HICON icon_ = nullptr;
@@ -214,8 +215,8 @@ class MessageBoxWindow : public Window {
 
 }  // namespace
 
-int ShowMessageBox(const AnsiString& text, const MessageBoxSpec& spec) {
-  MessageBoxWindow box(text, spec);
+int ShowMessageBox(const AnsiString& text, const MessageBoxLayout& layout) {
+  MessageBoxWindow box(text, layout);
   return box.Run();
 }
 

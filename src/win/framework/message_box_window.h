@@ -1,4 +1,4 @@
-// Our own modal message box: drawn from a MessageBoxSpec, centred on the screen, text wrapped at
+// Our own modal message box: drawn from a MessageBoxLayout, centred on the screen, text wrapped at
 // half the screen width, the owner disabled while it runs.
 #pragma once
 
@@ -9,7 +9,7 @@ namespace qv::win {
 
 // Shows the box and returns the answer (the pressed button's result; mrCancel for the close box
 // or Alt+F4).
-int ShowMessageBox(const AnsiString& text, const MessageBoxSpec& spec);
+int ShowMessageBox(const AnsiString& text, const MessageBoxLayout& layout);
 
 // The window class name of the box, for test drivers.
 inline constexpr wchar_t kMessageBoxClass[] = L"TMessageForm";
