@@ -10,6 +10,45 @@ namespace {
 constexpr int kOuterWidth = 612;
 constexpr int kOuterHeight = 388;
 constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
+// The form description of the dialog's own control kinds: the settings it stores, in their
+// stored order (positions, captions, the caption top that switches centring off).
+using P = StoredProperty;
+const FormObjectDescription kTxtSharePath{
+    "txtSharePath",
+    {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{157}}, P{"Width", std::int64_t{265}},
+     P{"Height", std::int64_t{18}}, P{"TabStop", false}, P{"Color", FormIdent{"clBtnFace"}},
+     P{"Ctl3D", false}, P{"ParentCtl3D", false}, P{"ReadOnly", true},
+     P{"TabOrder", std::int64_t{0}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
+     P{"Long", std::int64_t{0}}}};
+const FormObjectDescription kTxtShareName{
+    "txtShareName",
+    {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{253}}, P{"Width", std::int64_t{137}},
+     P{"Height", std::int64_t{18}}, P{"Ctl3D", false}, P{"MaxLength", std::int64_t{80}},
+     P{"ParentCtl3D", false}, P{"TabOrder", std::int64_t{2}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
+     P{"Long", std::int64_t{0}}}};
+
+FormObjectDescription ButtonDescription(const char* name, int left, int top, int width, int height,
+                                        int tabOrder, const char* caption) {
+  return {
+      name,
+      {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}}, P{"Width", std::int64_t{width}},
+       P{"Height", std::int64_t{height}}, P{"TabOrder", std::int64_t{tabOrder}},
+       P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},
+       P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", false}}};
+}
+const FormObjectDescription kBtnSansyo =
+    ButtonDescription("btnSansyo", 408, 155, 49, 23, 1, "参照");
+const FormObjectDescription kBtnShare = ButtonDescription("btnShare", 360, 304, 81, 26, 3, "共有");
+const FormObjectDescription kBtnCancel =
+    ButtonDescription("btnCancel", 472, 304, 81, 26, 4, "キャンセル");
+
+// The form keeps the tab order itself (SetTabOrder); every other setting belongs to the control.
+void TakeTabOrder(const StoredProperty& property) {
+  if (property.Name != "TabOrder") {
+    throw Exception(Format("Unknown stored setting %s", property.Name.c_str()));
+  }
+}
+
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 }  // namespace
@@ -42,33 +81,29 @@ void SetShareWindow::CreateWindowAndControls() {
   label3_.CreateIn(form, 40, 128,
                    "このコンピュータで管理する場所を[参照]ボタンより選択します:", clBtnFace);
   label2_.CreateIn(form, 40, 160, "管理する場所:", clBtnFace);
-  EditField::Options pathOptions;
-  pathOptions.readOnly = true;
-  pathOptions.tabStop = false;
-  pathOptions.color = clBtnFace;
-  txtSharePath_.CreateIn(form, 136, 157, 265, 18, pathOptions);
-  btnSansyo_.CreateIn(form, 408, 155, 49, 23, "参照");
+  txtSharePath_.CreateIn(form, kTxtSharePath, TakeTabOrder);
+  btnSansyo_.CreateIn(form, kBtnSansyo, TakeTabOrder);
   label6_.CreateIn(form, 136, 184, "例） C:\\VeltoData", clBtnFace);
   label4_.CreateIn(form, 40, 224,
                    "他のコンピュータで表示させる共有フォルダの名前を入力します:", clBtnFace);
   label1_.CreateIn(form, 40, 256, "共有名:", clBtnFace);
-  txtShareName_.CreateIn(form, 136, 253, 137, 18, EditField::Options{});
+  txtShareName_.CreateIn(form, kTxtShareName, TakeTabOrder);
   label7_.CreateIn(form, 136, 280, "例） VeltoData", clBtnFace);
-  btnShare_.CreateIn(form, 360, 304, 81, 26, "共有");
-  btnCancel_.CreateIn(form, 472, 304, 81, 26, "キャンセル");
+  btnShare_.CreateIn(form, kBtnShare, TakeTabOrder);
+  btnCancel_.CreateIn(form, kBtnCancel, TakeTabOrder);
   EditField::Options memoOptions;
   memoOptions.multiLine = true;
   memoOptions.visible = false;
   memo1_.CreateIn(form, 8, 296, 185, 49, memoOptions);
   memo1_.SetText("Memo1");
 
-  btnSansyo_.OnClick = [this] {
+  btnSansyo_.Model().OnClick = [this](TxPlButton&) {
     if (logic_) logic_->btnSansyoClick();
   };
-  btnShare_.OnClick = [this] {
+  btnShare_.Model().OnClick = [this](TxPlButton&) {
     if (logic_) logic_->btnShareClick();
   };
-  btnCancel_.OnClick = [this] {
+  btnCancel_.Model().OnClick = [this](TxPlButton&) {
     if (logic_) logic_->btnCancelClick();
   };
 
@@ -143,7 +178,9 @@ void SetShareWindow::SetExampleLabelColor(TColor color) {
 }
 
 void SetShareWindow::CenterButtonCaptions() {
-  // The system buttons used here always centre their captions.
+  for (PlButtonWindow* b : {&btnSansyo_, &btnShare_, &btnCancel_}) {
+    b->Model().SetCaptionVertCenter(true);
+  }
 }
 
 AnsiString SetShareWindow::ExecutablePath() { return ExecutableFilePath().text; }

@@ -6,6 +6,8 @@
 
 #include "dialog/set_share.h"
 #include "dialog/set_share_view.h"
+#include "win/controls/edit_window.h"
+#include "win/controls/pl_button_window.h"
 #include "win/framework/controls.h"
 #include "win/framework/form.h"
 
@@ -62,8 +64,9 @@ class SetShareWindow : public Form, public ISetShareView {
   Image image1_;
   Label labelTop1_, labelTop2_, labelTop3_;
   Label label3_, label2_, label6_, label4_, label1_, label7_;
-  EditField txtSharePath_, txtShareName_, memo1_;
-  PushButton btnSansyo_, btnShare_, btnCancel_;
+  EditWindow txtSharePath_, txtShareName_;
+  EditField memo1_;
+  PlButtonWindow btnSansyo_, btnShare_, btnCancel_;
 };
 
 }  // namespace qv::win

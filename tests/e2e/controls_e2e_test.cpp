@@ -1,0 +1,162 @@
+// The dialog's own buttons and fields as the user meets them: their look, keys, mouse and paste.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e_support.h"
+
+namespace qv::e2e {
+namespace {
+
+HWND FocusOf(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Waits until the focus is on `want`.
+bool WaitForFocus(HWND dialog, HWND want) {
+  for (int i = 0; i < 40; ++i) {
+    if (FocusOf(dialog) == want) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+HWND Child(HWND dialog, int x, int y) {
+  auto c = ChildAt(dialog, x, y);
+  return c ? c->hwnd : nullptr;
+}
+
+TEST(ControlsE2E, ButtonsAreGradientFacesWithRaisedEdgesAndCentredCaptions) {
+  Tool tool;
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  Sleep(300);
+  CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
+  SaveScreenshot(BuildPath("screenshots/dialog-buttons.bmp"));
+  const struct {
+    int x, y;
+    const wchar_t* caption;
+  } buttons[] = {{408, 155, L"参照"}, {360, 304, L"共有"}, {472, 304, L"キャンセル"}};
+  for (const auto& b : buttons) {
+    SCOPED_TRACE(WideToUtf8(b.caption));
+    auto button = ChildAt(dialog, b.x, b.y);
+    ASSERT_TRUE(button.has_value());
+    EXPECT_EQ(button->text, b.caption);
+    RECT r = ScreenRectOf(button->hwnd);
+    int h = r.bottom - r.top;
+    // Inside the two rings of the raised edge: the first gradient rows are white, the last
+    // silver; a column near the left edge carries no caption.
+    COLORREF top = ReadScreenPixel(r.left + 4, r.top + 2);
+    COLORREF bottom = ReadScreenPixel(r.left + 4, r.bottom - 3);
+    EXPECT_GE(GetRValue(top), 245);
+    EXPECT_EQ(GetRValue(top), GetBValue(top));
+    EXPECT_NEAR(GetRValue(bottom), 197, 4);
+    EXPECT_EQ(GetRValue(bottom), GetGValue(bottom));
+    // The raised edge: light outer top-left, dark outer bottom-right.
+    COLORREF outerTop = ReadScreenPixel(r.left + 4, r.top);
+    COLORREF outerBottom = ReadScreenPixel(r.left + 4, r.bottom - 1);
+    EXPECT_GT(GetRValue(outerTop), GetRValue(outerBottom) + 60);
+    // The caption is drawn in the middle rows: dark pixels there, none in the top rows (inside
+    // the dotted focus rectangle, which lies 3 pixels in).
+    int darkMiddle = 0, darkTop = 0;
+    for (int x = r.left + 5; x < r.right - 5; ++x) {
+      for (int y = r.top + 4; y < r.bottom - 4; ++y) {
+        if (GetRValue(ReadScreenPixel(x, y)) < 100) (y < r.top + h / 4 ? darkTop : darkMiddle)++;
+      }
+    }
+    EXPECT_GT(darkMiddle, 10);
+    EXPECT_EQ(darkTop, 0);
+  }
+  Close(dialog);
+  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+}
+
+TEST(ControlsE2E, EnterMovesFromTheNameFieldToTheShareButtonThenClicksIt) {
+  RemoveDirectoryW(L"C:\\VeltoData\\quarnelvelto");
+  RemoveDirectoryW(L"C:\\VeltoData");
+  Tool tool;
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  HWND name = Child(dialog, 136, 253), share = Child(dialog, 360, 304);
+  HWND browse = Child(dialog, 408, 155);
+  ClickCentre(name);
+  ASSERT_TRUE(WaitForFocus(dialog, name));
+
+  PressKey(name, VK_RETURN);
+  ASSERT_TRUE(WaitForFocus(dialog, share));
+  EXPECT_FALSE(tool.WaitForBox(700).has_value()) << "Enter in the field clicked the button";
+
+  PressKey(share, VK_RETURN);
+  auto question = tool.WaitForBox();
+  ASSERT_TRUE(question.has_value()) << "the second Enter did not click the share button";
+  PressBoxButton(*question, L"キャンセル");
+  ASSERT_TRUE(WaitForWindowGone(question->hwnd, 5000));
+  // Cancel at the question puts the focus on the browse button.
+  EXPECT_TRUE(WaitForFocus(dialog, browse));
+
+  ClickCentre(name);
+  ASSERT_TRUE(WaitForFocus(dialog, name));
+  PressKey(name, VK_UP);
+  EXPECT_TRUE(WaitForFocus(dialog, browse));
+  Close(dialog);
+  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+}
+
+TEST(ControlsE2E, AMouseClickOnAButtonNeverClosesTheDialogByItself) {
+  Tool tool;
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  // The share button with an empty name: its handler answers with a box and goes no further.
+  SetText(Child(dialog, 136, 253), L"");
+  ClickCentre(Child(dialog, 360, 304));
+  auto box = tool.WaitForBox();
+  ASSERT_TRUE(box.has_value());
+  if (box->text.find(L"フォルダー") != std::wstring::npos) {  // the creation question first
+    PressBoxButton(*box, L"OK");
+    WaitForWindowGone(box->hwnd, 5000);
+    box = tool.WaitForBox();
+    ASSERT_TRUE(box.has_value());
+  }
+  EXPECT_EQ(box->text, L"共有名を入力してください。\r\n");
+  PressBoxButton(*box, L"OK");
+  ASSERT_TRUE(WaitForWindowGone(box->hwnd, 5000));
+  Sleep(300);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_FALSE(tool.process().HasExited());
+  Close(dialog);
+  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  RemoveDirectoryW(L"C:\\VeltoData\\quarnelvelto");
+  RemoveDirectoryW(L"C:\\VeltoData");
+}
+
+TEST(ControlsE2E, PasteWorksInTheShareNameField) {
+  Tool tool;
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring pasted = L"貼り付けた名前";
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(mem), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(mem);
+  SetClipboardData(CF_UNICODETEXT, mem);
+  CloseClipboard();
+
+  HWND name = Child(dialog, 136, 253);
+  SetText(name, L"");
+  PostMessageW(name, WM_PASTE, 0, 0);
+  std::wstring text;
+  for (int i = 0; i < 40 && text != pasted; ++i) {
+    Sleep(50);
+    text = TextOf(name);
+  }
+  EXPECT_EQ(text, pasted);
+  Close(dialog);
+  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+}
+
+}  // namespace
+}  // namespace qv::e2e
