@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "framework/ansi_string.h"
+#include "framework/color.h"
 
 namespace qv {
 
@@ -17,9 +18,6 @@ struct SetShareFields {
   AnsiString SharePath;
   AnsiString ShareName;
 };
-
-// Colour value: $00BBGGRR, or $FF0000nn for system colour nn.
-using TColor = std::uint32_t;
 
 class ISetShareView {
  public:

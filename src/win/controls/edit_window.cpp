@@ -7,17 +7,13 @@
 
 #include "framework/errors.h"
 #include "win/controls/input_state.h"
+#include "win/framework/controls.h"
 #include "win/framework/cp932.h"
 #include "win/framework/form.h"
 
 namespace qv::win {
 
 namespace {
-
-COLORREF ToColorRef(TColor c) {
-  if (IsSystemColor(c)) return GetSysColor(SystemColorIndex(c));
-  return static_cast<COLORREF>(c & 0x00FFFFFF);
-}
 
 // The input context of a window, released when this goes.
 class WinInputContext : public IInputContext {
@@ -155,7 +151,7 @@ void EditWindow::ApplyBaseProperty(const StoredProperty& p, const BasePropertySi
     if (Handle()) ShowWindow(Handle(), s.visible ? SW_SHOWNA : SW_HIDE);
   } else if (p.Name == "Color") {
     s.color = ColorOf(p);
-    brush_.reset(s.color == clWindow ? nullptr : CreateSolidBrush(ToColorRef(s.color)));
+    brush_.reset(s.color == clWindow ? nullptr : CreateSolidBrush(ColorToRGB(s.color)));
     if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
   } else if (base) {
     base(p);
@@ -179,7 +175,7 @@ void EditWindow::SetText(const AnsiString& text) {
 
 HBRUSH EditWindow::ControlColor(HDC dc) {
   if (!brush_) return nullptr;
-  SetBkColor(dc, ToColorRef(settings_.color));
+  SetBkColor(dc, ColorToRGB(settings_.color));
   return brush_.get();
 }
 

@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <string>
 
+#include "win/framework/controls.h"
 #include "win/framework/cp932.h"
 
 namespace qv::win {
 
 namespace {
-
-COLORREF ToColorRef(TColor c) {
-  if (IsSystemColor(c)) return GetSysColor(SystemColorIndex(c));
-  return static_cast<COLORREF>(c & 0x00FFFFFF);
-}
 
 // A bitmap the size of the face, drawn on through its own canvas and copied to the target in
 // one step. Declaration order is release order in reverse: the canvas hands its DC back first,
@@ -97,12 +93,12 @@ void GdiCanvas::SetFont(const TFont& font) {
 
 void GdiCanvas::SetFontColor(TColor color) {
   font_.Color = color;
-  SetTextColor(dc_, ToColorRef(color));
+  SetTextColor(dc_, win::ColorToRGB(color));
 }
 
 void GdiCanvas::RealizePen() {
   if (!penDirty_ || alternatePen_) return;
-  UniquePen next(CreatePen(PS_SOLID, penWidth_, ToColorRef(penColor_)));
+  UniquePen next(CreatePen(PS_SOLID, penWidth_, win::ColorToRGB(penColor_)));
   if (!next) return;
   SelectObject(dc_, next.get());
   pen_ = std::move(next);
@@ -116,12 +112,12 @@ void GdiCanvas::RealizeBrush() {
     brush_.reset();
     SetBkMode(dc_, TRANSPARENT);
   } else {
-    UniqueBrush next(CreateSolidBrush(ToColorRef(brushColor_)));
+    UniqueBrush next(CreateSolidBrush(win::ColorToRGB(brushColor_)));
     if (!next) return;
     SelectObject(dc_, next.get());
     brush_ = std::move(next);
     SetBkMode(dc_, OPAQUE);
-    SetBkColor(dc_, ToColorRef(brushColor_));
+    SetBkColor(dc_, win::ColorToRGB(brushColor_));
   }
   brushDirty_ = false;
 }
@@ -142,7 +138,7 @@ void GdiCanvas::RealizeFont() {
   if (!next) return;
   SelectObject(dc_, next.get());
   fontObject_ = std::move(next);
-  SetTextColor(dc_, ToColorRef(font_.Color));
+  SetTextColor(dc_, win::ColorToRGB(font_.Color));
   fontDirty_ = false;
 }
 
@@ -178,7 +174,7 @@ void GdiCanvas::DrawTransparent(int x, int y, const TGraphic& bitmap, TColor tra
   BitmapSource source(gdi->Handle());
   if (!source.get()) return;
   GdiTransparentBlt(dc_, x, y, gdi->Width(), gdi->Height(), source.get(), 0, 0, gdi->Width(),
-                    gdi->Height(), ToColorRef(transparentColor));
+                    gdi->Height(), win::ColorToRGB(transparentColor));
 }
 
 void GdiCanvas::TextOutput(int x, int y, std::string_view text) {
@@ -235,7 +231,7 @@ void GdiCanvas::DeviceTextOut(int x, int y, std::string_view text) { TextOutput(
 
 void GdiCanvas::SelectAlternatePen(TColor color) {
   Realize();
-  LOGBRUSH brush{BS_SOLID, ToColorRef(color), 0};
+  LOGBRUSH brush{BS_SOLID, win::ColorToRGB(color), 0};
   UniquePen pen(ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &brush, 0, nullptr));
   if (!pen) return;
   SelectObject(dc_, pen.get());
@@ -250,7 +246,7 @@ void GdiCanvas::ReleaseAlternatePen() {
   penDirty_ = penDirty_ || !pen_;
 }
 
-TColor GdiCanvas::ColorToRGB(TColor color) { return ToColorRef(color); }
+TColor GdiCanvas::ColorToRGB(TColor color) { return win::ColorToRGB(color); }
 
 TColor GdiCanvas::NearestColor(TColor rgb) {
   const COLORREF nearest = GetNearestColor(dc_, static_cast<COLORREF>(rgb));

@@ -5,7 +5,7 @@
 namespace qv::win {
 
 COLORREF ColorToRGB(TColor color) {
-  if ((color & 0xFF000000u) == 0xFF000000u) return GetSysColor(static_cast<int>(color & 0xFFu));
+  if (IsSystemColor(color)) return GetSysColor(SystemColorIndex(color));
   return static_cast<COLORREF>(color & 0x00FFFFFFu);
 }
 
@@ -122,24 +122,6 @@ LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (msg == WM_ERASEBKGND) return 1;
   return DefaultHandling(msg, wp, lp);
-}
-
-// PushButton
-
-void PushButton::CreateIn(HWND parent, int x, int y, int w, int h, const AnsiString& caption) {
-  CreateSubclassed(0, L"BUTTON", ToWide(caption),
-                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x, y, w, h, parent);
-}
-
-bool PushButton::DialogKey(WPARAM key, LPARAM) {
-  if (key != VK_RETURN || GetFocus() != Handle()) return false;
-  if (OnClick) OnClick();
-  return true;
-}
-
-LRESULT PushButton::Notify(WORD code) {
-  if (code == BN_CLICKED && OnClick) OnClick();
-  return 0;
 }
 
 // EditField

@@ -2,20 +2,16 @@
 // and edit field wrappers of the system controls.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "framework/ansi_string.h"
+#include "framework/color.h"
 #include "win/framework/gdi.h"
 #include "win/framework/window.h"
 
 namespace qv::win {
 
-// Colour value $00BBGGRR, or $FF0000nn for system colour nn.
-using TColor = std::uint32_t;
-constexpr TColor clBtnFace = 0xFF00000F;
-constexpr TColor clWindow = 0xFF000005;
-constexpr TColor clWindowText = 0xFF000008;
+// The RGB value of a colour, system colours resolved through the platform's colour table.
 COLORREF ColorToRGB(TColor color);
 
 // A text sized to itself, painted on its parent's colour. Its window text is its caption, so
@@ -62,15 +58,6 @@ class Image : public Window {
  private:
   UniqueIcon icon_;
   TColor background_ = clBtnFace;
-};
-
-// The system push button; Enter on the focused button clicks it.
-class PushButton : public Window {
- public:
-  void CreateIn(HWND parent, int x, int y, int w, int h, const AnsiString& caption);
-  std::function<void()> OnClick;
-  bool DialogKey(WPARAM key, LPARAM keyData) override;
-  LRESULT Notify(WORD code) override;
 };
 
 // The system single-line or multi-line edit field.
