@@ -9,37 +9,12 @@
 
 #include "framework/ansi_string.h"
 #include "framework/color.h"
+#include "framework/enum_set.h"
 
 namespace qv {
 
-// A set of a small enumeration, one bit per value (bit n for the value of ordinal n), as the
-// framework stores its sets.
-template <typename E>
-class EnumSet {
- public:
-  constexpr EnumSet() = default;
-  constexpr EnumSet(std::initializer_list<E> items) {
-    for (E e : items) bits_ |= Bit(e);
-  }
-  static constexpr EnumSet FromBits(std::uint8_t bits) {
-    EnumSet s;
-    s.bits_ = bits;
-    return s;
-  }
-  constexpr std::uint8_t Bits() const { return bits_; }
-  constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
-  constexpr bool Empty() const { return bits_ == 0; }
-  constexpr void Include(E e) { bits_ |= Bit(e); }
-  constexpr void Exclude(E e) { bits_ &= static_cast<std::uint8_t>(~Bit(e)); }
-  constexpr bool operator==(const EnumSet&) const = default;
-
- private:
-  static constexpr std::uint8_t Bit(E e) { return static_cast<std::uint8_t>(1u << unsigned(e)); }
-  std::uint8_t bits_ = 0;
-};
-
 enum TShiftFlag : std::uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = EnumSet<TShiftFlag>;
+using TShiftState = EnumSet<TShiftFlag, std::uint8_t>;
 
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
 

@@ -14,7 +14,7 @@
 namespace qv {
 
 enum TKeyStyle : std::uint8_t { ksEnter, ksLeft, ksUp, ksRight, ksDown };
-using TKeyStyles = EnumSet<TKeyStyle>;
+using TKeyStyles = EnumSet<TKeyStyle, std::uint8_t>;
 
 enum class TCursorPos : std::uint8_t { cpAllSel, cpLeft, cpRight };
 using TCursorPoss = TCursorPos;

@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
+#include "framework/enum_set.h"
 #include "security/binary_layout.h"
-#include "security/enum_set.h"
 #include "security/security_id.h"
 
 namespace qv {
@@ -43,7 +43,7 @@ enum TAceFlag {
   afSuccessfulAccess,    // 0x40 SUCCESSFUL_ACCESS_ACE_FLAG
   afFailedAccess,        // 0x80 FAILED_ACCESS_ACE_FLAG
 };
-using TAceFlags = TEnumSet<TAceFlag>;
+using TAceFlags = EnumSet<TAceFlag>;
 // Reading, a member is present when all of its bits are set; writing, the bits of the members
 // present are ORed. Header bits of no member (0x20) are not kept.
 TAceFlags AceFlagsFromByte(std::uint8_t bits);

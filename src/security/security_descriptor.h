@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "framework/enum_set.h"
 #include "security/access_control_list.h"
-#include "security/enum_set.h"
 #include "security/file_security_platform.h"
 #include "security/security_id.h"
 
@@ -24,7 +24,7 @@ enum TSecurityInformationFlag {
   siUnprotectedDacl,  // 0x20000000 UNPROTECTED_DACL_SECURITY_INFORMATION
   siUnprotectedSacl,  // 0x10000000 UNPROTECTED_SACL_SECURITY_INFORMATION
 };
-using TSecurityInformation = TEnumSet<TSecurityInformationFlag>;
+using TSecurityInformation = EnumSet<TSecurityInformationFlag>;
 // The OR of the members' bits.
 std::uint32_t SecurityInformationValue(TSecurityInformation parts);
 
@@ -45,7 +45,7 @@ enum TSecurityDescriptorControlFlag {
   sdcRmControlValid,      // 0x4000
   sdcSelfRelative,        // 0x8000
 };
-using TSecurityDescriptorControl = TEnumSet<TSecurityDescriptorControlFlag>;
+using TSecurityDescriptorControl = EnumSet<TSecurityDescriptorControlFlag>;
 // A member is present when its bit is set; other bits are not kept.
 TSecurityDescriptorControl ControlFromWord(std::uint16_t word);
 
