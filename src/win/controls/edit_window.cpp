@@ -89,9 +89,11 @@ AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags) {
 void EditWindow::CreateIn(HWND parent, const FormObjectDescription& description,
                           const BasePropertySink& base) {
   parent_ = parent;
-  CreateControl();
+  // The stored settings first, then one window with all of them: creating it before would make
+  // the flat border setting re-create it at once.
   ReadEditDescription(model_, description,
                       [&](const StoredProperty& p) { ApplyBaseProperty(p, base); });
+  CreateControl();
 }
 
 void EditWindow::CreateControl() {
