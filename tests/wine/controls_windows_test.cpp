@@ -206,6 +206,37 @@ TEST_F(ControlsWindowTest, PasteWorksUnlessTheInputMethodIsDisabled) {
   EXPECT_EQ(WindowText(guarded.Handle()), "XYZ");
 }
 
+// The share-name field's limit of 80 counts code page 932 bytes: 40 double-byte characters fill
+// it, whether typed or pasted.
+TEST_F(ControlsWindowTest, MaximumLengthCountsShiftJisBytes) {
+  name.SetText("");
+  SetFocus(name.Handle());
+  for (int i = 0; i < 41; ++i) PostMessageW(name.Handle(), WM_CHAR, L'あ', 1);
+  PostMessageW(name.Handle(), WM_CHAR, L'A', 1);
+  Pump();
+  EXPECT_EQ(WindowText(name.Handle()).size(), 80u);
+  EXPECT_EQ(GetWindowTextLengthW(name.Handle()), 40);
+
+  ASSERT_TRUE(OpenClipboard(form.Handle()));
+  EmptyClipboard();
+  const std::wstring text = L"A" + std::wstring(50, L'共') + L"\r\nsecond line";
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+  name.SetText("12");
+  SendMessageW(name.Handle(), EM_SETSEL, 2, 2);
+  SendMessageW(name.Handle(), WM_PASTE, 0, 0);
+  // 2 + 1 + 38 * 2 = 79 bytes: a 39th double-byte character would pass the limit.
+  EXPECT_EQ(
+      WindowText(name.Handle()), "12A" + [] {
+        std::string s;
+        for (int i = 0; i < 38; ++i) s += "共";
+        return s;
+      }());
+}
+
 TEST_F(ControlsWindowTest, AlignmentRecreatesTheFieldKeepingTextAndFocus) {
   SetFocus(name.Handle());
   name.Model().SetAlignment(TAlignment::taRightJustify);

@@ -2,6 +2,7 @@
 
 #include <imm.h>
 
+#include <algorithm>
 #include <string>
 #include <variant>
 
@@ -210,12 +211,68 @@ void EditWindow::DefaultHandler(TMessage& m) {
     case WM_CHAR: {
       std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
       model_.KeyPress(key);
+      if (key >= 0x20 && FitsByteLimit(std::wstring(1, static_cast<wchar_t>(key))).empty()) {
+        MessageBeep(MB_OK);
+        key = 0;
+      }
       m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
       return;
     }
+    case WM_PASTE:
+      if (settings_.maxLength > 0 && !settings_.readOnly) {
+        PasteWithinByteLimit();
+        m.Result = 0;
+        return;
+      }
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+      return;
     default:
       m.Result = DefaultHandling(msg, m.WParam, m.LParam);
   }
+}
+
+// The field's maximum length counts code page 932 bytes, as the program's texts do: the longest
+// start of `insert` that can replace the selection without passing it (all of it when there is
+// no limit).
+std::wstring EditWindow::FitsByteLimit(const std::wstring& insert) const {
+  if (settings_.maxLength <= 0 || !Handle()) return insert;
+  std::int32_t start = 0, end = 0;
+  GetSelection(start, end);
+  int n = GetWindowTextLengthW(Handle());
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(Handle(), text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  const std::size_t from = std::min<std::size_t>(static_cast<std::size_t>(start), text.size());
+  const std::size_t to =
+      std::max(from, std::min<std::size_t>(static_cast<std::size_t>(end), text.size()));
+  const std::size_t kept = ToAnsi(std::wstring_view(text).substr(0, from)).size() +
+                           ToAnsi(std::wstring_view(text).substr(to)).size();
+  std::wstring fitted;
+  std::size_t bytes = kept;
+  for (wchar_t c : insert) {
+    bytes += ToAnsi(std::wstring_view(&c, 1)).size();
+    if (bytes > static_cast<std::size_t>(settings_.maxLength)) break;
+    fitted += c;
+  }
+  return fitted;
+}
+
+void EditWindow::PasteWithinByteLimit() {
+  std::wstring clip;
+  if (OpenClipboard(Handle())) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        clip = text;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
+  // A single-line field takes the first line only, as the control itself would.
+  clip = clip.substr(0, clip.find_first_of(L"\r\n"));
+  std::wstring fitted = FitsByteLimit(clip);
+  if (fitted.size() < clip.size()) MessageBeep(MB_OK);
+  SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fitted.c_str()));
 }
 
 std::int32_t EditWindow::TextLength() const {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "controls/edit.h"
 #include "controls/form_description.h"
 #include "win/framework/gdi.h"
@@ -44,6 +46,8 @@ class EditWindow : public Window, private IEditHost {
     TColor color = 0xFF000005;  // clWindow
   };
   void CreateControl();
+  std::wstring FitsByteLimit(const std::wstring& insert) const;
+  void PasteWithinByteLimit();
   void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
 
   // IEditHost
