@@ -63,12 +63,12 @@ void SetShareWindow::CreateWindowAndControls() {
          CW_USEDEFAULT, CW_USEDEFAULT, kOuterWidth, kOuterHeight, nullptr);
   HWND form = Handle();
   SetMainForm(true);
-  HICON big = static_cast<HICON>(
-      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 32, 32, 0));
-  HICON small = static_cast<HICON>(
-      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 16, 16, 0));
-  SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  bigIcon_.reset(static_cast<HICON>(
+      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 32, 32, 0)));
+  smallIcon_.reset(static_cast<HICON>(
+      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 16, 16, 0)));
+  SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 
   RECT client;
   GetClientRect(form, &client);

@@ -58,6 +58,8 @@ class SetShareWindow : public Form, public ISetShareView {
   TfmSetShare* logic_ = nullptr;
   AnsiString fontName_;
   UniqueFont font_;
+  // The title-bar icons, owned here: the system does not free icons a window is given.
+  UniqueIcon bigIcon_, smallIcon_;
   bool shown_ = false;
 
   Panel pnlTop_;
