@@ -165,8 +165,7 @@ TEST_F(BrowseE2E, PickingAFolderFillsBothFields) {
   ASSERT_TRUE(WaitForWindowGone(browser.window, 5000));
   EXPECT_EQ(FieldText(dialog, 157), kPicked);
   EXPECT_EQ(FieldText(dialog, 253), L"選択した場所");
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST_F(BrowseE2E, CancelChangesNothing) {
@@ -179,8 +178,7 @@ TEST_F(BrowseE2E, CancelChangesNothing) {
   ASSERT_TRUE(WaitForWindowGone(browser.window, 5000));
   EXPECT_EQ(FieldText(dialog, 157), kBase);
   EXPECT_EQ(FieldText(dialog, 253), L"VeltoData");
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST_F(BrowseE2E, SystemDriveRootUnderUserAccountControlOffersTheDocumentsFolder) {
@@ -225,14 +223,12 @@ TEST_F(BrowseE2E, SystemDriveRootUnderUserAccountControlOffersTheDocumentsFolder
   EXPECT_EQ(warning->caption, L"警告");
   EXPECT_EQ(warning->text, kRootWarning);
   EXPECT_EQ(warning->ButtonTexts(), (std::vector<std::wstring>{L"はい(&Y)", L"いいえ(&N)"}));
-  PressBoxButton(*warning, L"はい(&Y)");
-  ASSERT_TRUE(WaitForWindowGone(warning->hwnd, 5000));
+  ASSERT_TRUE(AnswerBox(*warning, L"はい(&Y)"));
 
   for (int i = 0; i < 40 && FieldText(dialog, 157) != docs; ++i) Sleep(100);
   EXPECT_EQ(FieldText(dialog, 157), docs);
   EXPECT_EQ(FieldText(dialog, 253), docs.substr(docs.find_last_of(L'\\') + 1));
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 }  // namespace

@@ -70,8 +70,7 @@ TEST(ControlsE2E, ButtonsAreGradientFacesWithRaisedEdgesAndCentredCaptions) {
     EXPECT_GT(darkMiddle, 10);
     EXPECT_EQ(darkTop, 0);
   }
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST(ControlsE2E, EnterMovesFromTheNameFieldToTheShareButtonThenClicksIt) {
@@ -92,8 +91,7 @@ TEST(ControlsE2E, EnterMovesFromTheNameFieldToTheShareButtonThenClicksIt) {
   PressKey(share, VK_RETURN);
   auto question = tool.WaitForBox();
   ASSERT_TRUE(question.has_value()) << "the second Enter did not click the share button";
-  PressBoxButton(*question, L"キャンセル");
-  ASSERT_TRUE(WaitForWindowGone(question->hwnd, 5000));
+  ASSERT_TRUE(AnswerBox(*question, L"キャンセル"));
   // Cancel at the question puts the focus on the browse button.
   EXPECT_TRUE(WaitForFocus(dialog, browse));
 
@@ -101,8 +99,7 @@ TEST(ControlsE2E, EnterMovesFromTheNameFieldToTheShareButtonThenClicksIt) {
   ASSERT_TRUE(WaitForFocus(dialog, name));
   PressKey(name, VK_UP);
   EXPECT_TRUE(WaitForFocus(dialog, browse));
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST(ControlsE2E, AMouseClickOnAButtonNeverClosesTheDialogByItself) {
@@ -115,19 +112,16 @@ TEST(ControlsE2E, AMouseClickOnAButtonNeverClosesTheDialogByItself) {
   auto box = tool.WaitForBox();
   ASSERT_TRUE(box.has_value());
   if (box->text.find(L"フォルダー") != std::wstring::npos) {  // the creation question first
-    PressBoxButton(*box, L"OK");
-    WaitForWindowGone(box->hwnd, 5000);
+    AnswerBox(*box, L"OK");
     box = tool.WaitForBox();
     ASSERT_TRUE(box.has_value());
   }
   EXPECT_EQ(box->text, L"共有名を入力してください。\r\n");
-  PressBoxButton(*box, L"OK");
-  ASSERT_TRUE(WaitForWindowGone(box->hwnd, 5000));
+  ASSERT_TRUE(AnswerBox(*box, L"OK"));
   Sleep(300);
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_FALSE(tool.process().HasExited());
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
   RemoveDirectoryW(L"C:\\VeltoData\\quarnelvelto");
   RemoveDirectoryW(L"C:\\VeltoData");
 }
@@ -154,8 +148,7 @@ TEST(ControlsE2E, PasteWorksInTheShareNameField) {
     text = TextOf(name);
   }
   EXPECT_EQ(text, pasted);
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 }  // namespace

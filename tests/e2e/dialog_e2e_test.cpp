@@ -58,8 +58,7 @@ TEST(DialogE2E, WindowCaptionSizeAndCentring) {
   EXPECT_TRUE(style & WS_THICKFRAME);
   EXPECT_FALSE(style & WS_MINIMIZEBOX);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST(DialogE2E, EveryControlAtItsPlaceWithItsText) {
@@ -91,8 +90,7 @@ TEST(DialogE2E, EveryControlAtItsPlaceWithItsText) {
 
   CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
   SaveScreenshot(BuildPath("screenshots/dialog.bmp"));
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST(DialogE2E, ExampleLabelsAreDrawnBlue) {
@@ -115,8 +113,7 @@ TEST(DialogE2E, ExampleLabelsAreDrawnBlue) {
     EXPECT_GT(blue, 10) << "label at y=" << y;
     EXPECT_EQ(red, 0) << "label at y=" << y;
   }
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST(DialogE2E, CancelEndsWithExitCodeZero) {
@@ -149,8 +146,7 @@ TEST(DialogE2E, SecondCopyIsRefusedAndFirstStaysUntouched) {
   EXPECT_EQ(after.left, before.left);
   EXPECT_EQ(after.top, before.top);
   EXPECT_EQ(TextOf(dialog), kTitle);
-  Close(dialog);
-  EXPECT_EQ(first.WaitForExitCode(), 0u);
+  first.CloseDialog(dialog);
 }
 
 TEST(DialogE2E, TwentyCopiesStartedAtOnceLeaveExactlyOneDialog) {
@@ -180,8 +176,7 @@ TEST(DialogE2E, TwentyCopiesStartedAtOnceLeaveExactlyOneDialog) {
   EXPECT_EQ(FindTopWindows(q).size(), 1u);
   for (auto& t : tools) {
     if (HWND d = t->WaitForDialog(0)) {
-      Close(d);
-      EXPECT_EQ(t->WaitForExitCode(), 0u);
+      t->CloseDialog(d);
     }
   }
 }
@@ -211,8 +206,7 @@ TEST(DialogE2E, VersionFiveAdministratorSeesNoMessage) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_FALSE(tool.WaitForBox(1500).has_value());
   EXPECT_TRUE(IsWindowVisible(dialog));
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 // The texts must not depend on the system's code page. The suite runs a second time with

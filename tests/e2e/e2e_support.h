@@ -50,6 +50,12 @@ class Tool {
     return WaitForMessageBox(q, timeoutMs);
   }
 
+  // Closes the dialog as its close box does and expects the process to end with 0.
+  void CloseDialog(HWND dialog) const {
+    Close(dialog);
+    EXPECT_EQ(WaitForExitCode(), 0u);
+  }
+
   // Waits for the end and returns the exit code; fails the test on timeout.
   DWORD WaitForExitCode(DWORD timeoutMs = 15000) const {
     EXPECT_TRUE(process_.WaitForExit(timeoutMs)) << "the tool did not end";
@@ -73,28 +79,27 @@ inline std::optional<ChildWindow> ChildAt(HWND dialog, int x, int y, int toleran
 // Runs a console command line and returns what it wrote to its standard output.
 inline std::string CaptureOutput(std::wstring commandLine) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &inherit, 0)) return {};
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
+  UniqueHandle read(readEnd), write(writeEnd);
+  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write;
-  si.hStdError = write;
+  si.hStdOutput = write.get();
+  si.hStdError = write.get();
   PROCESS_INFORMATION pi{};
   BOOL ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                            nullptr, nullptr, &si, &pi);
-  CloseHandle(write);
+  write.reset();  // the child holds the only write end now, so the read ends with its output
   std::string out;
   if (ok) {
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
     char buf[256];
     DWORD n = 0;
-    while (ReadFile(read, buf, sizeof(buf), &n, nullptr) && n > 0) out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    while (ReadFile(read.get(), buf, sizeof(buf), &n, nullptr) && n > 0) out.append(buf, n);
+    WaitForSingleObject(process.get(), 10000);
   }
-  CloseHandle(read);
   return out;
 }
 
@@ -107,6 +112,12 @@ inline void PressBoxButton(const MessageBoxContent& box, const std::wstring& tex
     }
   }
   ADD_FAILURE() << "no button " << WideToUtf8(text) << " in the box";
+}
+
+// Presses a message box button by its text and waits until the box is gone.
+inline bool AnswerBox(const MessageBoxContent& box, const std::wstring& text) {
+  PressBoxButton(box, text);
+  return WaitForWindowGone(box.hwnd, 5000);
 }
 
 }  // namespace qv::e2e

@@ -86,8 +86,7 @@ TEST_F(ShareE2E, WinesNetworkLibraryAnswersCode50AfterTheFoldersAreMade) {
   EXPECT_EQ(question->text, kCreateQuestion);
   EXPECT_EQ(question->ButtonTexts(), (std::vector<std::wstring>{L"OK", L"キャンセル"}));
   EXPECT_FALSE(IsDirectory(kFolder)) << "made before the answer";
-  PressBoxButton(*question, L"OK");
-  ASSERT_TRUE(WaitForWindowGone(question->hwnd, 5000));
+  ASSERT_TRUE(AnswerBox(*question, L"OK"));
 
   auto result = tool.WaitForBox();
   ASSERT_TRUE(result.has_value());
@@ -95,12 +94,10 @@ TEST_F(ShareE2E, WinesNetworkLibraryAnswersCode50AfterTheFoldersAreMade) {
   EXPECT_EQ(result->text, SystemText(50) + L"(code=50)");
   EXPECT_TRUE(IsDirectory(kFolder));
   EXPECT_TRUE(IsDirectory(kSubfolder));
-  PressBoxButton(*result, L"OK");
-  ASSERT_TRUE(WaitForWindowGone(result->hwnd, 5000));
+  ASSERT_TRUE(AnswerBox(*result, L"OK"));
 
   EXPECT_TRUE(IsWindowVisible(dialog));
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 TEST_F(ShareE2E, CancelAtTheQuestionMakesNothing) {
@@ -110,12 +107,10 @@ TEST_F(ShareE2E, CancelAtTheQuestionMakesNothing) {
   ClickByText(dialog, L"共有");
   auto question = tool.WaitForBox();
   ASSERT_TRUE(question.has_value());
-  PressBoxButton(*question, L"キャンセル");
-  ASSERT_TRUE(WaitForWindowGone(question->hwnd, 5000));
+  ASSERT_TRUE(AnswerBox(*question, L"キャンセル"));
   EXPECT_FALSE(tool.WaitForBox(1000).has_value());
   EXPECT_FALSE(IsDirectory(kFolder));
-  Close(dialog);
-  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+  tool.CloseDialog(dialog);
 }
 
 // A copy of the tool beside our netapi32.dll, which Wine loads instead of its own.
@@ -184,8 +179,7 @@ class NetapiDoubleE2E : public ShareE2E {
     ClickByText(dialog, L"共有");
     auto box = tool.WaitForBox();
     if (box && box->text == kCreateQuestion) {
-      PressBoxButton(*box, L"OK");
-      WaitForWindowGone(box->hwnd, 5000);
+      AnswerBox(*box, L"OK");
     }
     return dialog;
   }
@@ -247,11 +241,9 @@ TEST_F(NetapiDoubleE2E, ResultCodesShowTheirMessagesAndKeepTheDialogOpen) {
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->caption, L"情報");
     EXPECT_EQ(box->text, c.text);
-    PressBoxButton(*box, L"OK");
-    ASSERT_TRUE(WaitForWindowGone(box->hwnd, 5000));
+    ASSERT_TRUE(AnswerBox(*box, L"OK"));
     EXPECT_TRUE(IsWindowVisible(dialog));
-    Close(dialog);
-    EXPECT_EQ(tool.WaitForExitCode(), 0u);
+    tool.CloseDialog(dialog);
   }
 }
 
@@ -273,10 +265,8 @@ TEST_F(NetapiDoubleE2E, TypedNamesAreSharedTrimmedAndFitted) {
     auto box = tool.WaitForBox();
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(LastCall()["netname"], c.shared);
-    PressBoxButton(*box, L"OK");
-    WaitForWindowGone(box->hwnd, 5000);
-    Close(dialog);
-    EXPECT_EQ(tool.WaitForExitCode(), 0u);
+    AnswerBox(*box, L"OK");
+    tool.CloseDialog(dialog);
   }
 }
 
