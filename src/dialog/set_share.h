@@ -35,14 +35,19 @@ class TfmSetShare {
   void FormDestroy();
   void btnCancelClick();
   void btnShareClick();
+  // Whether the dialog may close now. While the share button's work runs it may not; the close
+  // is remembered and carried out once the work's outcome has been shown.
+  bool CloseQuery();
   void btnSansyoClick();
 
   // The folder browser. path is the initial folder on entry and the chosen one on a true result.
   bool SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck, ItemIdList root);
   int BrowseCallback(WindowHandle wnd, std::uint32_t msg, std::intptr_t lParam,
                      const AnsiString& data);
-  // Makes sure a folder exists, creating missing parents; true if it exists afterwards.
-  bool EnsureFolder(const AnsiString& path);
+  // Makes sure a folder exists, creating missing parents; true if it exists afterwards. On
+  // false, error (when given) holds the system's code of the creation that failed, or 0 when
+  // nothing could be tried.
+  bool EnsureFolder(const AnsiString& path, std::uint32_t* error = nullptr);
 
   // Share-name fitting on code page 932 bytes; pure functions.
   static AnsiString FitShareName(const AnsiString& text, std::int32_t limit);
@@ -54,9 +59,16 @@ class TfmSetShare {
   const SetShareFields& Fields() const { return fields_; }
 
  private:
+  struct ShareOutcome;
+
   bool DirectoryExists(const AnsiString& path);
-  bool ForceDirectories(const AnsiString& dir);
+  bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
+  bool IsSystemLocation(const AnsiString& path);
+  void CreateShare(const AnsiString& folder, const AnsiString& subfolder, const ShareInfo502& share,
+                   ShareOutcome& outcome);
+  void FinishShare(const ShareOutcome& outcome);
   void ReportShareError(std::uint32_t code);
+  AnsiString MessageTextOf(std::uint32_t code);
 
   SetShareFields fields_;
   ISetShareView& view_;
@@ -65,6 +77,10 @@ class TfmSetShare {
   IShareCreationPlatform& shares_;
   IFolderBrowserPlatform& browser_;
   GrantEveryoneFn grantEveryoneFullControl_;
+  // The share button's handler is running (its boxes included, and its work in the background):
+  // a second click or Enter in the meantime does nothing.
+  bool shareRunning_ = false;
+  bool closeRequested_ = false;
 };
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "framework/ansi_string.h"
 #include "framework/color.h"
@@ -47,6 +48,13 @@ class ISetShareView {
   virtual void RepaintNow() = 0;
   virtual void RestoreDefaultCursor() = 0;
   virtual void Close() = 0;
+
+  // Long work. While busy the dialog keeps answering, shows the wait cursor and the busy label,
+  // and takes no input in its buttons and fields.
+  virtual void SetBusy(bool busy) = 0;
+  // Runs work on another thread and then done on the dialog's own thread. work must not raise;
+  // done may, as any handler may.
+  virtual void RunInBackground(std::function<void()> work, std::function<void()> done) = 0;
 };
 
 }  // namespace qv

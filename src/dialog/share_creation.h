@@ -1,24 +1,28 @@
 // The system calls behind the share button: the directory test, folder creation, the network
-// share, the shell notification and the system's message texts.
+// share, the volume's file system, the shell notifications, the system's message texts and the
+// folders that must not be opened to everyone by accident.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "framework/ansi_string.h"
 
 namespace qv {
 
-// The level-2 share record, with texts in code page 932; the Windows layer converts them to
-// UTF-16 and passes every text as a string, an empty one included.
-struct ShareInfo2 {
-  AnsiString shi2_netname;
-  std::uint32_t shi2_type = 0;
-  AnsiString shi2_remark;
-  std::uint32_t shi2_permissions = 0;
-  std::uint32_t shi2_max_uses = 0;
-  std::uint32_t shi2_current_uses = 0;
-  AnsiString shi2_path;
-  AnsiString shi2_passwd;
+// The level-502 share record, with texts in code page 932; the Windows layer converts them to
+// UTF-16 and passes every text as a string, an empty one included. The security descriptor is a
+// self-relative one, passed as it stands.
+struct ShareInfo502 {
+  AnsiString shi502_netname;
+  std::uint32_t shi502_type = 0;
+  AnsiString shi502_remark;
+  std::uint32_t shi502_permissions = 0;
+  std::uint32_t shi502_max_uses = 0;
+  std::uint32_t shi502_current_uses = 0;
+  AnsiString shi502_path;
+  AnsiString shi502_passwd;
+  std::vector<std::uint8_t> shi502_security_descriptor;
 };
 
 class IShareCreationPlatform {
@@ -27,22 +31,40 @@ class IShareCreationPlatform {
 
   // Attributes of a file or folder; kInvalidFileAttributes when the query fails.
   virtual std::uint32_t FileAttributes(const AnsiString& path) = 0;
-  // Creates one folder with default security.
-  virtual bool MakeDirectory(const AnsiString& path) = 0;
-  // Publishes a share (level 2); serverName "" is the local computer. 0 or an error code.
-  virtual std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo2& share) = 0;
-  virtual void NotifyShellChange(std::int32_t eventId, std::uint32_t flags) = 0;
-  // The system's text for a code, as it comes (usually ending in a line break), read into a
-  // 255-character buffer; "" when the system has none.
+  // Creates one folder with default security: 0, or the system's error code.
+  virtual std::uint32_t MakeDirectory(const AnsiString& path) = 0;
+  // Publishes a share at level 502; serverName "" is the local computer. 0 or an error code.
+  virtual std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share) = 0;
+  // False only when the system says that the volume holding path keeps no access-control lists
+  // (FAT32, exFAT); true when it keeps them or when the question could not be answered.
+  virtual bool VolumeKeepsAcls(const AnsiString& path) = 0;
+  // Tells the shell about a change; path "" passes no item.
+  virtual void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
+                                 const AnsiString& path) = 0;
+  // The system's text for a code, as it comes (usually ending in a line break); "" when the
+  // system has none.
   virtual AnsiString SystemMessageText(std::uint32_t code) = 0;
+  // The network library's text for a network code (2100-2999); "" when it has none.
+  virtual AnsiString NetworkMessageText(std::uint32_t code) = 0;
+  // The system's own folders that must not be opened to everyone without a question: the Windows
+  // folder, every Program Files folder and the user's own profile. Folders the system does not
+  // name, or that code page 932 cannot hold, are left out.
+  virtual std::vector<AnsiString> SystemFolders() = 0;
+  // The folder holding the users' profiles (each folder directly in it is one user's profile);
+  // "" when the system does not name it.
+  virtual AnsiString ProfilesFolder() = 0;
 };
 
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr std::uint32_t kStypeDisktree = 0;              // STYPE_DISKTREE
 constexpr std::int32_t kShcneAssocchanged = 0x08000000;  // SHCNE_ASSOCCHANGED
+constexpr std::int32_t kShcneNetshare = 0x00000200;      // SHCNE_NETSHARE
+constexpr std::uint32_t kShcnfPathW = 0x0005;            // SHCNF_PATHW
 constexpr std::uint32_t kShcnfFlush = 0x1000;            // SHCNF_FLUSH
 constexpr std::uint32_t kErrorAccessDenied = 5;          // ERROR_ACCESS_DENIED
+constexpr std::uint32_t kNerrBase = 2100;                // NERR_BASE
+constexpr std::uint32_t kMaxNerr = 2999;                 // MAX_NERR
 constexpr std::uint32_t kNerrUnknownDevDir = 2116;       // NERR_UnknownDevDir
 constexpr std::uint32_t kNerrDuplicateShare = 2118;      // NERR_DuplicateShare
 

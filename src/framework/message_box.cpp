@@ -30,7 +30,7 @@ int IndexOfResult(const std::vector<MsgButtonLayout>& buttons, int result) {
 }
 }  // namespace
 
-MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons set) {
+MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons set, int defaultResult) {
   KindLook look = LookOf(type);
   MessageBoxLayout layout{look.caption, look.icon, {}, -1, -1};
   // Fixed left-to-right order, whatever order the caller thinks of.
@@ -39,7 +39,9 @@ MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons set) {
   if (set & mbOK) layout.buttons.push_back({"OK", mrOk});
   if (set & mbCancel) layout.buttons.push_back({"キャンセル", mrCancel});
 
-  layout.defaultButton = IndexOfResult(layout.buttons, mrOk);
+  layout.defaultButton =
+      defaultResult != mrNone ? IndexOfResult(layout.buttons, defaultResult) : -1;
+  if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrOk);
   if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrYes);
   layout.cancelButton = IndexOfResult(layout.buttons, mrCancel);
   if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrNo);

@@ -37,8 +37,10 @@ struct MessageBoxLayout {
   int cancelButton;                      // index into buttons (Esc)
 };
 
-// The box of a kind with a set of buttons.
-MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons buttons);
+// The box of a kind with a set of buttons. The default (Enter) button is OK if the set holds it,
+// else Yes; defaultResult names another button of the set instead (mrNone keeps that rule).
+MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons buttons,
+                                 int defaultResult = mrNone);
 
 // The box the message dispatch shows for an error that escapes a handler: caption the
 // application title, stop icon, OK.
@@ -51,7 +53,8 @@ MessageBoxLayout BuildApplicationErrorBox();
 class IMessageBoxes {
  public:
   virtual ~IMessageBoxes() = default;
-  virtual int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons) = 0;
+  virtual int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
+                         int defaultResult = mrNone) = 0;
 };
 
 }  // namespace qv

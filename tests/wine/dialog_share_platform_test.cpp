@@ -79,11 +79,11 @@ TEST(WinSharePlatformTest, DirectoryTestAndCreation) {
 TEST(WinSharePlatformTest, WineAnswersTheShareWithNotSupported) {
   win::WinSharePlatform platform;
   TempFolder temp;
-  ShareInfo2 share;
-  share.shi2_netname = "QvDialogTest";
-  share.shi2_remark = "Quarnel財務 共有フォルダ:QvDialogTest";
-  share.shi2_max_uses = 0xFFFFFFFFu;
-  share.shi2_path = temp.Ansi();
+  ShareInfo502 share;
+  share.shi502_netname = "QvDialogTest";
+  share.shi502_remark = "Quarnel財務 共有フォルダ:QvDialogTest";
+  share.shi502_max_uses = 0xFFFFFFFFu;
+  share.shi502_path = temp.Ansi();
   EXPECT_EQ(platform.AddShare("", share), 50u);
 }
 

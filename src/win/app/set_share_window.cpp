@@ -49,13 +49,18 @@ void TakeTabOrder(const StoredProperty& property) {
   }
 }
 
+// Posted by the background work when it has ended.
+constexpr UINT kWorkDoneMessage = WM_APP + 1;
+
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 }  // namespace
 
 SetShareWindow::SetShareWindow() : fontName_(kDesignedFont) {}
 
-SetShareWindow::~SetShareWindow() = default;
+SetShareWindow::~SetShareWindow() {
+  if (worker_.joinable()) worker_.join();
+}
 
 void SetShareWindow::CreateWindowAndControls() {
   RegisterOnce(kSetShareClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
@@ -96,6 +101,9 @@ void SetShareWindow::CreateWindowAndControls() {
   memoOptions.visible = false;
   memo1_.CreateIn(form, 8, 296, 185, 49, memoOptions);
   memo1_.SetText("Memo1");
+  // Left of the buttons, shown only while the share button's work runs.
+  busyLabel_.CreateIn(form, 232, 311, "設定しています…", clBtnFace);
+  ShowWindow(busyLabel_.Handle(), SW_HIDE);
 
   btnSansyo_.Model().OnClick = [this](TxPlButton&) {
     if (logic_) logic_->btnSansyoClick();
@@ -156,7 +164,7 @@ void SetShareWindow::ApplyFont() {
   font_.reset(CreateFontIndirectW(&lf));
   HFONT f = font_.get();
   for (Label* l : {&labelTop1_, &labelTop2_, &labelTop3_, &label3_, &label2_, &label6_, &label4_,
-                   &label1_, &label7_}) {
+                   &label1_, &label7_, &busyLabel_}) {
     l->SetFont(f);
   }
   for (Window* w : std::initializer_list<Window*>{&txtSharePath_, &txtShareName_, &memo1_,
@@ -196,8 +204,50 @@ void SetShareWindow::RestoreDefaultCursor() {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
+void SetShareWindow::SetBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (busy) focusBeforeBusy_ = GetFocus();
+  for (Window* w : std::initializer_list<Window*>{&btnShare_, &btnSansyo_, &btnCancel_,
+                                                  &txtSharePath_, &txtShareName_}) {
+    EnableWindow(w->Handle(), busy ? FALSE : TRUE);
+  }
+  ShowWindow(busyLabel_.Handle(), busy ? SW_SHOWNA : SW_HIDE);
+  if (!busy && focusBeforeBusy_ && IsWindow(focusBeforeBusy_)) SetFocus(focusBeforeBusy_);
+  // The cursor changes now, not only when the mouse next moves.
+  POINT cursor;
+  if (GetCursorPos(&cursor) && WindowFromPoint(cursor) &&
+      GetAncestor(WindowFromPoint(cursor), GA_ROOT) == Handle()) {
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+  }
+}
+
+void SetShareWindow::RunInBackground(std::function<void()> work, std::function<void()> done) {
+  if (worker_.joinable()) throw Exception("The background work is still running");
+  workDone_ = std::move(done);
+  HWND self = Handle();
+  worker_ = std::thread([self, work = std::move(work)] {
+    work();
+    PostMessageW(self, kWorkDoneMessage, 0, 0);
+  });
+}
+
 LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case kWorkDoneMessage:
+      if (worker_.joinable()) {
+        worker_.join();
+        std::function<void()> done = std::move(workDone_);
+        workDone_ = nullptr;
+        if (done) done();
+      }
+      return 0;
+    case WM_SETCURSOR:
+      if (busy_) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
     case WM_SIZE:
       // The top panel follows the dialog's width.
       if (pnlTop_.Handle()) {

@@ -2,7 +2,9 @@
 // view the dialog's logic acts on, and the routing of clicks to the logic's handlers.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include "dialog/set_share.h"
 #include "dialog/set_share_view.h"
@@ -47,9 +49,12 @@ class SetShareWindow : public Form, public ISetShareView {
   void RepaintNow() override;
   void RestoreDefaultCursor() override;
   void Close() override { Form::Close(); }
+  void SetBusy(bool busy) override;
+  void RunInBackground(std::function<void()> work, std::function<void()> done) override;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool CloseQuery() override { return !logic_ || logic_->CloseQuery(); }
 
  private:
   static constexpr int kShareNameMaxLength = 80;
@@ -61,6 +66,11 @@ class SetShareWindow : public Form, public ISetShareView {
   // The title-bar icons, owned here: the system does not free icons a window is given.
   UniqueIcon bigIcon_, smallIcon_;
   bool shown_ = false;
+  bool busy_ = false;
+  HWND focusBeforeBusy_ = nullptr;
+  // The background work and what runs on this thread when it has ended.
+  std::thread worker_;
+  std::function<void()> workDone_;
 
   Panel pnlTop_;
   Image image1_;
@@ -68,6 +78,7 @@ class SetShareWindow : public Form, public ISetShareView {
   Label label3_, label2_, label6_, label4_, label1_, label7_;
   EditWindow txtSharePath_, txtShareName_;
   EditField memo1_;
+  Label busyLabel_;
   PlButtonWindow btnSansyo_, btnShare_, btnCancel_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
 #include <lm.h>
 #include <shlobj.h>
 
@@ -12,46 +13,121 @@
 
 namespace qv::win {
 
+namespace {
+
+// A message text that FormatMessageW allocated; freed with LocalFree on every path.
+struct LocalText {
+  wchar_t* text = nullptr;
+  LocalText() = default;
+  LocalText(const LocalText&) = delete;
+  LocalText& operator=(const LocalText&) = delete;
+  ~LocalText() {
+    if (text) LocalFree(text);
+  }
+};
+
+// Inserts are left as they stand: there are no arguments for them, and the code may be any.
+AnsiString FormatFrom(DWORD source, HMODULE module, std::uint32_t code) {
+  LocalText buffer;
+  DWORD n = FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           module, code, 0, reinterpret_cast<LPWSTR>(&buffer.text), 0, nullptr);
+  if (n == 0 || !buffer.text) return {};
+  return ToAnsi(std::wstring_view(buffer.text, n));
+}
+
+// A folder the system names; "" when it names none or code page 932 cannot hold it.
+AnsiString KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  HRESULT hr =
+      QV_LAZY("shell32.dll", SHGetKnownFolderPath)(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  AnsiString result;
+  if (SUCCEEDED(hr) && path) {
+    bool lossy = false;
+    result = ToAnsi(path, &lossy);
+    if (lossy) result.clear();
+  }
+  // Freed also when the call failed: the system may hand out memory even then.
+  QV_LAZY("ole32.dll", CoTaskMemFree)(path);
+  return result;
+}
+
+}  // namespace
+
 std::uint32_t WinSharePlatform::FileAttributes(const AnsiString& path) {
   return GetFileAttributesW(ToWide(path).c_str());
 }
 
-bool WinSharePlatform::MakeDirectory(const AnsiString& path) {
-  return CreateDirectoryW(ToWide(path).c_str(), nullptr) != FALSE;
+std::uint32_t WinSharePlatform::MakeDirectory(const AnsiString& path) {
+  if (CreateDirectoryW(ToWide(path).c_str(), nullptr)) return 0;
+  return GetLastError();
 }
 
-std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const ShareInfo2& share) {
+std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const ShareInfo502& share) {
   // The record points into these; every text is a string, the empty password included.
   std::wstring server = ToWide(serverName);
-  std::wstring netname = ToWide(share.shi2_netname);
-  std::wstring remark = ToWide(share.shi2_remark);
-  std::wstring path = ToWide(share.shi2_path);
-  std::wstring passwd = ToWide(share.shi2_passwd);
+  std::wstring netname = ToWide(share.shi502_netname);
+  std::wstring remark = ToWide(share.shi502_remark);
+  std::wstring path = ToWide(share.shi502_path);
+  std::wstring passwd = ToWide(share.shi502_passwd);
+  std::vector<std::uint8_t> descriptor = share.shi502_security_descriptor;
 
-  SHARE_INFO_2 info = {};
-  info.shi2_netname = netname.data();
-  info.shi2_type = share.shi2_type;
-  info.shi2_remark = remark.data();
-  info.shi2_permissions = share.shi2_permissions;
-  info.shi2_max_uses = share.shi2_max_uses;
-  info.shi2_current_uses = share.shi2_current_uses;
-  info.shi2_path = path.data();
-  info.shi2_passwd = passwd.data();
+  SHARE_INFO_502 info = {};
+  info.shi502_netname = netname.data();
+  info.shi502_type = share.shi502_type;
+  info.shi502_remark = remark.data();
+  info.shi502_permissions = share.shi502_permissions;
+  info.shi502_max_uses = share.shi502_max_uses;
+  info.shi502_current_uses = share.shi502_current_uses;
+  info.shi502_path = path.data();
+  info.shi502_passwd = passwd.data();
+  info.shi502_reserved = 0;
+  info.shi502_security_descriptor = descriptor.empty() ? nullptr : descriptor.data();
   DWORD badParameter = 0;
-  return QV_LAZY("netapi32.dll", NetShareAdd)(server.data(), 2, reinterpret_cast<BYTE*>(&info),
+  return QV_LAZY("netapi32.dll", NetShareAdd)(server.data(), 502, reinterpret_cast<BYTE*>(&info),
                                               &badParameter);
 }
 
-void WinSharePlatform::NotifyShellChange(std::int32_t eventId, std::uint32_t flags) {
-  QV_LAZY("shell32.dll", SHChangeNotify)(eventId, flags, nullptr, nullptr);
+bool WinSharePlatform::VolumeKeepsAcls(const AnsiString& path) {
+  std::wstring wide = ToWide(path);
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(wide.c_str(), root, MAX_PATH)) return true;
+  DWORD flags = 0;
+  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) return true;
+  return (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
+void WinSharePlatform::NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
+                                         const AnsiString& path) {
+  std::wstring item = ToWide(path);
+  QV_LAZY("shell32.dll", SHChangeNotify)
+  (eventId, flags, path.empty() ? nullptr : item.c_str(), nullptr);
 }
 
 AnsiString WinSharePlatform::SystemMessageText(std::uint32_t code) {
-  // Inserts are left as they stand: there are no arguments for them, and the code may be any.
-  wchar_t buffer[255];
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-  return ToAnsi(std::wstring_view(buffer, n));
+  return FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
 }
+
+AnsiString WinSharePlatform::NetworkMessageText(std::uint32_t code) {
+  // As a data file, from system32 only: no code of it runs, and a planted copy is not read.
+  HMODULE netmsg = LoadLibraryExW(L"netmsg.dll", nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!netmsg) return {};
+  AnsiString text = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, netmsg, code);
+  FreeLibrary(netmsg);
+  return text;
+}
+
+std::vector<AnsiString> WinSharePlatform::SystemFolders() {
+  std::vector<AnsiString> folders;
+  for (const KNOWNFOLDERID* id :
+       {&FOLDERID_Windows, &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86,
+        &FOLDERID_ProgramFilesX64, &FOLDERID_Profile}) {
+    AnsiString folder = KnownFolder(*id);
+    if (!folder.empty()) folders.push_back(folder);
+  }
+  return folders;
+}
+
+AnsiString WinSharePlatform::ProfilesFolder() { return KnownFolder(FOLDERID_UserProfiles); }
 
 }  // namespace qv::win

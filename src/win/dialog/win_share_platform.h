@@ -9,10 +9,15 @@ namespace qv::win {
 class WinSharePlatform : public IShareCreationPlatform {
  public:
   std::uint32_t FileAttributes(const AnsiString& path) override;
-  bool MakeDirectory(const AnsiString& path) override;
-  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo2& share) override;
-  void NotifyShellChange(std::int32_t eventId, std::uint32_t flags) override;
+  std::uint32_t MakeDirectory(const AnsiString& path) override;
+  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share) override;
+  bool VolumeKeepsAcls(const AnsiString& path) override;
+  void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
+                         const AnsiString& path) override;
   AnsiString SystemMessageText(std::uint32_t code) override;
+  AnsiString NetworkMessageText(std::uint32_t code) override;
+  std::vector<AnsiString> SystemFolders() override;
+  AnsiString ProfilesFolder() override;
 };
 
 }  // namespace qv::win

@@ -39,8 +39,9 @@ void Application::ShowLastResortError(const std::exception& e) noexcept {
   }
 }
 
-int Application::MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons) {
-  return ShowMessageBox(text, BuildMessageBox(type, buttons));
+int Application::MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
+                            int defaultResult) {
+  return ShowMessageBox(text, BuildMessageBox(type, buttons, defaultResult));
 }
 
 int Application::Run(Form& mainForm) {

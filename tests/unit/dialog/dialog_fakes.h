@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -58,6 +59,26 @@ class FakeView : public ISetShareView {
     log_.push_back("close");
     ++closeCount;
   }
+  void SetBusy(bool value) override {
+    log_.push_back(value ? "busy" : "idle");
+    busy = value;
+  }
+  // Runs the work at once unless holdWork is set; then the test releases it with FinishWork.
+  void RunInBackground(std::function<void()> work, std::function<void()> done) override {
+    EXPECT_FALSE(pendingDone) << "work started while other work was pending";
+    pendingWork = std::move(work);
+    pendingDone = std::move(done);
+    if (!holdWork) FinishWork();
+  }
+  void FinishWork() {
+    ASSERT_TRUE(pendingDone) << "no work pending";
+    auto work = std::move(pendingWork);
+    auto done = std::move(pendingDone);
+    pendingWork = nullptr;
+    pendingDone = nullptr;
+    work();
+    done();
+  }
 
   AnsiString sharePath, shareName;
   AnsiString iconTitleFont = "Meiryo UI";
@@ -70,6 +91,9 @@ class FakeView : public ISetShareView {
   AnsiString executablePath = "C:\\Program Files\\Velto\\qvsetshare.exe";
   bool visible = true;
   int closeCount = 0;
+  bool busy = false;
+  bool holdWork = false;
+  std::function<void()> pendingWork, pendingDone;
 
  private:
   EventLog& log_;
@@ -79,13 +103,16 @@ struct ShownMessage {
   AnsiString text;
   MsgDlgType type;
   MsgDlgButtons buttons;
+  int defaultResult = mrNone;
 };
 
 class FakeMessageBoxes : public IMessageBoxes {
  public:
   explicit FakeMessageBoxes(EventLog& log) : log_(log) {}
-  int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons) override {
-    shown.push_back({text, type, buttons});
+  int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
+                 int defaultResult = mrNone) override {
+    shown.push_back({text, type, buttons, defaultResult});
+    if (onShow) onShow();
     log_.push_back("message");
     if (answers.empty()) return mrOk;
     int answer = answers.front();
@@ -94,7 +121,8 @@ class FakeMessageBoxes : public IMessageBoxes {
   }
 
   std::vector<ShownMessage> shown;
-  std::deque<int> answers;  // answered in turn; OK once they run out
+  std::deque<int> answers;       // answered in turn; OK once they run out
+  std::function<void()> onShow;  // runs while a box is "open" (nested message loop)
 
  private:
   EventLog& log_;
@@ -276,17 +304,16 @@ class FakeSharePlatform : public IShareCreationPlatform {
     if (files.count(Key(path))) return 0x20;
     return kInvalidFileAttributes;
   }
-  bool MakeDirectory(const AnsiString& path) override {
+  std::uint32_t MakeDirectory(const AnsiString& path) override {
     log_.push_back("mkdir " + path);
-    if (failingDirectories.count(Key(path)) || files.count(Key(path)) || HasDirectory(path)) {
-      return false;
-    }
+    if (failingDirectories.count(Key(path))) return kErrorAccessDenied;
+    if (files.count(Key(path)) || HasDirectory(path)) return 183;  // ERROR_ALREADY_EXISTS
     AnsiString parent = ExtractFilePath(ExcludeTrailingBackslash(path));
-    if (!HasDirectory(parent)) return false;
+    if (!HasDirectory(parent)) return 3;  // ERROR_PATH_NOT_FOUND
     AddDirectory(path);
-    return true;
+    return 0;
   }
-  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo2& share) override {
+  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share) override {
     log_.push_back("share");
     EXPECT_EQ(serverName, "");
     shares.push_back(share);
@@ -295,16 +322,33 @@ class FakeSharePlatform : public IShareCreationPlatform {
     shareResults.pop_front();
     return r;
   }
-  void NotifyShellChange(std::int32_t eventId, std::uint32_t flags) override {
-    log_.push_back(Format("notify %#x %#x", static_cast<unsigned>(eventId), flags));
+  bool VolumeKeepsAcls(const AnsiString& path) override {
+    log_.push_back("volume " + path);
+    return !fatVolume;
+  }
+  void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
+                         const AnsiString& path) override {
+    log_.push_back(Format("notify %#x %#x", static_cast<unsigned>(eventId), flags) +
+                   (path.empty() ? "" : " " + path));
   }
   AnsiString SystemMessageText(std::uint32_t code) override {
     auto it = messageTexts.find(code);
     return it == messageTexts.end() ? AnsiString() : it->second;
   }
+  AnsiString NetworkMessageText(std::uint32_t code) override {
+    auto it = networkTexts.find(code);
+    return it == networkTexts.end() ? AnsiString() : it->second;
+  }
+  std::vector<AnsiString> SystemFolders() override { return systemFolders; }
+  AnsiString ProfilesFolder() override { return profilesFolder; }
 
+  bool fatVolume = false;
+  std::map<std::uint32_t, AnsiString> networkTexts;
+  std::vector<AnsiString> systemFolders{"C:\Windows", "C:\Program Files", "C:\Program Files (x86)",
+                                        "C:\Users\admin"};
+  AnsiString profilesFolder = "C:\Users";
   std::set<AnsiString> directories, files, failingDirectories;
-  std::vector<ShareInfo2> shares;
+  std::vector<ShareInfo502> shares;
   std::deque<std::uint32_t> shareResults;  // 0 once they run out
   std::map<std::uint32_t, AnsiString> messageTexts;
 

@@ -41,15 +41,15 @@ TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
   EXPECT_EQ(rig.boxes.shown[1].buttons, unsigned{mbOK | mbCancel});
 
   ASSERT_EQ(rig.shares.shares.size(), 1u);
-  const ShareInfo2& s = rig.shares.shares[0];
-  EXPECT_EQ(s.shi2_netname, "VeltoData");
-  EXPECT_EQ(s.shi2_type, 0u);
-  EXPECT_EQ(s.shi2_remark, "Quarnel財務 共有フォルダ:VeltoData");
-  EXPECT_EQ(s.shi2_permissions, 0u);
-  EXPECT_EQ(s.shi2_max_uses, 0xFFFFFFFFu);
-  EXPECT_EQ(s.shi2_current_uses, 0u);
-  EXPECT_EQ(s.shi2_path, "C:\\VeltoData");
-  EXPECT_EQ(s.shi2_passwd, "");
+  const ShareInfo502& s = rig.shares.shares[0];
+  EXPECT_EQ(s.shi502_netname, "VeltoData");
+  EXPECT_EQ(s.shi502_type, 0u);
+  EXPECT_EQ(s.shi502_remark, "Quarnel財務 共有フォルダ:VeltoData");
+  EXPECT_EQ(s.shi502_permissions, 0u);
+  EXPECT_EQ(s.shi502_max_uses, 0xFFFFFFFFu);
+  EXPECT_EQ(s.shi502_current_uses, 0u);
+  EXPECT_EQ(s.shi502_path, "C:\\VeltoData");
+  EXPECT_EQ(s.shi502_passwd, "");
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
 }
 
@@ -142,8 +142,8 @@ TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
     rig.view.shareName = c.typed;
     rig.form.btnShareClick();
     ASSERT_EQ(rig.shares.shares.size(), 1u);
-    EXPECT_EQ(rig.shares.shares[0].shi2_netname, c.shared);
-    EXPECT_EQ(rig.shares.shares[0].shi2_remark, "Quarnel財務 共有フォルダ:" + c.shared);
+    EXPECT_EQ(rig.shares.shares[0].shi502_netname, c.shared);
+    EXPECT_EQ(rig.shares.shares[0].shi502_remark, "Quarnel財務 共有フォルダ:" + c.shared);
     EXPECT_EQ(rig.form.Fields().ShareName, c.shared);
     EXPECT_EQ(rig.view.shareName, c.typed) << "the field is left as typed";
   }
@@ -154,7 +154,7 @@ TEST_F(ShareClickTest, FirstEditionTexts) {
   rig.form.btnShareClick();
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\BrevakVelto"));
   ASSERT_EQ(rig.shares.shares.size(), 1u);
-  EXPECT_EQ(rig.shares.shares[0].shi2_remark, "ブレバク財務 共有フォルダ:VeltoData");
+  EXPECT_EQ(rig.shares.shares[0].shi502_remark, "ブレバク財務 共有フォルダ:VeltoData");
 }
 
 TEST_F(ShareClickTest, DriveRootGivesTwoBackslashes) {
@@ -163,7 +163,7 @@ TEST_F(ShareClickTest, DriveRootGivesTwoBackslashes) {
   rig.form.btnShareClick();
   EXPECT_EQ(rig.log.front(), "mkdir D:\\\\quarnelvelto");
   ASSERT_EQ(rig.shares.shares.size(), 1u);
-  EXPECT_EQ(rig.shares.shares[0].shi2_path, "D:\\");
+  EXPECT_EQ(rig.shares.shares[0].shi502_path, "D:\\");
 }
 
 TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {

@@ -1,0 +1,47 @@
+#include "dialog/share_input.h"
+
+namespace qv {
+
+namespace {
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool HasDrivePrefix(std::string_view path) {
+  return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
+}
+
+// Whether any single-byte character of text is one of chars (trail bytes never count).
+bool HoldsAnyOf(std::string_view text, std::string_view chars, bool controlsToo) {
+  bool found = false;
+  ForEachCp932Char(text, [&](std::string_view c) {
+    if (c.size() != 1) return;
+    unsigned char b = static_cast<unsigned char>(c[0]);
+    if (chars.find(c[0]) != std::string_view::npos || (controlsToo && (b < 0x20 || b == 0x7F))) {
+      found = true;
+    }
+  });
+  return found;
+}
+}  // namespace
+
+AnsiString DropTrailingBackslashes(std::string_view path) {
+  AnsiString result(path);
+  while (HasTrailingBackslash(result)) {
+    if (result.size() == 3 && HasDrivePrefix(result)) break;
+    result.pop_back();
+  }
+  return result;
+}
+
+bool IsLocalAbsolutePath(std::string_view path) {
+  if (path.size() < 3 || !HasDrivePrefix(path) || path[2] != '\\') return false;
+  return !HoldsAnyOf(path.substr(2), "*?<>|\":", true);
+}
+
+bool IsUsableShareName(std::string_view name) { return !HoldsAnyOf(name, "\\/:*?\"<>|", true); }
+
+bool IsDriveRoot(std::string_view path) {
+  if (!HasDrivePrefix(path)) return false;
+  return path.substr(2).find_first_not_of('\\') == std::string_view::npos;
+}
+
+}  // namespace qv

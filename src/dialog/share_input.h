@@ -1,0 +1,26 @@
+// Rules on what the user gives as the folder and the share name, on code page 932 bytes. A
+// character that code page 932 cannot hold arrives here as '?', which neither may contain, so
+// such input is refused by the same rules.
+#pragma once
+
+#include <string_view>
+
+#include "framework/ansi_string.h"
+
+namespace qv {
+
+// The path without trailing backslashes, except the one after a drive (C:\ stays C:\).
+AnsiString DropTrailingBackslashes(std::string_view path);
+
+// A path of this computer's file system: a drive letter, a colon, a backslash, and no character
+// that a folder name may not hold (* ? < > | " and no colon after the drive). Relative paths,
+// drive-relative ones (C:foo) and UNC paths (\\server\share) are not.
+bool IsLocalAbsolutePath(std::string_view path);
+
+// A name the server accepts for a share: no \ / : * ? " < > | and no control character.
+bool IsUsableShareName(std::string_view name);
+
+// The root of a drive (C: or C:\), whatever follows the colon being only backslashes.
+bool IsDriveRoot(std::string_view path);
+
+}  // namespace qv
