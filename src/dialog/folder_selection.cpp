@@ -15,44 +15,12 @@ constexpr char kUnrepresentablePathText[] =
 constexpr char kPoliciesSystemKey[] =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
-// Gives one item list back to the shell's allocator when it goes out of scope.
-class ScopedItemIdList {
- public:
-  ScopedItemIdList(IFolderBrowserPlatform& browser, ItemIdList items)
-      : browser_(browser), items_(items) {}
-  ScopedItemIdList(const ScopedItemIdList&) = delete;
-  ScopedItemIdList& operator=(const ScopedItemIdList&) = delete;
-  ~ScopedItemIdList() {
-    if (items_ != 0) browser_.FreeItemIdList(items_);
-  }
-  ItemIdList get() const { return items_; }
-
- private:
-  IFolderBrowserPlatform& browser_;
-  ItemIdList items_;
-};
-
-class ScopedShellAllocator {
- public:
-  explicit ScopedShellAllocator(IFolderBrowserPlatform& browser)
-      : browser_(browser), held_(browser.AcquireShellAllocator()) {}
-  ScopedShellAllocator(const ScopedShellAllocator&) = delete;
-  ScopedShellAllocator& operator=(const ScopedShellAllocator&) = delete;
-  ~ScopedShellAllocator() {
-    if (held_) browser_.ReleaseShellAllocator();
-  }
-  bool held() const { return held_; }
-
- private:
-  IFolderBrowserPlatform& browser_;
-  bool held_;
-};
 }  // namespace
 
 void TfmSetShare::btnSansyoClick() {
   AnsiString path = view_.SharePathText();
   if (Trim(path).empty()) path = fields_.SystemDriveRoot;
-  if (!SelectFolder("共有場所の参照", path, false, 0)) return;
+  if (!SelectFolder("共有場所の参照", path, false)) return;
 
   fields_.SharePath = path;
   // The folder's own name; empty for the root of a drive.
@@ -62,32 +30,16 @@ void TfmSetShare::btnSansyoClick() {
   view_.SetShareNameText(fields_.ShareName);
 }
 
-bool TfmSetShare::SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck,
-                               ItemIdList root) {
+bool TfmSetShare::SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck) {
   const AnsiString systemDriveRoot = SystemDriveRootOf(probes_.GetSystemDir());
-
-  ScopedShellAllocator allocator(browser_);
-  if (!allocator.held()) return false;
-
   std::int32_t userAccountControl =
       skipCheck ? 0
                 : probes_.ReadRegInteger(RegRoot::rkLocalMachine, kPoliciesSystemKey, "EnableLUA");
-
-  BrowseInfo info;
-  info.owner = browser_.ForegroundWindow();
-  info.root = root;
-  info.title = title.empty() ? AnsiString("フォルダを選択して下さい") : title;
-  info.flags = kBrowseFlags;
-  info.callback = [this](WindowHandle wnd, std::uint32_t msg, std::intptr_t lParam,
-                         const AnsiString& data) { return BrowseCallback(wnd, msg, lParam, data); };
-  info.callbackData = path;  // every opening starts at the folder given on entry
+  const AnsiString browserTitle = title.empty() ? AnsiString("フォルダを選択して下さい") : title;
+  const AnsiString startPath = path;  // every opening starts at the folder given on entry
 
   for (;;) {
-    ScopedItemIdList chosen(browser_, browser_.BrowseForFolder(info));
-    if (chosen.get() == 0) return false;
-
-    // An item without a file-system path cannot be shared; take it as a cancel.
-    std::optional<Cp932Path> picked = browser_.PathFromIdList(chosen.get());
+    std::optional<Cp932Path> picked = browser_.BrowseForFolder(browserTitle, startPath);
     if (!picked) return false;
     if (!picked->representable) {
       boxes_.MessageDlg(kUnrepresentablePathText, MsgDlgType::mtError, mbOK);
@@ -118,17 +70,6 @@ bool TfmSetShare::SelectFolder(const AnsiString& title, AnsiString& path, bool s
       return true;
     }
   }
-}
-
-int TfmSetShare::BrowseCallback(WindowHandle wnd, std::uint32_t msg, std::intptr_t lParam,
-                                const AnsiString& data) {
-  if (msg == kBffmInitialized) {
-    browser_.SendSetSelection(wnd, data);
-  } else if (msg == kBffmSelChanged) {
-    std::optional<Cp932Path> selected = browser_.PathFromIdList(static_cast<ItemIdList>(lParam));
-    browser_.SendSetStatusText(wnd, selected ? selected->text : AnsiString());
-  }
-  return 0;
 }
 
 }  // namespace qv

@@ -8,7 +8,6 @@
 
 #include "dialog/environment_probes.h"
 #include "dialog/folder_browser.h"
-#include "dialog/platform_types.h"
 #include "dialog/set_share_view.h"
 #include "dialog/share_creation.h"
 #include "framework/ansi_string.h"
@@ -41,9 +40,7 @@ class TfmSetShare {
   void btnSansyoClick();
 
   // The folder browser. path is the initial folder on entry and the chosen one on a true result.
-  bool SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck, ItemIdList root);
-  int BrowseCallback(WindowHandle wnd, std::uint32_t msg, std::intptr_t lParam,
-                     const AnsiString& data);
+  bool SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck);
   // Makes sure a folder exists, creating missing parents; true if it exists afterwards. On
   // false, error (when given) holds the system's code of the creation that failed, or 0 when
   // nothing could be tried.

@@ -5,7 +5,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <exception>
+#include <memory>
 #include <string>
 
 #include "win/framework/cp932.h"
@@ -14,24 +14,40 @@
 namespace qv::win {
 
 namespace {
-PCIDLIST_ABSOLUTE AsIdList(ItemIdList items) { return reinterpret_cast<PCIDLIST_ABSOLUTE>(items); }
+// RETURNONLYFSDIRS | DONTGOBELOWDOMAIN | NEWDIALOGSTYLE, and no status line.
+constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_NEWDIALOGSTYLE;
 
-// What the browser hands back to our callback: the caller's settings, and an error the
-// callback raised, kept until the browser has returned (it must not cross the shell's frames).
-struct BrowseContext {
-  const BrowseInfo* info;
-  std::exception_ptr error;
+// Item lists the browser returns belong to the shell's allocator, which is the task allocator.
+struct ItemIdListFreer {
+  void operator()(ITEMIDLIST* items) const { QV_LAZY("ole32.dll", CoTaskMemFree)(items); }
 };
+using UniqueItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFreer>;
 
-int CALLBACK BrowseCallbackThunk(HWND wnd, UINT msg, LPARAM lParam, LPARAM data) noexcept {
-  auto* context = reinterpret_cast<BrowseContext*>(data);
-  if (context == nullptr || context->error || !context->info->callback) return 0;
-  try {
-    return context->info->callback(reinterpret_cast<WindowHandle>(wnd), msg,
-                                   static_cast<std::intptr_t>(lParam), context->info->callbackData);
-  } catch (...) {
-    context->error = std::current_exception();
+// The file-system path of an item list; empty when it has none.
+std::wstring PathOf(PCIDLIST_ABSOLUTE items) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (!items || !QV_LAZY("shell32.dll", SHGetPathFromIDListW)(items, buffer)) return {};
+  return buffer;
+}
+
+// Runs inside the browser, on this thread. Nothing may leave it through the shell's frames; the
+// one call that could raise (binding a function of the already loaded shell) is caught.
+int CALLBACK BrowseCallback(HWND wnd, UINT msg, LPARAM lParam, LPARAM data) noexcept try {
+  if (msg == BFFM_INITIALIZED) {
+    // The browser selects and shows the folder the field named.
+    SendMessageW(wnd, BFFM_SETSELECTIONW, TRUE, data);
+  } else if (msg == BFFM_SELCHANGED) {
+    // Without BIF_STATUSTEXT there is no status line, so this shows nothing; kept for a browser
+    // that is given one.
+    wchar_t buffer[MAX_PATH + 1] = {};
+    if (!QV_LAZY("shell32.dll", SHGetPathFromIDListW)(reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam),
+                                                      buffer)) {
+      buffer[0] = L'\0';
+    }
+    SendMessageW(wnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(buffer));
   }
+  return 0;
+} catch (...) {
   return 0;
 }
 
@@ -52,77 +68,31 @@ class ComApartment {
 };
 }  // namespace
 
-WinFolderBrowserPlatform::~WinFolderBrowserPlatform() { ReleaseShellAllocator(); }
-
-bool WinFolderBrowserPlatform::AcquireShellAllocator() {
-  ReleaseShellAllocator();
-  return SUCCEEDED(QV_LAZY("shell32.dll", SHGetMalloc)(&allocator_)) && allocator_ != nullptr;
-}
-
-void WinFolderBrowserPlatform::ReleaseShellAllocator() {
-  if (allocator_ != nullptr) {
-    allocator_->Release();
-    allocator_ = nullptr;
-  }
-}
-
-void WinFolderBrowserPlatform::FreeItemIdList(ItemIdList items) {
-  void* memory = reinterpret_cast<void*>(items);
-  if (allocator_ != nullptr) {
-    allocator_->Free(memory);
-  } else {
-    QV_LAZY("ole32.dll", CoTaskMemFree)(memory);  // the shell's allocator is the task allocator
-  }
-}
-
-WindowHandle WinFolderBrowserPlatform::ForegroundWindow() {
-  return reinterpret_cast<WindowHandle>(GetForegroundWindow());
-}
-
-ItemIdList WinFolderBrowserPlatform::BrowseForFolder(const BrowseInfo& info) {
+std::optional<Cp932Path> WinFolderBrowserPlatform::BrowseForFolder(const AnsiString& title,
+                                                                   const AnsiString& startPath) {
   ComApartment com;
-  std::wstring title = ToWide(info.title);
+  std::wstring wideTitle = ToWide(title);
+  std::wstring start = ToWide(startPath);
   wchar_t displayName[MAX_PATH] = {};
-  BrowseContext context{&info, nullptr};
 
   BROWSEINFOW bi = {};
-  bi.hwndOwner = reinterpret_cast<HWND>(info.owner);
-  bi.pidlRoot = AsIdList(info.root);
+  bi.hwndOwner = GetForegroundWindow();
+  bi.pidlRoot = nullptr;  // the desktop
   bi.pszDisplayName = displayName;
-  bi.lpszTitle = title.c_str();
-  bi.ulFlags = info.flags;
-  bi.lpfn = BrowseCallbackThunk;
-  bi.lParam = reinterpret_cast<LPARAM>(&context);
+  bi.lpszTitle = wideTitle.c_str();
+  bi.ulFlags = kBrowseFlags;
+  bi.lpfn = BrowseCallback;
+  bi.lParam = reinterpret_cast<LPARAM>(start.c_str());
   bi.iImage = 0;
-  PIDLIST_ABSOLUTE chosen = QV_LAZY("shell32.dll", SHBrowseForFolderW)(&bi);
+  UniqueItemIdList chosen(QV_LAZY("shell32.dll", SHBrowseForFolderW)(&bi));
+  if (!chosen) return std::nullopt;
 
-  if (context.error) {
-    if (chosen != nullptr) FreeItemIdList(reinterpret_cast<ItemIdList>(chosen));
-    std::rethrow_exception(context.error);
-  }
-  return reinterpret_cast<ItemIdList>(chosen);
-}
-
-std::optional<Cp932Path> WinFolderBrowserPlatform::PathFromIdList(ItemIdList items) {
-  if (items == 0) return std::nullopt;
-  wchar_t buffer[MAX_PATH] = {};
-  if (!QV_LAZY("shell32.dll", SHGetPathFromIDListW)(AsIdList(items), buffer) || buffer[0] == L'\0')
-    return std::nullopt;
+  // An item without a file-system path cannot be shared; it counts as a cancel.
+  std::wstring path = PathOf(chosen.get());
+  if (path.empty()) return std::nullopt;
   bool lossy = false;
-  AnsiString text = ToAnsi(buffer, &lossy);
+  AnsiString text = ToAnsi(path, &lossy);
   return Cp932Path{text, !lossy};
-}
-
-void WinFolderBrowserPlatform::SendSetSelection(WindowHandle browser, const AnsiString& path) {
-  std::wstring wide = ToWide(path);
-  SendMessageW(reinterpret_cast<HWND>(browser), BFFM_SETSELECTIONW, TRUE,
-               reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-void WinFolderBrowserPlatform::SendSetStatusText(WindowHandle browser, const AnsiString& text) {
-  std::wstring wide = ToWide(text);
-  SendMessageW(reinterpret_cast<HWND>(browser), BFFM_SETSTATUSTEXTW, 0,
-               reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 }  // namespace qv::win

@@ -3,28 +3,12 @@
 
 #include "dialog/folder_browser.h"
 
-struct IMalloc;
-
 namespace qv::win {
 
 class WinFolderBrowserPlatform : public IFolderBrowserPlatform {
  public:
-  WinFolderBrowserPlatform() = default;
-  WinFolderBrowserPlatform(const WinFolderBrowserPlatform&) = delete;
-  WinFolderBrowserPlatform& operator=(const WinFolderBrowserPlatform&) = delete;
-  ~WinFolderBrowserPlatform() override;
-
-  bool AcquireShellAllocator() override;
-  void ReleaseShellAllocator() override;
-  void FreeItemIdList(ItemIdList items) override;
-  WindowHandle ForegroundWindow() override;
-  ItemIdList BrowseForFolder(const BrowseInfo& info) override;
-  std::optional<Cp932Path> PathFromIdList(ItemIdList items) override;
-  void SendSetSelection(WindowHandle browser, const AnsiString& path) override;
-  void SendSetStatusText(WindowHandle browser, const AnsiString& text) override;
-
- private:
-  IMalloc* allocator_ = nullptr;
+  std::optional<Cp932Path> BrowseForFolder(const AnsiString& title,
+                                           const AnsiString& startPath) override;
 };
 
 }  // namespace qv::win

@@ -4,38 +4,24 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "framework/errors.h"
 #include "win/framework/cp932.h"
 #include "win/framework/lazy_library.h"
 
 namespace qv::win {
 
 namespace {
-HANDLE AsHandle(OsHandle h) { return reinterpret_cast<HANDLE>(h); }
-HKEY AsKey(OsHandle h) { return reinterpret_cast<HKEY>(h); }
-
 Cp932Path PathFromWide(std::wstring_view wide) {
   bool lossy = false;
   AnsiString text = ToAnsi(wide, &lossy);
   return {text, !lossy};
 }
 
-// The group list as the system wrote it, and how many of its entries lie inside the buffer.
-const TOKEN_GROUPS* AsTokenGroups(std::span<const std::byte> groups, DWORD& usableCount) {
-  usableCount = 0;
-  if (groups.size() < offsetof(TOKEN_GROUPS, Groups)) return nullptr;
-  auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
-  std::size_t room = (groups.size() - offsetof(TOKEN_GROUPS, Groups)) / sizeof(SID_AND_ATTRIBUTES);
-  usableCount = static_cast<DWORD>(std::min<std::size_t>(list->GroupCount, room));
-  return list;
-}
-}  // namespace
-
-std::uint32_t WinProbePlatform::LastError() { return GetLastError(); }
-
-AnsiString WinProbePlatform::SystemErrorText(std::uint32_t code) {
+AnsiString SystemErrorText(DWORD code) {
   wchar_t buffer[1024];
   DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            code, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
@@ -44,56 +30,59 @@ AnsiString WinProbePlatform::SystemErrorText(std::uint32_t code) {
   return ToAnsi(text);
 }
 
-OsHandle WinProbePlatform::OpenCurrentProcessToken(std::uint32_t access) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), access, &token)) return 0;
-  return reinterpret_cast<OsHandle>(token);
+[[noreturn]] void RaiseLastOSError() {
+  DWORD code = GetLastError();
+  throw EOSError(code, code == 0 ? AnsiString() : SystemErrorText(code));
 }
 
-void WinProbePlatform::CloseTokenHandle(OsHandle token) { CloseHandle(AsHandle(token)); }
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+struct SidFreer {
+  void operator()(PSID sid) const { FreeSid(sid); }
+};
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
 
-bool WinProbePlatform::ReadTokenGroups(OsHandle token, std::span<std::byte> buffer,
-                                       std::uint32_t& returnLength) {
-  DWORD length = 0;
-  BOOL ok = GetTokenInformation(AsHandle(token), TokenGroups, buffer.data(),
-                                static_cast<DWORD>(buffer.size()), &length);
-  returnLength = length;
-  return ok != FALSE;
-}
-
-std::uint32_t WinProbePlatform::TokenGroupCount(std::span<const std::byte> groups) {
-  DWORD count = 0;
-  AsTokenGroups(groups, count);
-  return count;
-}
-
-bool WinProbePlatform::TokenGroupSidEquals(std::span<const std::byte> groups, std::uint32_t index,
-                                           OsHandle sid) {
-  DWORD count = 0;
-  const TOKEN_GROUPS* list = AsTokenGroups(groups, count);
-  if (index >= count) return false;
-  return EqualSid(list->Groups[index].Sid, reinterpret_cast<PSID>(sid)) != FALSE;
-}
-
-OsHandle WinProbePlatform::AllocateSid(const SidAuthority& authority,
-                                       std::span<const std::uint32_t> subAuthorities) {
-  if (subAuthorities.size() > 8) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
+// The token's group list. It can grow between the size query and the read; a few rounds settle
+// it.
+std::vector<std::byte> ReadTokenGroups(HANDLE token) {
+  std::vector<std::byte> groups(1024);
+  for (int attempt = 1;; ++attempt) {
+    DWORD needed = 0;
+    if (GetTokenInformation(token, TokenGroups, groups.data(), static_cast<DWORD>(groups.size()),
+                            &needed)) {
+      return groups;
+    }
+    if (attempt >= 4 || GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= groups.size()) {
+      RaiseLastOSError();
+    }
+    groups.assign(needed, std::byte{0});
   }
-  SID_IDENTIFIER_AUTHORITY sia;
-  std::copy(authority.begin(), authority.end(), sia.Value);
-  DWORD s[8] = {};
-  std::copy(subAuthorities.begin(), subAuthorities.end(), s);
-  PSID sid = nullptr;
-  if (!AllocateAndInitializeSid(&sia, static_cast<BYTE>(subAuthorities.size()), s[0], s[1], s[2],
-                                s[3], s[4], s[5], s[6], s[7], &sid)) {
-    return 0;
-  }
-  return reinterpret_cast<OsHandle>(sid);
 }
+}  // namespace
 
-void WinProbePlatform::ReleaseSid(OsHandle sid) { FreeSid(reinterpret_cast<PSID>(sid)); }
+bool WinProbePlatform::IsInBuiltinGroup(std::int32_t rid) {
+  HANDLE rawToken = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) RaiseLastOSError();
+  std::unique_ptr<void, HandleCloser> token(rawToken);
+  std::vector<std::byte> buffer = ReadTokenGroups(rawToken);
+
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID rawSid = nullptr;
+  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                static_cast<DWORD>(rid), 0, 0, 0, 0, 0, 0, &rawSid)) {
+    RaiseLastOSError();
+  }
+  std::unique_ptr<void, SidFreer> sid(rawSid);
+
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+  for (DWORD i = 0; i < groups->GroupCount; ++i) {
+    if (EqualSid(groups->Groups[i].Sid, rawSid)) return true;
+  }
+  return false;
+}
 
 AnsiString WinProbePlatform::SystemDirectory() {
   wchar_t buffer[512] = {};
@@ -103,9 +92,11 @@ AnsiString WinProbePlatform::SystemDirectory() {
   return ToAnsi(std::wstring_view(buffer, n));
 }
 
-Cp932Path WinProbePlatform::SpecialFolderPath(int csidl) {
+Cp932Path WinProbePlatform::DocumentsFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};
-  if (!QV_LAZY("shell32.dll", SHGetSpecialFolderPathW)(nullptr, buffer, csidl, FALSE)) return {};
+  if (!QV_LAZY("shell32.dll", SHGetSpecialFolderPathW)(nullptr, buffer, CSIDL_PERSONAL, FALSE)) {
+    return {};
+  }
   return PathFromWide(buffer);
 }
 
@@ -118,32 +109,29 @@ std::int32_t WinProbePlatform::OsMajorVersion() {
   return static_cast<std::int32_t>(info.dwMajorVersion);
 }
 
-OsHandle WinProbePlatform::OpenRegistryKey(RegRoot root, const AnsiString& subKey,
-                                           std::uint32_t access) {
+RegistryDword WinProbePlatform::ReadDword(RegRoot root, const AnsiString& subKey,
+                                          const AnsiString& valueName) {
   HKEY rootKey = root == RegRoot::rkLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(rootKey, ToWide(subKey).c_str(), 0, access, &key) != ERROR_SUCCESS) return 0;
-  return reinterpret_cast<OsHandle>(key);
-}
-
-void WinProbePlatform::CloseRegistryKey(OsHandle key) { RegCloseKey(AsKey(key)); }
-
-RegValueInfo WinProbePlatform::QueryRegistryValue(OsHandle key, const AnsiString& valueName) {
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExW(AsKey(key), ToWide(valueName).c_str(), nullptr, &type, nullptr, &size) !=
+  HKEY rawKey = nullptr;
+  if (RegOpenKeyExW(rootKey, ToWide(subKey).c_str(), 0, KEY_QUERY_VALUE, &rawKey) !=
       ERROR_SUCCESS) {
     return {};
   }
-  return {true, type, size};
-}
-
-bool WinProbePlatform::ReadRegistryData(OsHandle key, const AnsiString& valueName,
-                                        std::span<std::byte> buffer, std::uint32_t& dataSize) {
-  DWORD size = static_cast<DWORD>(buffer.size());
-  LONG result = RegQueryValueExW(AsKey(key), ToWide(valueName).c_str(), nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(buffer.data()), &size);
-  dataSize = size;
-  return result == ERROR_SUCCESS;
+  std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser> key(rawKey);
+  std::wstring name = ToWide(valueName);
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(rawKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  if (type != REG_DWORD) return {RegistryDword::State::WrongType, 0};
+  DWORD value = 0;
+  size = sizeof value;
+  if (RegQueryValueExW(rawKey, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                       &size) != ERROR_SUCCESS ||
+      size != sizeof value) {
+    return {RegistryDword::State::Unreadable, 0};
+  }
+  return {RegistryDword::State::Read, static_cast<std::int32_t>(value)};
 }
 
 Cp932Path ExecutableFilePath() {

@@ -2,6 +2,7 @@
 // event log so that a test can check the order of what the dialog did across all of them.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -130,155 +131,51 @@ class FakeMessageBoxes : public IMessageBoxes {
   EventLog& log_;
 };
 
-// Group lists are written as a 32-bit count followed by one 32-bit rid of S-1-5-32-<rid> per
-// entry; SIDs are handles whose value is the rid plus a tag.
+// The system's answers, set by each test.
 class FakeProbePlatform : public IProbePlatform {
  public:
-  static constexpr OsHandle kToken = 0x70;
-  static constexpr OsHandle kSidTag = 0x100000;
-  static constexpr OsHandle kKey = 0x90;
-
-  std::uint32_t LastError() override { return lastError; }
-  AnsiString SystemErrorText(std::uint32_t code) override {
-    return Format("text of %u", static_cast<unsigned>(code));
+  bool IsInBuiltinGroup(std::int32_t rid) override {
+    askedGroups.push_back(rid);
+    if (groupError) throw EOSError(*groupError, "text of the error");
+    return std::find(groupRids.begin(), groupRids.end(), rid) != groupRids.end();
   }
-
-  OsHandle OpenCurrentProcessToken(std::uint32_t access) override {
-    tokenAccess = access;
-    if (openTokenError) {
-      Fail(*openTokenError);
-      return 0;
-    }
-    ++openTokens;
-    return kToken;
-  }
-  void CloseTokenHandle(OsHandle token) override {
-    EXPECT_EQ(token, kToken);
-    --openTokens;
-  }
-  bool ReadTokenGroups(OsHandle token, std::span<std::byte> buffer,
-                       std::uint32_t& returnLength) override {
-    EXPECT_EQ(token, kToken);
-    readSizes.push_back(buffer.size());
-    if (readTokenError) return Fail(*readTokenError);
-    std::uint32_t needed = groupListBytes + growthPerRead * static_cast<int>(readSizes.size() - 1);
-    if (buffer.size() < needed) {
-      returnLength = needed;
-      return Fail(122);
-    }
-    std::uint32_t count = static_cast<std::uint32_t>(groupRids.size());
-    std::memcpy(buffer.data(), &count, 4);
-    for (std::uint32_t i = 0; i < count; ++i)
-      std::memcpy(buffer.data() + 4 + 4 * i, &groupRids[i], 4);
-    returnLength = needed;
-    return true;
-  }
-  std::uint32_t TokenGroupCount(std::span<const std::byte> groups) override {
-    std::uint32_t count;
-    std::memcpy(&count, groups.data(), 4);
-    return count;
-  }
-  bool TokenGroupSidEquals(std::span<const std::byte> groups, std::uint32_t index,
-                           OsHandle sid) override {
-    std::uint32_t rid;
-    std::memcpy(&rid, groups.data() + 4 + 4 * index, 4);
-    ++comparisons;
-    return rid + kSidTag == sid;
-  }
-  OsHandle AllocateSid(const SidAuthority& authority,
-                       std::span<const std::uint32_t> subAuthorities) override {
-    sidAuthority = authority;
-    sidSubAuthorities.assign(subAuthorities.begin(), subAuthorities.end());
-    if (allocateSidError) {
-      Fail(*allocateSidError);
-      return 0;
-    }
-    ++liveSids;
-    return kSidTag + subAuthorities.back();
-  }
-  void ReleaseSid(OsHandle) override { --liveSids; }
-
   AnsiString SystemDirectory() override {
     if (systemDirectoryThrows) throw Exception("no system directory");
     return systemDirectory;
   }
-  Cp932Path SpecialFolderPath(int csidl) override {
-    EXPECT_EQ(csidl, 5);
-    return documents;
-  }
+  Cp932Path DocumentsFolder() override { return documents; }
   Cp932Path ExecutablePath() override { return executable; }
   std::int32_t OsMajorVersion() override { return majorVersion; }
-
-  OsHandle OpenRegistryKey(RegRoot root, const AnsiString& subKey, std::uint32_t access) override {
-    openedKeys.push_back(subKey);
+  RegistryDword ReadDword(RegRoot root, const AnsiString& subKey,
+                          const AnsiString& valueName) override {
+    readKeys.push_back(subKey + "\\" + valueName);
     keyRoot = root;
-    keyAccess = access;
-    if (!registry.count(subKey)) return 0;
-    openSubKey = subKey;
-    ++openKeys;
-    return kKey;
-  }
-  void CloseRegistryKey(OsHandle key) override {
-    EXPECT_EQ(key, kKey);
-    --openKeys;
-  }
-  RegValueInfo QueryRegistryValue(OsHandle, const AnsiString& name) override {
-    auto& values = registry[openSubKey];
-    auto it = values.find(name);
-    if (it == values.end()) return {};
-    return {true, it->second.type, static_cast<std::uint32_t>(it->second.data.size())};
-  }
-  bool ReadRegistryData(OsHandle, const AnsiString& name, std::span<std::byte> buffer,
-                        std::uint32_t& dataSize) override {
-    const auto& value = registry[openSubKey].at(name);
-    dataSize = static_cast<std::uint32_t>(value.data.size());
-    if (value.data.size() > buffer.size()) return false;
-    std::memcpy(buffer.data(), value.data.data(), value.data.size());
-    return true;
+    auto key = registry.find(subKey);
+    if (key == registry.end()) return {};
+    auto value = key->second.find(valueName);
+    if (value == key->second.end()) return {};
+    return value->second;
   }
 
-  struct RegValue {
-    std::uint32_t type;
-    std::vector<std::byte> data;
-  };
-  static RegValue Dword(std::uint32_t v) {
-    RegValue r{4, std::vector<std::byte>(4)};
-    std::memcpy(r.data.data(), &v, 4);
-    return r;
-  }
-  void SetEnableLua(RegValue value) {
+  static RegistryDword Dword(std::int32_t v) { return {RegistryDword::State::Read, v}; }
+  void SetEnableLua(RegistryDword value) {
     registry["SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"]["EnableLUA"] = value;
   }
 
   // Settings.
-  std::uint32_t lastError = 0;
-  std::optional<std::uint32_t> openTokenError, readTokenError, allocateSidError;
-  std::vector<std::uint32_t> groupRids = {545, 544, 555};
-  std::uint32_t groupListBytes = 200;
-  std::uint32_t growthPerRead = 0;
+  std::optional<std::uint32_t> groupError;
+  std::vector<std::int32_t> groupRids = {545, 544, 555};
   AnsiString systemDirectory = "C:\\WINDOWS\\system32";
   bool systemDirectoryThrows = false;
   Cp932Path documents{"C:\\Users\\taro\\Documents", true};
   Cp932Path executable{"C:\\Tools\\qvsetshare.exe", true};
   std::int32_t majorVersion = 6;
-  std::map<AnsiString, std::map<AnsiString, RegValue>> registry;
+  std::map<AnsiString, std::map<AnsiString, RegistryDword>> registry;
 
   // Observations.
-  std::uint32_t tokenAccess = 0;
-  int openTokens = 0, liveSids = 0, openKeys = 0, comparisons = 0;
-  std::vector<std::size_t> readSizes;
-  SidAuthority sidAuthority{};
-  std::vector<std::uint32_t> sidSubAuthorities;
-  std::vector<AnsiString> openedKeys;
+  std::vector<std::int32_t> askedGroups;
+  std::vector<AnsiString> readKeys;
   RegRoot keyRoot{};
-  std::uint32_t keyAccess = 0;
-
- private:
-  bool Fail(std::uint32_t code) {
-    lastError = code;
-    return false;
-  }
-  AnsiString openSubKey;
 };
 
 // Folders are kept by path with runs of backslashes folded and without a trailing one, and
@@ -358,72 +255,32 @@ class FakeSharePlatform : public IShareCreationPlatform {
   EventLog& log_;
 };
 
-struct ScriptedPick {
-  ItemIdList items;  // 0: the user cancels
-};
-
+// Each opening of the browser answers with the next scripted pick (a cancel once they run out).
 class FakeFolderBrowser : public IFolderBrowserPlatform {
  public:
-  static constexpr WindowHandle kForeground = 0x4242;
-  static constexpr WindowHandle kBrowserWindow = 0x5151;
-
   explicit FakeFolderBrowser(EventLog& log) : log_(log) {}
 
-  bool AcquireShellAllocator() override {
-    if (!allocatorAvailable) return false;
-    ++allocatorsHeld;
-    return true;
-  }
-  void ReleaseShellAllocator() override { --allocatorsHeld; }
-  void FreeItemIdList(ItemIdList items) override { freed.push_back(items); }
-  WindowHandle ForegroundWindow() override { return kForeground; }
+  struct Opening {
+    AnsiString title, startPath;
+  };
 
-  // Opens "the browser": runs the callback as the shell does, then answers the next pick.
-  ItemIdList BrowseForFolder(const BrowseInfo& info) override {
+  std::optional<Cp932Path> BrowseForFolder(const AnsiString& title,
+                                           const AnsiString& startPath) override {
     log_.push_back("browse");
-    opened.push_back(info);
-    EXPECT_GT(allocatorsHeld, 0);
-    EXPECT_EQ(info.callback(kBrowserWindow, kBffmInitialized, 0, info.callbackData), 0);
-    ItemIdList pick = picks.empty() ? 0 : picks.front();
-    if (!picks.empty()) picks.pop_front();
-    if (pick != 0) {
-      returned.push_back(pick);
-      EXPECT_EQ(info.callback(kBrowserWindow, kBffmSelChanged, static_cast<std::intptr_t>(pick),
-                              info.callbackData),
-                0);
-    }
+    opened.push_back({title, startPath});
+    if (picks.empty()) return std::nullopt;
+    std::optional<Cp932Path> pick = picks.front();
+    picks.pop_front();
     return pick;
   }
-  std::optional<Cp932Path> PathFromIdList(ItemIdList items) override {
-    auto it = paths.find(items);
-    if (it == paths.end()) return std::nullopt;
-    return it->second;
-  }
-  void SendSetSelection(WindowHandle browser, const AnsiString& path) override {
-    EXPECT_EQ(browser, kBrowserWindow);
-    selections.push_back(path);
-  }
-  void SendSetStatusText(WindowHandle browser, const AnsiString& text) override {
-    EXPECT_EQ(browser, kBrowserWindow);
-    statusTexts.push_back(text);
-  }
 
-  // Makes the next opening of the browser answer with path.
   void WillPick(const AnsiString& path, bool representable = true) {
-    ItemIdList id = nextId++;
-    paths[id] = Cp932Path{path, representable};
-    picks.push_back(id);
+    picks.push_back(Cp932Path{path, representable});
   }
-  void WillCancel() { picks.push_back(0); }
+  void WillCancel() { picks.push_back(std::nullopt); }
 
-  bool allocatorAvailable = true;
-  int allocatorsHeld = 0;
-  std::deque<ItemIdList> picks;
-  std::map<ItemIdList, Cp932Path> paths;
-  std::vector<BrowseInfo> opened;
-  std::vector<ItemIdList> returned, freed;
-  std::vector<AnsiString> selections, statusTexts;
-  ItemIdList nextId = 0x1000;
+  std::deque<std::optional<Cp932Path>> picks;
+  std::vector<Opening> opened;
 
  private:
   EventLog& log_;

@@ -110,14 +110,14 @@ TEST(ShowingChangedTest, VersionFiveNonMemberIsToldOnceAndTheDialogCloses) {
   rig.form.ShowingChanged();
   EXPECT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.view.closeCount, 1);
-  EXPECT_EQ(rig.probes.readSizes.size(), 1u) << "the token is read only once";
+  EXPECT_EQ(rig.probes.askedGroups.size(), 1u) << "the token is read only once";
   EXPECT_EQ(rig.log, (EventLog{"cursor"}));
 }
 
 TEST(ShowingChangedTest, MembersAndVersionSixSeeNothing) {
   struct Case {
     int version;
-    std::vector<std::uint32_t> groups;
+    std::vector<std::int32_t> groups;
     bool tokenRead;
   } cases[] = {
       {5, {544}, true},
@@ -134,7 +134,7 @@ TEST(ShowingChangedTest, MembersAndVersionSixSeeNothing) {
     rig.form.ShowingChanged();
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.view.closeCount, 0);
-    EXPECT_EQ(!rig.probes.readSizes.empty(), c.tokenRead);
+    EXPECT_EQ(!rig.probes.askedGroups.empty(), c.tokenRead);
     EXPECT_EQ(rig.form.Fields().OsMajorVersion, c.version);
     EXPECT_EQ(rig.log, (EventLog{"repaint", "cursor"}));
   }
@@ -144,7 +144,7 @@ TEST(ShowingChangedTest, FailingMembershipTestLeavesTheHandler) {
   DialogRig rig;
   rig.Create();
   rig.probes.majorVersion = 5;
-  rig.probes.openTokenError = 1314;
+  rig.probes.groupError = 1314;
   EXPECT_THROW(rig.form.ShowingChanged(), EOSError);
   EXPECT_TRUE(rig.boxes.shown.empty());
   EXPECT_EQ(rig.view.closeCount, 0);

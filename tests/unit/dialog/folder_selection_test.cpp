@@ -10,7 +10,6 @@ namespace {
 
 using test::DialogRig;
 using test::EventLog;
-using test::FakeFolderBrowser;
 using test::FakeProbePlatform;
 
 const char kTooLongMessage[] =
@@ -26,13 +25,6 @@ class BrowseClickTest : public testing::Test {
   void SetUp() override {
     rig.Create();
     rig.probes.SetEnableLua(FakeProbePlatform::Dword(1));
-  }
-  // Every item list the browser returned went back to the allocator, which was let go.
-  void TearDown() override {
-    EXPECT_EQ(rig.browser.allocatorsHeld, 0);
-    std::vector<ItemIdList> freed = rig.browser.freed;
-    std::sort(freed.begin(), freed.end());
-    EXPECT_EQ(freed, rig.browser.returned);
   }
   void ExpectUnchanged() {
     EXPECT_EQ(rig.form.Fields().SharePath, "C:\\VeltoData");
@@ -54,20 +46,16 @@ TEST_F(BrowseClickTest, PickingAFolderFillsBothFields) {
   EXPECT_TRUE(rig.boxes.shown.empty());
 
   ASSERT_EQ(rig.browser.opened.size(), 1u);
-  const BrowseInfo& info = rig.browser.opened[0];
-  EXPECT_EQ(info.title, "共有場所の参照");
-  EXPECT_EQ(info.flags, 0x43u);
-  EXPECT_EQ(info.owner, FakeFolderBrowser::kForeground);
-  EXPECT_EQ(info.root, 0u);
-  EXPECT_EQ(rig.browser.selections, (std::vector<AnsiString>{"C:\\VeltoData"}));
-  EXPECT_EQ(rig.browser.statusTexts, (std::vector<AnsiString>{"D:\\Work\\Accounting"}));
+  EXPECT_EQ(rig.browser.opened[0].title, "共有場所の参照");
+  EXPECT_EQ(rig.browser.opened[0].startPath, "C:\\VeltoData");
 }
 
 TEST_F(BrowseClickTest, BlankPathFieldStartsAtTheSystemDriveRoot) {
   rig.view.sharePath = " \t";
   rig.browser.WillCancel();
   rig.form.btnSansyoClick();
-  EXPECT_EQ(rig.browser.selections, (std::vector<AnsiString>{"C:\\"}));
+  ASSERT_EQ(rig.browser.opened.size(), 1u);
+  EXPECT_EQ(rig.browser.opened[0].startPath, "C:\\");
 }
 
 TEST_F(BrowseClickTest, CancelChangesNothing) {
@@ -75,15 +63,6 @@ TEST_F(BrowseClickTest, CancelChangesNothing) {
   rig.form.btnSansyoClick();
   ExpectUnchanged();
   EXPECT_EQ(rig.browser.opened.size(), 1u);
-}
-
-TEST_F(BrowseClickTest, NoShellAllocatorDoesNothingVisible) {
-  rig.browser.allocatorAvailable = false;
-  rig.browser.WillPick("D:\\Work");
-  rig.form.btnSansyoClick();
-  EXPECT_TRUE(rig.browser.opened.empty());
-  EXPECT_TRUE(rig.probes.openedKeys.empty());
-  ExpectUnchanged();
 }
 
 TEST_F(BrowseClickTest, PathLengthLimit) {
@@ -113,13 +92,6 @@ TEST_F(BrowseClickTest, PathThatCodePage932CannotSpellIsRefused) {
   EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
   EXPECT_EQ(rig.browser.opened.size(), 1u);
   ExpectUnchanged();
-}
-
-TEST_F(BrowseClickTest, ItemWithoutAFileSystemPathIsACancel) {
-  rig.browser.picks.push_back(0x9999);  // no path known for it
-  rig.form.btnSansyoClick();
-  ExpectUnchanged();
-  EXPECT_EQ(rig.browser.freed, (std::vector<ItemIdList>{0x9999}));
 }
 
 TEST_F(BrowseClickTest, SystemDriveRootWithUserAccountControlOn) {
@@ -154,8 +126,8 @@ TEST_F(BrowseClickTest, NoAtTheRootQuestionBrowsesAgainFromTheSameStart) {
   rig.browser.WillCancel();
   rig.form.btnSansyoClick();
   EXPECT_EQ(rig.browser.opened.size(), 2u);
-  EXPECT_EQ(rig.browser.selections, (std::vector<AnsiString>{"C:\\VeltoData", "C:\\VeltoData"}));
-  EXPECT_EQ(rig.probes.openedKeys.size(), 1u) << "the control value is read once";
+  EXPECT_EQ(rig.browser.opened[1].startPath, "C:\\VeltoData");
+  EXPECT_EQ(rig.probes.readKeys.size(), 1u) << "the control value is read once";
   ExpectUnchanged();
 }
 
@@ -163,12 +135,12 @@ TEST_F(BrowseClickTest, RootIsTakenWhenUserAccountControlIsOff) {
   struct Case {
     const char* why;
     int version;
-    std::optional<std::uint32_t> enableLua;
+    std::optional<std::int32_t> enableLua;
   } cases[] = {
-      {"EnableLUA 0", 6, 0u},
-      {"EnableLUA 2", 6, 2u},
+      {"EnableLUA 0", 6, 0},
+      {"EnableLUA 2", 6, 2},
       {"EnableLUA missing", 6, std::nullopt},
-      {"version 5", 5, 1u},
+      {"version 5", 5, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -214,7 +186,7 @@ TEST_F(BrowseClickTest, LongJapaneseFolderNameIsFitted) {
 }
 
 TEST_F(BrowseClickTest, RegistryValueOfTheWrongTypeLeavesTheHandler) {
-  rig.probes.SetEnableLua({1, {std::byte{'1'}, std::byte{0}}});
+  rig.probes.SetEnableLua({RegistryDword::State::WrongType, 0});
   rig.browser.WillPick("D:\\Work");
   try {
     rig.form.btnSansyoClick();
@@ -232,26 +204,13 @@ TEST(SelectFolderTest, SkipCheckAndDefaultTitle) {
   rig.probes.SetEnableLua(FakeProbePlatform::Dword(1));
   rig.browser.WillPick("C:\\");
   AnsiString path = "C:\\Start";
-  EXPECT_TRUE(rig.form.SelectFolder("", path, true, 0x77));
+  EXPECT_TRUE(rig.form.SelectFolder("", path, true));
   EXPECT_EQ(path, "C:\\");
-  EXPECT_TRUE(rig.probes.openedKeys.empty());
+  EXPECT_TRUE(rig.probes.readKeys.empty());
   EXPECT_TRUE(rig.boxes.shown.empty());
   ASSERT_EQ(rig.browser.opened.size(), 1u);
   EXPECT_EQ(rig.browser.opened[0].title, "フォルダを選択して下さい");
-  EXPECT_EQ(rig.browser.opened[0].root, 0x77u);
-  EXPECT_EQ(rig.browser.opened[0].callbackData, "C:\\Start");
-}
-
-TEST(BrowseCallbackTest, Messages) {
-  DialogRig rig;
-  rig.browser.paths[0x10] = {"D:\\Work"};
-  const WindowHandle w = FakeFolderBrowser::kBrowserWindow;
-  EXPECT_EQ(rig.form.BrowseCallback(w, 1, 0, "C:\\VeltoData"), 0);
-  EXPECT_EQ(rig.form.BrowseCallback(w, 2, 0x10, "C:\\VeltoData"), 0);
-  EXPECT_EQ(rig.form.BrowseCallback(w, 2, 0x11, "C:\\VeltoData"), 0);  // no file-system path
-  EXPECT_EQ(rig.form.BrowseCallback(w, 3, 0x10, "C:\\VeltoData"), 0);
-  EXPECT_EQ(rig.browser.selections, (std::vector<AnsiString>{"C:\\VeltoData"}));
-  EXPECT_EQ(rig.browser.statusTexts, (std::vector<AnsiString>{"D:\\Work", ""}));
+  EXPECT_EQ(rig.browser.opened[0].startPath, "C:\\Start");
 }
 
 }  // namespace
