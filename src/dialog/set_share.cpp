@@ -9,7 +9,6 @@ namespace qv {
 
 namespace {
 constexpr TColor kExampleLabelColor = 0xFF0000;  // $00BBGGRR: pure blue
-constexpr char kExecutableOfSecondEdition[] = "qvsetshare.exe";
 }  // namespace
 
 TfmSetShare::TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatform& probes,
@@ -45,11 +44,6 @@ void TfmSetShare::FormCreate() {
   }
   fields_.SystemDriveRoot = SystemDriveRootOf(systemDir);
 
-  AnsiString exe = view_.ExecutablePath();
-  std::size_t slash = LastDelimiter("\\", exe);
-  AnsiString exeName = slash == std::string_view::npos ? exe : exe.substr(slash + 1);
-  fields_.Edition = AnsiLowerCase(exeName) == kExecutableOfSecondEdition ? 1 : 0;
-
   fields_.SharePath = fields_.SystemDriveRoot + "VeltoData";
   fields_.ShareName = "VeltoData";
 
@@ -75,8 +69,6 @@ void TfmSetShare::ShowingChanged() {
   if (view_.IsVisible()) view_.RepaintNow();
   view_.RestoreDefaultCursor();
 }
-
-void TfmSetShare::FormDestroy() {}
 
 void TfmSetShare::btnCancelClick() { view_.Close(); }
 

@@ -31,7 +31,6 @@ class TfmSetShare {
   void FormCreate();
   // Runs after the framework has shown or hidden the window.
   void ShowingChanged();
-  void FormDestroy();
   void btnCancelClick();
   void btnShareClick();
   // Whether the dialog may close now. While the share button's work runs it may not; the close

@@ -39,7 +39,6 @@ class ISetShareView {
   virtual void SetExampleLabelColor(TColor color) = 0;  // Label6 and Label7
   virtual void
   CenterButtonCaptions() = 0;  // CaptionVertCenter on for btnSansyo, btnShare, btnCancel
-  virtual AnsiString ExecutablePath() = 0;  // full path of the running executable
 
   // Focus, showing, closing.
   virtual void FocusBrowseButton() = 0;  // btnSansyo

@@ -191,8 +191,6 @@ void SetShareWindow::CenterButtonCaptions() {
   }
 }
 
-AnsiString SetShareWindow::ExecutablePath() { return ExecutableFilePath().text; }
-
 bool SetShareWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
 
 void SetShareWindow::RepaintNow() {
@@ -260,7 +258,6 @@ LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         shown_ = false;
         ShowWindow(Handle(), SW_HIDE);
         logic_->ShowingChanged();
-        logic_->FormDestroy();
       }
       break;
     default:

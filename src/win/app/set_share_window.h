@@ -42,7 +42,6 @@ class SetShareWindow : public Form, public ISetShareView {
   void SetTopTexts(const AnsiString& top1, const AnsiString& top2, const AnsiString& top3) override;
   void SetExampleLabelColor(TColor color) override;
   void CenterButtonCaptions() override;
-  AnsiString ExecutablePath() override;
   void FocusBrowseButton() override { FocusControl(&btnSansyo_); }
   void FocusShareName() override { FocusControl(&txtShareName_); }
   bool IsVisible() const override;

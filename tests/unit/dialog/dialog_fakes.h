@@ -49,7 +49,6 @@ class FakeView : public ISetShareView {
   }
   void SetExampleLabelColor(TColor color) override { exampleColor = color; }
   void CenterButtonCaptions() override { captionsCentred = true; }
-  AnsiString ExecutablePath() override { return executablePath; }
 
   void FocusBrowseButton() override { log_.push_back("focus btnSansyo"); }
   void FocusShareName() override { log_.push_back("focus txtShareName"); }
@@ -90,7 +89,6 @@ class FakeView : public ISetShareView {
   AnsiString top1, top2, top3;
   TColor exampleColor = 0;
   bool captionsCentred = false;
-  AnsiString executablePath = "C:\\Program Files\\Velto\\qvsetshare.exe";
   bool visible = true;
   int closeCount = 0;
   bool busy = false;

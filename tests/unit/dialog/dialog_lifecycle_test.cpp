@@ -36,28 +36,6 @@ TEST(FormCreateTest, SystemDriveRootAndDefaults) {
   }
 }
 
-TEST(FormCreateTest, EditionFromTheExecutablesName) {
-  struct Case {
-    const char* exe;
-    int edition;
-  } cases[] = {
-      {"C:\\Tools\\qvsetshare.exe", 1},
-      {"C:\\Tools\\QvSetShare.EXE", 1},
-      {"qvsetshare.exe", 1},
-      {"C:\\Tools\\qvsetshare2.exe", 0},
-      {"C:\\Tools\\setshare.exe", 0},
-      {"C:\\qvsetshare.exe\\other.exe", 0},
-      {"C:\\Tools\\qvsetshare.exe.bak", 0},
-  };
-  for (const Case& c : cases) {
-    DialogRig rig;
-    rig.form.Fields().Edition = 7;
-    rig.view.executablePath = c.exe;
-    rig.form.FormCreate();
-    EXPECT_EQ(rig.form.Fields().Edition, c.edition) << c.exe;
-  }
-}
-
 TEST(FormCreateTest, FontTextsAndColours) {
   DialogRig rig;
   rig.view.iconTitleFont = "Yu Gothic UI";
