@@ -17,13 +17,8 @@ TfmSetShare::TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatfo
     : view_(view),
       boxes_(boxes),
       probes_(probes),
-      shares_(shares),
       browser_(browser),
-      grantEveryoneFullControl_(std::move(grantEveryoneFullControl)) {
-  if (!grantEveryoneFullControl_) {
-    throw std::invalid_argument("TfmSetShare needs the Everyone grant");
-  }
-}
+      setup_(shares, std::move(grantEveryoneFullControl)) {}
 
 void TfmSetShare::FormCreate() {
   // An unreadable icon-title font leaves the designed one in place.

@@ -10,14 +10,11 @@
 #include "dialog/folder_browser.h"
 #include "dialog/set_share_view.h"
 #include "dialog/share_creation.h"
+#include "dialog/share_setup.h"
 #include "framework/ansi_string.h"
 #include "framework/message_box.h"
 
 namespace qv {
-
-// Adds an inheritable full-control entry for Everyone to a folder's access list. Raises
-// Exception on failure; the truth value it returns is not looked at.
-using GrantEveryoneFn = std::function<bool(const AnsiString& path)>;
 
 class TfmSetShare {
  public:
@@ -40,39 +37,19 @@ class TfmSetShare {
 
   // The folder browser. path is the initial folder on entry and the chosen one on a true result.
   bool SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck);
-  // Makes sure a folder exists, creating missing parents; true if it exists afterwards. On
-  // false, error (when given) holds the system's code of the creation that failed, or 0 when
-  // nothing could be tried.
-  bool EnsureFolder(const AnsiString& path, std::uint32_t* error = nullptr);
-
-  // Share-name fitting on code page 932 bytes; pure functions.
-  static AnsiString FitShareName(const AnsiString& text, std::int32_t limit);
-  static AnsiString BlankBrokenDbcs(const AnsiString& text);
-  static bool IsLeadByte(unsigned char b);
-  static bool IsTrailByte(unsigned char b);
 
   SetShareFields& Fields() { return fields_; }
   const SetShareFields& Fields() const { return fields_; }
 
  private:
-  struct ShareOutcome;
-
-  bool DirectoryExists(const AnsiString& path);
-  bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
-  bool IsSystemLocation(const AnsiString& path);
-  void CreateShare(const AnsiString& folder, const AnsiString& subfolder, const ShareInfo502& share,
-                   ShareOutcome& outcome);
   void FinishShare(const ShareOutcome& outcome);
-  void ReportShareError(std::uint32_t code);
-  AnsiString MessageTextOf(std::uint32_t code);
 
   SetShareFields fields_;
   ISetShareView& view_;
   IMessageBoxes& boxes_;
   EnvironmentProbes probes_;
-  IShareCreationPlatform& shares_;
   IFolderBrowserPlatform& browser_;
-  GrantEveryoneFn grantEveryoneFullControl_;
+  ShareSetup setup_;
   // The share button's handler is running (its boxes included, and its work in the background):
   // a second click or Enter in the meantime does nothing.
   bool shareRunning_ = false;

@@ -1,23 +1,19 @@
 // Share names are limited in bytes, and a cut can split a double-byte character. These keep the
 // length of the text and blank out every half character instead.
-#include "dialog/set_share.h"
+#include "dialog/share_name_fitting.h"
 
 namespace qv {
 
-bool TfmSetShare::IsLeadByte(unsigned char b) { return IsCp932LeadByte(b); }
-
-bool TfmSetShare::IsTrailByte(unsigned char b) { return IsCp932TrailByte(b); }
-
-AnsiString TfmSetShare::BlankBrokenDbcs(const AnsiString& text) {
+AnsiString BlankBrokenDbcs(const AnsiString& text) {
   AnsiString out = text;
   bool afterLead = false;
   for (std::size_t i = 0; i < out.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(out[i]);
     if (!afterLead) {
-      afterLead = IsLeadByte(b);
+      afterLead = IsCp932LeadByte(b);
       if (afterLead && i + 1 == out.size()) out[i] = ' ';
     } else {
-      if (!IsTrailByte(b)) {
+      if (!IsCp932TrailByte(b)) {
         out[i - 1] = ' ';
         out[i] = ' ';
       }
@@ -28,7 +24,7 @@ AnsiString TfmSetShare::BlankBrokenDbcs(const AnsiString& text) {
   return out;
 }
 
-AnsiString TfmSetShare::FitShareName(const AnsiString& text, std::int32_t limit) {
+AnsiString FitShareName(const AnsiString& text, std::int32_t limit) {
   AnsiString fitted;
   if (static_cast<std::int64_t>(text.size()) < limit) {
     fitted = Trim(text);

@@ -228,6 +228,7 @@ class EnsureFolderTest : public testing::Test {
     rig.shares.AddDirectory("D:\\");
   }
   DialogRig rig;
+  ShareSetup setup{rig.shares, [](const AnsiString&) { return true; }};
 };
 
 TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {
@@ -250,21 +251,21 @@ TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     rig.log.clear();
-    EXPECT_EQ(rig.form.EnsureFolder(c.path), c.result);
+    EXPECT_EQ(setup.EnsureFolder(c.path), c.result);
     EXPECT_EQ(rig.log, c.made);
   }
 }
 
 TEST_F(EnsureFolderTest, FirstFailureStopsTheChain) {
   rig.shares.failingDirectories = {test::FakeSharePlatform::Key("C:\\a\\b")};
-  EXPECT_FALSE(rig.form.EnsureFolder("C:\\a\\b\\c"));
+  EXPECT_FALSE(setup.EnsureFolder("C:\\a\\b\\c"));
   EXPECT_EQ(rig.log, (EventLog{"mkdir C:\\a", "mkdir C:\\a\\b"}));
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\a"));
 }
 
 TEST_F(EnsureFolderTest, AFileIsNoFolder) {
   rig.shares.files = {test::FakeSharePlatform::Key("C:\\VeltoData")};
-  EXPECT_FALSE(rig.form.EnsureFolder("C:\\VeltoData"));
+  EXPECT_FALSE(setup.EnsureFolder("C:\\VeltoData"));
   // The share button asks, as the folder does not exist.
   rig.Create();
   rig.boxes.answers = {mrCancel};

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/set_share.h"
+#include "dialog/share_name_fitting.h"
 
 namespace qv {
 namespace {
@@ -47,7 +47,7 @@ TEST(FitShareNameTest, Table) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
-    EXPECT_EQ(TfmSetShare::FitShareName(c.text, c.limit), c.expected);
+    EXPECT_EQ(FitShareName(c.text, c.limit), c.expected);
   }
 }
 
@@ -66,7 +66,7 @@ TEST(BlankBrokenDbcsTest, Table) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.text));
-    EXPECT_EQ(TfmSetShare::BlankBrokenDbcs(c.text), c.expected);
+    EXPECT_EQ(BlankBrokenDbcs(c.text), c.expected);
   }
 }
 
@@ -82,8 +82,8 @@ TEST(ByteClassTest, BoundariesOfCodePage932) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.byte);
-    EXPECT_EQ(TfmSetShare::IsLeadByte(static_cast<unsigned char>(c.byte)), c.lead);
-    EXPECT_EQ(TfmSetShare::IsTrailByte(static_cast<unsigned char>(c.byte)), c.trail);
+    EXPECT_EQ(IsCp932LeadByte(static_cast<unsigned char>(c.byte)), c.lead);
+    EXPECT_EQ(IsCp932TrailByte(static_cast<unsigned char>(c.byte)), c.trail);
   }
 }
 
@@ -123,15 +123,15 @@ TEST(ShareNameFittingPropertyTest, RandomTextsAndLimits) {
     int limit = limits(rng);
     SCOPED_TRACE(testing::PrintToString(text) + " limit " + std::to_string(limit));
 
-    std::string blanked = TfmSetShare::BlankBrokenDbcs(text);
+    std::string blanked = BlankBrokenDbcs(text);
     ASSERT_EQ(blanked.size(), text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
       ASSERT_TRUE(blanked[i] == text[i] || blanked[i] == ' ') << "byte " << i;
     }
     ASSERT_FALSE(HoldsHalfCharacter(blanked));
-    ASSERT_EQ(TfmSetShare::BlankBrokenDbcs(blanked), blanked) << "a second pass changes nothing";
+    ASSERT_EQ(BlankBrokenDbcs(blanked), blanked) << "a second pass changes nothing";
 
-    std::string fitted = TfmSetShare::FitShareName(text, limit);
+    std::string fitted = FitShareName(text, limit);
     ASSERT_LE(static_cast<long>(fitted.size()), std::max(limit, 0));
     ASSERT_FALSE(HoldsHalfCharacter(fitted));
     if (static_cast<long>(text.size()) >= limit && limit > 0) {
@@ -157,7 +157,7 @@ TEST(ShareNameFittingPropertyTest, WholeCharactersAreNeverTouched) {
         text.push_back(static_cast<char>(t));
       }
     }
-    ASSERT_EQ(TfmSetShare::BlankBrokenDbcs(text), text) << testing::PrintToString(text);
+    ASSERT_EQ(BlankBrokenDbcs(text), text) << testing::PrintToString(text);
   }
 }
 

@@ -1,0 +1,99 @@
+// The share job, shared by the dialog's share button and the unattended command line: the rules on
+// what was given, the folders, the share with its own permissions, the Everyone grant and the
+// shell's notice, and the texts that tell the outcome. Questions are the caller's: the dialog asks
+// the user, the command line answers from its options.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+#include "dialog/share_creation.h"
+#include "framework/ansi_string.h"
+
+namespace qv {
+
+// Adds an inheritable full-control entry for Everyone to a folder's access list. Raises
+// Exception on failure; the truth value it returns is not looked at.
+using GrantEveryoneFn = std::function<bool(const AnsiString& path)>;
+
+// The texts of the share job, as the dialog's boxes show them.
+namespace share_text {
+inline constexpr char kEmptyPath[] = "管理する場所を参照してください。\r";
+inline constexpr char kUnsuitableLocation[] =
+    "管理する場所が適正ではありません。\r管理する場所には、このコンピュータ内の場所を指定して"
+    "下さい。";
+inline constexpr char kSystemLocationQuestion[] =
+    "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
+    "この場所のすべてのファイルとフォルダが、ネットワーク上のすべてのユーザーから変更できる"
+    "ようになります。\rこの場所を共有してもよろしいですか？";
+inline constexpr char kCreateQuestion[] =
+    "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
+inline constexpr char kEmptyName[] = "共有名を入力してください。\r";
+inline constexpr char kUnusableName[] = "共有名に使用できない文字が含まれています。\r";
+inline constexpr char kNoPermissionsOnVolume[] =
+    "このドライブの形式ではフォルダのアクセス許可を設定できません。\r"
+    "フォルダのアクセス許可は変更せずに、共有の設定を続けます。\r";
+inline constexpr char kShared[] = "共有フォルダを設定しました。";
+inline constexpr char kEndQuestion[] = "この処理を終了してもよろしいですか？";
+inline constexpr char kAccessDenied[] = "管理者権限を持つユーザーで実行して下さい。\r";
+inline constexpr char kDuplicateShare[] = "指定した共有名は、既に使われています。\r";
+inline constexpr char kFolderNotMade[] = "フォルダを作成できませんでした。\r";
+}  // namespace share_text
+
+// What was given, made ready: the path without trailing backslashes, the name fitted to the
+// field's byte limit and trimmed.
+struct ShareRequest {
+  AnsiString path;
+  AnsiString name;
+};
+
+// What the checks found wrong with a request, in the order the dialog tests them.
+enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableName };
+
+// What the job did. A failure stops it at its step; nothing already done is undone.
+struct ShareOutcome {
+  AnsiString failedFolder;  // not empty: this folder could not be made, nothing was shared
+  std::uint32_t folderError = 0;
+  std::uint32_t shareResult = 0;  // NetShareAdd's answer; 0 once the share exists
+  bool grantSkipped = false;      // the volume keeps no access-control lists
+  std::exception_ptr error;       // raised on the way: the grant's error, a library not bound
+};
+
+class ShareSetup {
+ public:
+  ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant);
+
+  static ShareRequest Prepare(const AnsiString& pathText, const AnsiString& nameText,
+                              std::int32_t nameLimit);
+  static ShareRefusal CheckPath(const ShareRequest& request);
+  static ShareRefusal CheckName(const ShareRequest& request);
+  static const char* RefusalText(ShareRefusal refusal);
+
+  // The root of a drive, the Windows folder, a Program Files folder, the folder holding the
+  // profiles or one user's profile: opening it to everyone reaches far more than one folder.
+  bool IsSystemLocation(const AnsiString& path);
+  bool DirectoryExists(const AnsiString& path);
+  // Makes sure a folder exists, creating missing parents; true if it exists afterwards. On
+  // false, error (when given) holds the system's code of the creation that failed, or 0 when
+  // nothing could be tried.
+  bool EnsureFolder(const AnsiString& path, std::uint32_t* error = nullptr);
+
+  // The job itself: the folder and the edition's subfolder, the share, the grant and the shell's
+  // notice. It may run on another thread: it touches only the platform and the grant, and raises
+  // nothing (what is raised on the way is kept in the outcome).
+  ShareOutcome Run(const ShareRequest& request, std::int32_t edition);
+
+  // The text that tells a share call's failure, or a folder that could not be made.
+  AnsiString ShareErrorText(std::uint32_t code);
+  AnsiString FolderErrorText(const ShareOutcome& outcome);
+
+ private:
+  bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
+  AnsiString MessageTextOf(std::uint32_t code);
+
+  IShareCreationPlatform& platform_;
+  GrantEveryoneFn grant_;
+};
+
+}  // namespace qv
