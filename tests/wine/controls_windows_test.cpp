@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "controls/form_description.h"
@@ -92,6 +94,20 @@ class ControlsWindowTest : public testing::Test {
     wchar_t buffer[64] = {};
     GetWindowTextW(hwnd, buffer, 64);
     return ToAnsi(buffer);
+  }
+  static std::pair<DWORD, DWORD> Selection(HWND hwnd) {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+  }
+  void PutTextOnClipboard(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(form.Handle()));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
   }
 
   TestForm form;
@@ -182,14 +198,7 @@ TEST_F(ControlsWindowTest, EnterInTheFieldMovesOnAndASecondEnterClicks) {
 }
 
 TEST_F(ControlsWindowTest, PasteWorksUnlessTheInputMethodIsDisabled) {
-  ASSERT_TRUE(OpenClipboard(form.Handle()));
-  EmptyClipboard();
-  const wchar_t text[] = L"XYZ";
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
-  memcpy(GlobalLock(memory), text, sizeof(text));
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
+  PutTextOnClipboard(L"XYZ");
 
   name.SetText("");
   SendMessageW(name.Handle(), WM_PASTE, 0, 0);
@@ -217,14 +226,7 @@ TEST_F(ControlsWindowTest, MaximumLengthCountsShiftJisBytes) {
   EXPECT_EQ(WindowText(name.Handle()).size(), 80u);
   EXPECT_EQ(GetWindowTextLengthW(name.Handle()), 40);
 
-  ASSERT_TRUE(OpenClipboard(form.Handle()));
-  EmptyClipboard();
-  const std::wstring text = L"A" + std::wstring(50, L'共') + L"\r\nsecond line";
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
+  PutTextOnClipboard(L"A" + std::wstring(50, L'共') + L"\r\nsecond line");
   name.SetText("12");
   SendMessageW(name.Handle(), EM_SETSEL, 2, 2);
   SendMessageW(name.Handle(), WM_PASTE, 0, 0);
@@ -235,6 +237,60 @@ TEST_F(ControlsWindowTest, MaximumLengthCountsShiftJisBytes) {
         for (int i = 0; i < 38; ++i) s += "共";
         return s;
       }());
+}
+
+// A paste with nothing to paste leaves the field as it was: no text on the clipboard at all, or
+// only a picture.
+TEST_F(ControlsWindowTest, PasteWithoutTextOnTheClipboardChangesNothing) {
+  ASSERT_TRUE(OpenClipboard(form.Handle()));
+  EmptyClipboard();
+  CloseClipboard();
+  SendMessageW(name.Handle(), EM_SETSEL, 2, 5);
+  SendMessageW(name.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
+  EXPECT_EQ(Selection(name.Handle()), (std::pair<DWORD, DWORD>{2, 5}));
+
+  ASSERT_TRUE(OpenClipboard(form.Handle()));
+  EmptyClipboard();
+  HDC screen = GetDC(nullptr);
+  ASSERT_TRUE(SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen, 8, 8)));
+  ReleaseDC(nullptr, screen);
+  CloseClipboard();
+  ASSERT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+  SendMessageW(name.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
+  EXPECT_EQ(Selection(name.Handle()), (std::pair<DWORD, DWORD>{2, 5}));
+}
+
+// While another window keeps the clipboard open (a clipboard manager, a remote desktop session),
+// a paste changes nothing; once it is closed the same paste goes in.
+TEST_F(ControlsWindowTest, PasteWhileTheClipboardIsHeldElsewhereChangesNothing) {
+  PutTextOnClipboard(L"XYZ");
+  HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  bool heldOpen = false;
+  std::thread holder([&] {
+    HWND other = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 nullptr, nullptr);
+    heldOpen = OpenClipboard(other) != FALSE;
+    SetEvent(opened);
+    WaitForSingleObject(release, 10000);
+    if (heldOpen) CloseClipboard();
+    DestroyWindow(other);
+  });
+  WaitForSingleObject(opened, 10000);
+  EXPECT_TRUE(heldOpen);
+  SendMessageW(name.Handle(), EM_SETSEL, 2, 5);
+  SendMessageW(name.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
+  EXPECT_EQ(Selection(name.Handle()), (std::pair<DWORD, DWORD>{2, 5}));
+  SetEvent(release);
+  holder.join();
+  CloseHandle(opened);
+  CloseHandle(release);
+
+  SendMessageW(name.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(name.Handle()), "VeXYZData");
 }
 
 TEST_F(ControlsWindowTest, AlignmentRecreatesTheFieldKeepingTextAndFocus) {

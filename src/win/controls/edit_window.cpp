@@ -3,11 +3,14 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <variant>
 
+#include "controls/edit_byte_limit.h"
 #include "framework/errors.h"
 #include "win/controls/input_state.h"
+#include "win/framework/clipboard.h"
 #include "win/framework/controls.h"
 #include "win/framework/cp932.h"
 #include "win/framework/form.h"
@@ -43,6 +46,14 @@ class WinInputContext : public IInputContext {
   HWND hwnd_;
   HIMC context_;
 };
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the window's text is UTF-16");
+
+std::u16string ToUtf16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+
+std::size_t Cp932Bytes(std::u16string_view character) {
+  return ToAnsi(std::wstring(character.begin(), character.end())).size();
+}
 
 [[noreturn]] void InvalidValue(const StoredProperty& p) {
   throw Exception(Format("プロパティ %s の値が無効です", p.Name.c_str()));
@@ -163,14 +174,7 @@ void EditWindow::ApplyBaseProperty(const StoredProperty& p, const BasePropertySi
   }
 }
 
-AnsiString EditWindow::Text() const {
-  if (!Handle()) return AnsiString();
-  int n = GetWindowTextLengthW(Handle());
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(Handle(), text.data(), n + 1);
-  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return ToAnsi(text);
-}
+AnsiString EditWindow::Text() const { return ToAnsi(WindowText()); }
 
 void EditWindow::SetText(const AnsiString& text) {
   if (Handle()) SetWindowTextW(Handle(), ToWide(text).c_str());
@@ -211,7 +215,7 @@ void EditWindow::DefaultHandler(TMessage& m) {
     case WM_CHAR: {
       std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
       model_.KeyPress(key);
-      if (key >= 0x20 && FitsByteLimit(std::wstring(1, static_cast<wchar_t>(key))).empty()) {
+      if (!TypedCharFits(static_cast<wchar_t>(key))) {
         MessageBeep(MB_OK);
         key = 0;
       }
@@ -219,7 +223,7 @@ void EditWindow::DefaultHandler(TMessage& m) {
       return;
     }
     case WM_PASTE:
-      if (settings_.maxLength > 0 && !settings_.readOnly) {
+      if (LimitsBytes(settings_.maxLength) && !settings_.readOnly) {
         PasteWithinByteLimit();
         m.Result = 0;
         return;
@@ -231,48 +235,36 @@ void EditWindow::DefaultHandler(TMessage& m) {
   }
 }
 
-// The field's maximum length counts code page 932 bytes, as the program's texts do: the longest
-// start of `insert` that can replace the selection without passing it (all of it when there is
-// no limit).
-std::wstring EditWindow::FitsByteLimit(const std::wstring& insert) const {
-  if (settings_.maxLength <= 0 || !Handle()) return insert;
-  std::int32_t start = 0, end = 0;
-  GetSelection(start, end);
+std::wstring EditWindow::WindowText() const {
+  if (!Handle()) return std::wstring();
   int n = GetWindowTextLengthW(Handle());
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
   n = GetWindowTextW(Handle(), text.data(), n + 1);
   text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  const std::size_t from = std::min<std::size_t>(static_cast<std::size_t>(start), text.size());
-  const std::size_t to =
-      std::max(from, std::min<std::size_t>(static_cast<std::size_t>(end), text.size()));
-  const std::size_t kept = ToAnsi(std::wstring_view(text).substr(0, from)).size() +
-                           ToAnsi(std::wstring_view(text).substr(to)).size();
-  std::wstring fitted;
-  std::size_t bytes = kept;
-  for (wchar_t c : insert) {
-    bytes += ToAnsi(std::wstring_view(&c, 1)).size();
-    if (bytes > static_cast<std::size_t>(settings_.maxLength)) break;
-    fitted += c;
-  }
-  return fitted;
+  return text;
 }
 
+// The window keeps UTF-16; the byte limit is decided on the code page 932 lengths of its
+// characters.
+bool EditWindow::TypedCharFits(wchar_t typed) const {
+  if (!LimitsBytes(settings_.maxLength)) return true;
+  const std::u16string text = ToUtf16(WindowText());
+  EditContent content{text};
+  GetSelection(content.selectionStart, content.selectionEnd);
+  return qv::TypedCharFits(content, settings_.maxLength, static_cast<char16_t>(typed), Cp932Bytes);
+}
+
+// Without text on the clipboard, or with the clipboard held by another program, nothing changes.
 void EditWindow::PasteWithinByteLimit() {
-  std::wstring clip;
-  if (OpenClipboard(Handle())) {
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-      if (auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-        clip = text;
-        GlobalUnlock(data);
-      }
-    }
-    CloseClipboard();
-  }
-  // A single-line field takes the first line only, as the control itself would.
-  clip = clip.substr(0, clip.find_first_of(L"\r\n"));
-  std::wstring fitted = FitsByteLimit(clip);
-  if (fitted.size() < clip.size()) MessageBeep(MB_OK);
-  SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fitted.c_str()));
+  const std::optional<std::wstring> clip = ReadClipboardText(Handle());
+  if (!clip) return;
+  const std::u16string text = ToUtf16(WindowText());
+  EditContent content{text};
+  GetSelection(content.selectionStart, content.selectionEnd);
+  const PasteFit fit = FitPaste(content, settings_.maxLength, ToUtf16(*clip), Cp932Bytes);
+  if (fit.shortened) MessageBeep(MB_OK);
+  const std::wstring kept = clip->substr(0, fit.units);
+  SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
 }
 
 std::int32_t EditWindow::TextLength() const {

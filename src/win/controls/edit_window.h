@@ -46,7 +46,8 @@ class EditWindow : public Window, private IEditHost {
     TColor color = 0xFF000005;  // clWindow
   };
   void CreateControl();
-  std::wstring FitsByteLimit(const std::wstring& insert) const;
+  std::wstring WindowText() const;
+  bool TypedCharFits(wchar_t typed) const;
   void PasteWithinByteLimit();
   void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
 
