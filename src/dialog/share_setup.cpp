@@ -138,6 +138,7 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
     }
     outcome.shareResult = platform_.AddShare("", share);
     if (outcome.shareResult != 0) return outcome;
+    outcome.shareMade = true;
     // FAT32 and exFAT have no list to add to; the share's own permission is the one control.
     if (platform_.VolumeKeepsAcls(request.path)) {
       grant_(request.path);

@@ -55,7 +55,8 @@ enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableNa
 struct ShareOutcome {
   AnsiString failedFolder;  // not empty: this folder could not be made, nothing was shared
   std::uint32_t folderError = 0;
-  std::uint32_t shareResult = 0;  // NetShareAdd's answer; 0 once the share exists
+  std::uint32_t shareResult = 0;  // the share call's answer
+  bool shareMade = false;         // the share call succeeded
   bool grantSkipped = false;      // the volume keeps no access-control lists
   std::exception_ptr error;       // raised on the way: the grant's error, a library not bound
 };

@@ -1,0 +1,134 @@
+// The command line: the dialog (optionally with its two fields filled in), the unattended share
+// for installers, the read-only check for support staff, and the usage. Windows conventions:
+// options begin with / or -, are matched without regard to case, and take their value from the
+// next argument. Generic over the string type: the Windows layer parses UTF-16 arguments as they
+// came, tests use plain strings.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// Exit codes of the program, the same for every kind of run.
+enum ExitCode : int {
+  kExitDone = 0,            // share and grant in place (for /check: everything in order)
+  kExitUsage = 1,           // unknown option, missing value, options that do not go together
+  kExitRefused = 2,         // unusable path or name, or the drive-root question without /yes
+  kExitNameInUse = 3,       // the share name is already in use
+  kExitNotAllowed = 4,      // not an administrator, or access denied
+  kExitFolder = 5,          // the folder cannot be shared or could not be made
+  kExitShareFailed = 6,     // another failure of the share call
+  kExitGrantFailed = 7,     // the share was made but the folder's permissions could not be set
+  kExitAlreadyRunning = 8,  // another copy of the program is running
+  kExitCheckFailed = 9,     // /check: the share is missing or something is not in order
+};
+
+enum class RunMode { Dialog, Quiet, Check, Usage };
+
+template <typename String>
+struct CommandLine {
+  RunMode mode = RunMode::Dialog;
+  std::optional<String> path, name, log;
+  bool yes = false;
+  // Not empty: the arguments cannot be run; says why (ASCII, for the usage box and the console).
+  std::string error;
+};
+
+namespace command_line_detail {
+template <typename Char>
+bool SameOption(std::basic_string_view<Char> arg, std::string_view option) {
+  if (arg.size() != option.size() + 1 || (arg[0] != Char('/') && arg[0] != Char('-'))) return false;
+  for (std::size_t i = 0; i < option.size(); ++i) {
+    Char c = arg[i + 1];
+    if (c >= Char('A') && c <= Char('Z')) c = static_cast<Char>(c - Char('A') + Char('a'));
+    if (c != static_cast<Char>(option[i])) return false;
+  }
+  return true;
+}
+}  // namespace command_line_detail
+
+// args without the program's own name.
+template <typename String>
+CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
+  using Char = typename String::value_type;
+  using View = std::basic_string_view<Char>;
+  using command_line_detail::SameOption;
+  CommandLine<String> result;
+  bool quiet = false, check = false, usage = false;
+  auto fail = [&result](std::string why) {
+    if (result.error.empty()) result.error = std::move(why);
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    View arg(args[i]);
+    auto value = [&](std::optional<String>& slot, const char* option) {
+      if (slot) fail(std::string("/") + option + " is given twice");
+      if (i + 1 >= args.size()) {
+        fail(std::string("/") + option + " needs a value");
+        return;
+      }
+      slot = args[++i];
+    };
+    auto flag = [&](bool& slot, const char* option) {
+      if (slot) fail(std::string("/") + option + " is given twice");
+      slot = true;
+    };
+    if (SameOption(arg, "?")) {
+      usage = true;
+    } else if (SameOption(arg, "path")) {
+      value(result.path, "path");
+    } else if (SameOption(arg, "name")) {
+      value(result.name, "name");
+    } else if (SameOption(arg, "log")) {
+      value(result.log, "log");
+    } else if (SameOption(arg, "quiet")) {
+      flag(quiet, "quiet");
+    } else if (SameOption(arg, "check")) {
+      flag(check, "check");
+    } else if (SameOption(arg, "yes")) {
+      flag(result.yes, "yes");
+    } else {
+      fail("unknown argument");
+    }
+  }
+  if (usage) {
+    result.mode = RunMode::Usage;
+    return result;
+  }
+  if (quiet && check) fail("/quiet and /check do not go together");
+  if (check && result.path) fail("/check takes no /path");
+  if (check && !result.name) fail("/check needs /name");
+  if (result.yes && !quiet) fail("/yes goes with /quiet only");
+  if (result.log && !quiet && !check) fail("/log goes with /quiet or /check only");
+  if (!result.error.empty()) {
+    result.mode = RunMode::Usage;
+  } else if (quiet) {
+    result.mode = RunMode::Quiet;
+  } else if (check) {
+    result.mode = RunMode::Check;
+  }
+  return result;
+}
+
+// The usage text, in code page 932 with \r line breaks.
+inline constexpr char kUsageText[] =
+    "使い方:\r"
+    "  qvsetshare.exe\r"
+    "      共有フォルダの設定画面を開きます。\r"
+    "  qvsetshare.exe /path <フォルダ> /name <共有名>\r"
+    "      フォルダと共有名を入力した状態で設定画面を開きます。\r"
+    "  qvsetshare.exe /quiet /path <フォルダ> /name <共有名> [/log <ファイル>] [/yes]\r"
+    "      画面を表示せずに共有フォルダを設定します。\r"
+    "      /yes: ドライブ全体やシステムのフォルダでも共有します。\r"
+    "  qvsetshare.exe /check /name <共有名> [/log <ファイル>]\r"
+    "      共有フォルダの状態を確認します (何も変更しません)。\r"
+    "  /log <ファイル>: 結果をファイルに追記します (UTF-8)。\r"
+    "終了コード:\r"
+    "  0 完了 (/check: 問題なし)  1 引数の誤り  2 フォルダまたは共有名が使用できない\r"
+    "  3 共有名が使用中  4 管理者権限がない  5 フォルダを共有または作成できない\r"
+    "  6 その他の共有エラー  7 フォルダのアクセス許可を設定できない\r"
+    "  8 既に起動している  9 /check: 共有がないか、設定に問題がある\r";
+
+}  // namespace qv

@@ -1,0 +1,103 @@
+#include "app/unattended.h"
+
+#include "framework/errors.h"
+
+namespace qv {
+
+namespace {
+constexpr std::int32_t kShareNameLimit = 80;  // the share-name field's byte limit
+constexpr char kAlreadyRunning[] = "アプリケーションは既に起動しています。";
+constexpr char kNotAdministrator[] =
+    "このプログラムは、管理者権限を持つユーザーで実行して下さい。\r";
+constexpr char kSystemLocationRefused[] =
+    "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
+    "この場所を共有するには /yes を指定してください。\r";
+
+int ExitCodeOfShareResult(std::uint32_t code) {
+  switch (code) {
+    case kNerrDuplicateShare:
+      return kExitNameInUse;
+    case kErrorAccessDenied:
+      return kExitNotAllowed;
+    case kNerrUnknownDevDir:
+      return kExitFolder;
+    default:
+      return kExitShareFailed;
+  }
+}
+
+AnsiString MessageOf(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const Exception& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+}
+}  // namespace
+
+int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform& probes,
+                  ShareSetup& setup, IRunReport& report) {
+  ShareRequest request = ShareSetup::Prepare(given.path, given.name, kShareNameLimit);
+  for (ShareRefusal refusal : {ShareSetup::CheckPath(request), ShareSetup::CheckName(request)}) {
+    if (refusal != ShareRefusal::None) {
+      report.Tell(ShareSetup::RefusalText(refusal));
+      return kExitRefused;
+    }
+  }
+  if (setup.IsSystemLocation(request.path) && !given.yes) {
+    report.Tell(kSystemLocationRefused);
+    return kExitRefused;
+  }
+  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::mcAlreadyExists) {
+    report.Tell(kAlreadyRunning);
+    return kExitAlreadyRunning;
+  }
+  // From version 6 on the manifest has the system start us with administrator rights.
+  EnvironmentProbes environment(probes);
+  if (environment.GetOsMajorVersion() < 6 && !environment.IsInBuiltinGroup(kRidAdmins)) {
+    report.Tell(kNotAdministrator);
+    return kExitNotAllowed;
+  }
+
+  // Every run serves the second edition, as the dialog's does.
+  ShareOutcome outcome = setup.Run(request, 1);
+  if (outcome.error) {
+    report.Tell(MessageOf(outcome.error));
+    return outcome.shareMade ? kExitGrantFailed : kExitShareFailed;
+  }
+  if (!outcome.failedFolder.empty()) {
+    report.Tell(setup.FolderErrorText(outcome));
+    return kExitFolder;
+  }
+  if (outcome.shareResult != 0) {
+    report.Tell(setup.ShareErrorText(outcome.shareResult));
+    return ExitCodeOfShareResult(outcome.shareResult);
+  }
+  if (outcome.grantSkipped) report.Tell(share_text::kNoPermissionsOnVolume);
+  report.Tell(share_text::kShared);
+  return kExitDone;
+}
+
+std::vector<AnsiString> MessageLines(const AnsiString& text) {
+  std::vector<AnsiString> lines(1);
+  bool afterCr = false;
+  // Line breaks are single bytes that no trail byte can be, so a byte walk is safe here.
+  for (char c : text) {
+    if (c == '\n' && afterCr) {
+      afterCr = false;
+      continue;
+    }
+    afterCr = c == '\r';
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back();
+    } else {
+      lines.back().push_back(c);
+    }
+  }
+  while (lines.size() > 1 && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+}  // namespace qv

@@ -1,0 +1,37 @@
+// The unattended share (/quiet): the share button's job with no window, every rule of the dialog
+// in the same order, the questions answered from the options, and the outcome told as text lines
+// and an exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "dialog/environment_probes.h"
+#include "dialog/share_setup.h"
+#include "framework/ansi_string.h"
+
+namespace qv {
+
+// Where the unattended runs tell what happens: one call per event, texts in code page 932 with
+// \r between lines (as the dialog's boxes take them).
+class IRunReport {
+ public:
+  virtual ~IRunReport() = default;
+  virtual void Tell(const AnsiString& text) = 0;
+};
+
+struct QuietRequest {
+  AnsiString path, name;  // as given, converted to code page 932
+  bool yes = false;
+};
+
+// Shares as the dialog's share button would, and returns the exit code.
+int RunQuietShare(const QuietRequest& request, IStartupHost& host, IProbePlatform& probes,
+                  ShareSetup& setup, IRunReport& report);
+
+// The lines of a message, without the trailing line breaks; a lone \r, \n or \r\n breaks a line.
+std::vector<AnsiString> MessageLines(const AnsiString& text);
+
+}  // namespace qv

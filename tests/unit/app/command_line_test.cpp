@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace qv {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLineTest, RunsAndTheirValues) {
+  struct Case {
+    Args args;
+    RunMode mode;
+    std::optional<std::string> path, name, log;
+    bool yes;
+  } cases[] = {
+      {{}, RunMode::Dialog, {}, {}, {}, false},
+      {{"/path", "C:\\Data Files", "/name", "Data"},
+       RunMode::Dialog,
+       "C:\\Data Files",
+       "Data",
+       {},
+       false},
+      {{"-NAME", "Data"}, RunMode::Dialog, {}, "Data", {}, false},
+      {{"/Quiet", "/path", "D:\\x", "/name", "x", "/LOG", "C:\\log.txt", "/yes"},
+       RunMode::Quiet,
+       "D:\\x",
+       "x",
+       "C:\\log.txt",
+       true},
+      {{"-quiet", "-path", "D:\\x"}, RunMode::Quiet, "D:\\x", {}, {}, false},
+      {{"/check", "/name", "Data", "/log", "l"}, RunMode::Check, {}, "Data", "l", false},
+      // A value is the next argument, whatever it looks like.
+      {{"/name", "/path", "/path", "-x"}, RunMode::Dialog, "-x", "/path", {}, false},
+      {{"/path", ""}, RunMode::Dialog, "", {}, {}, false},
+      {{"/?"}, RunMode::Usage, {}, {}, {}, false},
+      {{"/quiet", "/path", "x", "-?"}, RunMode::Usage, "x", {}, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CommandLine<std::string> got = ParseCommandLine(c.args);
+    EXPECT_EQ(got.mode, c.mode);
+    EXPECT_EQ(got.error, "");
+    EXPECT_EQ(got.path, c.path);
+    EXPECT_EQ(got.name, c.name);
+    EXPECT_EQ(got.log, c.log);
+    EXPECT_EQ(got.yes, c.yes);
+  }
+}
+
+TEST(CommandLineTest, UsageErrors) {
+  struct Case {
+    Args args;
+    const char* error;
+  } cases[] = {
+      {{"/bogus"}, "unknown argument"},
+      {{"C:\\Data"}, "unknown argument"},
+      {{"//path", "x"}, "unknown argument"},
+      {{"/pathx", "x"}, "unknown argument"},
+      {{"/path"}, "/path needs a value"},
+      {{"/quiet", "/name"}, "/name needs a value"},
+      {{"/path", "a", "/path", "b"}, "/path is given twice"},
+      {{"/quiet", "/QUIET"}, "/quiet is given twice"},
+      {{"/quiet", "/check", "/name", "x"}, "/quiet and /check do not go together"},
+      {{"/check", "/name", "x", "/path", "y"}, "/check takes no /path"},
+      {{"/check"}, "/check needs /name"},
+      {{"/check", "/name", "x", "/yes"}, "/yes goes with /quiet only"},
+      {{"/yes"}, "/yes goes with /quiet only"},
+      {{"/log", "x"}, "/log goes with /quiet or /check only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CommandLine<std::string> got = ParseCommandLine(c.args);
+    EXPECT_EQ(got.mode, RunMode::Usage);
+    EXPECT_EQ(got.error, c.error);
+  }
+}
+
+TEST(CommandLineTest, WideArgumentsKeepTheirText) {
+  std::vector<std::u16string> args = {u"/Path", u"C:\\\u4F1A\u8A08", u"/NAME", u"\u4F1A\u8A08"};
+  CommandLine<std::u16string> got = ParseCommandLine(args);
+  EXPECT_EQ(got.mode, RunMode::Dialog);
+  EXPECT_EQ(got.path, std::u16string(u"C:\\\u4F1A\u8A08"));
+  EXPECT_EQ(got.name, std::u16string(u"\u4F1A\u8A08"));
+  // A letter outside ASCII is never folded into an option's name.
+  EXPECT_EQ(ParseCommandLine(std::vector<std::u16string>{u"/p\u0430th", u"x"}).mode,
+            RunMode::Usage);
+}
+
+}  // namespace
+}  // namespace qv
