@@ -33,7 +33,7 @@ struct CommandLine {
   RunMode mode = RunMode::Dialog;
   std::optional<String> path, name, log;
   bool yes = false;
-  // Not empty: the arguments cannot be run; says why (ASCII, for the usage box and the console).
+  // Not empty: the arguments cannot be run; says why (code page 932).
   std::string error;
 };
 
@@ -64,15 +64,15 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     View arg(args[i]);
     auto value = [&](std::optional<String>& slot, const char* option) {
-      if (slot) fail(std::string("/") + option + " is given twice");
+      if (slot) fail(std::string("/") + option + " が二度指定されています。");
       if (i + 1 >= args.size()) {
-        fail(std::string("/") + option + " needs a value");
+        fail(std::string("/") + option + " の値がありません。");
         return;
       }
       slot = args[++i];
     };
     auto flag = [&](bool& slot, const char* option) {
-      if (slot) fail(std::string("/") + option + " is given twice");
+      if (slot) fail(std::string("/") + option + " が二度指定されています。");
       slot = true;
     };
     if (SameOption(arg, "?")) {
@@ -90,18 +90,18 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
     } else if (SameOption(arg, "yes")) {
       flag(result.yes, "yes");
     } else {
-      fail("unknown argument");
+      fail("不明な引数があります。");
     }
   }
   if (usage) {
     result.mode = RunMode::Usage;
     return result;
   }
-  if (quiet && check) fail("/quiet and /check do not go together");
-  if (check && result.path) fail("/check takes no /path");
-  if (check && !result.name) fail("/check needs /name");
-  if (result.yes && !quiet) fail("/yes goes with /quiet only");
-  if (result.log && !quiet && !check) fail("/log goes with /quiet or /check only");
+  if (quiet && check) fail("/quiet と /check は同時に指定できません。");
+  if (check && result.path) fail("/check には /path を指定できません。");
+  if (check && !result.name) fail("/check には /name が必要です。");
+  if (result.yes && !quiet) fail("/yes は /quiet と共に指定してください。");
+  if (result.log && !quiet && !check) fail("/log は /quiet または /check と共に指定してください。");
   if (!result.error.empty()) {
     result.mode = RunMode::Usage;
   } else if (quiet) {

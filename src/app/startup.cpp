@@ -2,7 +2,7 @@
 
 namespace qv {
 
-int RunStartup(IStartupHost& host, IMessageBoxes& boxes) {
+int RunStartup(IStartupHost& host, IMessageBoxes& boxes, const DialogPrefill& prefill) {
   // One step, so that two copies started at the same instant cannot both miss each other.
   // A mutex that could not be made leaves this copy unguarded, which is better than not running.
   if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::mcAlreadyExists) {
@@ -14,6 +14,7 @@ int RunStartup(IStartupHost& host, IMessageBoxes& boxes) {
     TfmSetShare& form = host.CreateMainForm();
     // Every run serves the second edition, whatever the executable is called.
     form.Fields().Edition = 1;
+    form.Prefill(prefill.path, prefill.name);
     host.RunMessageLoop();
   } catch (const std::exception& error) {
     host.ShowApplicationError(error);

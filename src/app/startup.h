@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 
 #include "dialog/set_share.h"
 #include "framework/ansi_string.h"
@@ -34,8 +35,13 @@ class IStartupHost {
   virtual void ShowApplicationError(const std::exception& error) = 0;
 };
 
+// What the command line put into the dialog's two fields before it is shown.
+struct DialogPrefill {
+  std::optional<AnsiString> path, name;
+};
+
 // Runs the program and returns its exit code: 0 normally and for a refused second copy, 1 after
 // an error reached the last-resort box. boxes must work before InitializeApplication.
-int RunStartup(IStartupHost& host, IMessageBoxes& boxes);
+int RunStartup(IStartupHost& host, IMessageBoxes& boxes, const DialogPrefill& prefill = {});
 
 }  // namespace qv

@@ -52,6 +52,18 @@ void TfmSetShare::FormCreate() {
   view_.SetShareNameText(fields_.ShareName);
 }
 
+void TfmSetShare::Prefill(const std::optional<AnsiString>& path,
+                          const std::optional<AnsiString>& name) {
+  if (path) {
+    fields_.SharePath = *path;
+    view_.SetSharePathText(*path);
+  }
+  if (name) {
+    fields_.ShareName = *name;
+    view_.SetShareNameText(*name);
+  }
+}
+
 void TfmSetShare::ShowingChanged() {
   fields_.OsMajorVersion = probes_.GetOsMajorVersion();
   // Only on becoming visible: the hiding at shutdown must not ask the user a second time.

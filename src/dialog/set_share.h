@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "dialog/environment_probes.h"
 #include "dialog/folder_browser.h"
@@ -26,6 +27,8 @@ class TfmSetShare {
 
   // Event handlers. Errors that leave them are Exception (EOSError for failed system calls).
   void FormCreate();
+  // Puts what the command line gave into the fields, in place of the defaults.
+  void Prefill(const std::optional<AnsiString>& path, const std::optional<AnsiString>& name);
   // Runs after the framework has shown or hidden the window.
   void ShowingChanged();
   void btnCancelClick();

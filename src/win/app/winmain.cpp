@@ -2,11 +2,19 @@
 // the core's platform interfaces, hosts the dialog and hands control to the start-up logic.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/startup.h"
+#include "app/unattended.h"
+#include "framework/errors.h"
 #include "security/set_ace.h"
+#include "win/app/run_report.h"
 #include "win/app/set_share_window.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
@@ -64,11 +72,61 @@ class WinStartupHost : public IStartupHost {
   std::optional<TfmSetShare> form_;
 };
 
+// The arguments after the program's name, split by the system's own rules (quotes, backslashes).
+std::vector<std::wstring> Arguments() {
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return {};
+  std::vector<std::wstring> args(argv + (count > 0 ? 1 : 0), argv + count);
+  LocalFree(argv);
+  return args;
+}
+
+std::optional<AnsiString> ToCp932(const std::optional<std::wstring>& text) {
+  if (!text) return std::nullopt;
+  return ToAnsi(*text);
+}
+
+// The usage, printed where the run has output, and in our own box where it has none (or for /?,
+// which is asked for on purpose).
+int ShowUsage(const std::string& error, RunReport& report) {
+  AnsiString text = error.empty() ? AnsiString(kUsageText) : error + "\r\r" + kUsageText;
+  report.Tell(text);
+  if (!report.HasOutput() || error.empty()) {
+    Application::Instance().MessageDlg(text, MsgDlgType::mtInformation, mbOK, mrNone);
+  }
+  return error.empty() ? kExitDone : kExitUsage;
+}
+
+int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
+  RunReport report;
+  if (commandLine.mode == RunMode::Usage) return ShowUsage(commandLine.error, report);
+  // A log that cannot be written is found out before anything is done.
+  if (commandLine.log && !report.OpenLog(*commandLine.log)) {
+    return ShowUsage("ログファイルを開けません。", report);
+  }
+  WinStartupHost host;
+  WinProbePlatform probes;
+  WinSharePlatform shares;
+  ShareSetup setup(shares, [](const AnsiString& path) { return GrantEveryoneFullControl(path); });
+  int code = kExitUsage;
+  if (commandLine.mode == RunMode::Quiet) {
+    QuietRequest request{ToCp932(commandLine.path).value_or(""),
+                         ToCp932(commandLine.name).value_or(""), commandLine.yes};
+    code = RunQuietShare(request, host, probes, setup, report);
+  }
+  report.LogOnly(Format("終了コード: %d", code));
+  return code;
+}
+
 }  // namespace
 }  // namespace qv::win
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   qv::win::InstallWindowsSecurityPlatform();
+  qv::CommandLine<std::wstring> commandLine = qv::ParseCommandLine(qv::win::Arguments());
+  if (commandLine.mode != qv::RunMode::Dialog) return qv::win::RunCommandLine(commandLine);
   qv::win::WinStartupHost host;
-  return qv::RunStartup(host, qv::win::Application::Instance());
+  return qv::RunStartup(host, qv::win::Application::Instance(),
+                        {qv::win::ToCp932(commandLine.path), qv::win::ToCp932(commandLine.name)});
 }

@@ -53,20 +53,20 @@ TEST(CommandLineTest, UsageErrors) {
     Args args;
     const char* error;
   } cases[] = {
-      {{"/bogus"}, "unknown argument"},
-      {{"C:\\Data"}, "unknown argument"},
-      {{"//path", "x"}, "unknown argument"},
-      {{"/pathx", "x"}, "unknown argument"},
-      {{"/path"}, "/path needs a value"},
-      {{"/quiet", "/name"}, "/name needs a value"},
-      {{"/path", "a", "/path", "b"}, "/path is given twice"},
-      {{"/quiet", "/QUIET"}, "/quiet is given twice"},
-      {{"/quiet", "/check", "/name", "x"}, "/quiet and /check do not go together"},
-      {{"/check", "/name", "x", "/path", "y"}, "/check takes no /path"},
-      {{"/check"}, "/check needs /name"},
-      {{"/check", "/name", "x", "/yes"}, "/yes goes with /quiet only"},
-      {{"/yes"}, "/yes goes with /quiet only"},
-      {{"/log", "x"}, "/log goes with /quiet or /check only"},
+      {{"/bogus"}, "不明な引数があります。"},
+      {{"C:\\Data"}, "不明な引数があります。"},
+      {{"//path", "x"}, "不明な引数があります。"},
+      {{"/pathx", "x"}, "不明な引数があります。"},
+      {{"/path"}, "/path の値がありません。"},
+      {{"/quiet", "/name"}, "/name の値がありません。"},
+      {{"/path", "a", "/path", "b"}, "/path が二度指定されています。"},
+      {{"/quiet", "/QUIET"}, "/quiet が二度指定されています。"},
+      {{"/quiet", "/check", "/name", "x"}, "/quiet と /check は同時に指定できません。"},
+      {{"/check", "/name", "x", "/path", "y"}, "/check には /path を指定できません。"},
+      {{"/check"}, "/check には /name が必要です。"},
+      {{"/check", "/name", "x", "/yes"}, "/yes は /quiet と共に指定してください。"},
+      {{"/yes"}, "/yes は /quiet と共に指定してください。"},
+      {{"/log", "x"}, "/log は /quiet または /check と共に指定してください。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

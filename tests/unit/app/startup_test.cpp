@@ -79,5 +79,14 @@ TEST_F(StartupTest, ErrorWhileFirstShownEndsWithExitCodeOne) {
             "application error システムエラー。コード：5.\r\nアクセスが拒否されました。");
 }
 
+TEST_F(StartupTest, TheCommandLineFillsTheFields) {
+  EXPECT_EQ(RunStartup(host, rig.boxes, {AnsiString("D:\\会計"), std::nullopt}), 0);
+  EXPECT_EQ(rig.view.sharePath, "D:\\会計");
+  EXPECT_EQ(rig.view.shareName, "VeltoData") << "the default stays";
+  EXPECT_EQ(RunStartup(host, rig.boxes, {std::nullopt, AnsiString("会計")}), 0);
+  EXPECT_EQ(rig.view.shareName, "会計");
+  EXPECT_EQ(rig.form.Fields().ShareName, "会計");
+}
+
 }  // namespace
 }  // namespace qv
