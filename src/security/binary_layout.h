@@ -1,6 +1,6 @@
-// Byte layouts of the platform's security structures (SID, ACL header, ACE header), read and
-// written as little-endian numbers. Every reader takes the bytes it may look at and never goes
-// past them.
+// Byte layouts of the platform's security structures (SID, ACL header, ACE header, self-relative
+// descriptor header), read and written as little-endian numbers. Every reader takes the bytes it
+// may look at and never goes past them.
 #pragma once
 
 #include <array>
@@ -26,6 +26,12 @@ constexpr std::size_t kSidHeaderSize = 8;  // revision, count, 6-byte authority
 constexpr std::size_t kMaxSubAuthorities = 15;
 constexpr std::size_t kMaxSidLength = kSidHeaderSize + 4 * kMaxSubAuthorities;  // 68
 constexpr std::uint8_t kSidRevision = 1;
+
+// A self-relative descriptor: revision, a zero byte, the 16-bit control word, then the offsets of
+// owner, group, SACL and DACL (32 bits each, 0 for none) from the descriptor's first byte.
+constexpr std::size_t kSelfRelativeDescriptorHeaderSize = 20;
+constexpr std::uint8_t kSecurityDescriptorRevision = 1;
+constexpr std::size_t kDescriptorDaclOffsetAt = 16;
 
 constexpr std::size_t kAclHeaderSize = 8;
 constexpr std::size_t kAceHeaderSize = 4;

@@ -40,6 +40,14 @@ TSecurityDescriptorControl ControlFromWord(std::uint16_t word) {
   return control;
 }
 
+std::uint16_t ControlToWord(TSecurityDescriptorControl control) {
+  std::uint16_t word = 0;
+  for (int m = sdcOwnerDefaulted; m <= sdcSelfRelative; ++m) {
+    if (control.Contains(static_cast<TSecurityDescriptorControlFlag>(m))) word |= kControlBits[m];
+  }
+  return word;
+}
+
 TSecurityDescriptor::TSecurityDescriptor()
     : dacl_(std::make_unique<TDAccessControlList>()),
       sacl_(std::make_unique<TSAccessControlList>()) {}

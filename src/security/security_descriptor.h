@@ -48,6 +48,8 @@ enum TSecurityDescriptorControlFlag {
 using TSecurityDescriptorControl = EnumSet<TSecurityDescriptorControlFlag>;
 // A member is present when its bit is set; other bits are not kept.
 TSecurityDescriptorControl ControlFromWord(std::uint16_t word);
+// The OR of the members' bits.
+std::uint16_t ControlToWord(TSecurityDescriptorControl control);
 
 enum TProtectionState { psNotStated, psProtected };
 

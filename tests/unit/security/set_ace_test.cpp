@@ -100,13 +100,67 @@ TEST_F(GrantTest, WritesTheExpectedDaclForEachKindOfFolder) {
   }
 }
 
-TEST_F(GrantTest, ASecondGrantAddsASecondEqualEntry) {
+TEST_F(GrantTest, AFolderThatAlreadyHoldsTheGrantIsNotWrittenAgain) {
+  struct Case {
+    const char* name;
+    Bytes dacl;
+  } cases[] = {
+      {"the entry the grant wrote", Acl(2, {kGrantEntry, kInheritedSystem})},
+      {"among other entries, with more rights than full control",
+       Acl(2, {kExplicitDenyGuests, kExplicitUsers, Ace(0x00, 0x03, 0x101F01FF, sids::kEveryone),
+               kInheritedAdmins})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Folder(c.dacl);
+    files.Writes.clear();
+    EXPECT_TRUE(GrantEveryoneFullControl(kFolder));
+    EXPECT_TRUE(files.Writes.empty());
+    EXPECT_EQ(Hex(*files.Objects[kFolder].Dacl), Hex(c.dacl));
+    ExpectNothingLeft();
+  }
+  // Sharing the same folder twice: one write, one entry.
   Folder(Acl(2, {kInheritedSystem}));
-  GrantEveryoneFullControl(kFolder);
-  GrantEveryoneFullControl(kFolder);
-  ASSERT_EQ(files.Writes.size(), 2u);
-  EXPECT_EQ(Hex(*files.Writes[1].Dacl), Hex(Acl(2, {kGrantEntry, kGrantEntry, kInheritedSystem})));
+  files.Writes.clear();
+  EXPECT_TRUE(GrantEveryoneFullControl(kFolder));
+  EXPECT_TRUE(GrantEveryoneFullControl(kFolder));
+  ASSERT_EQ(files.Writes.size(), 1u);
+  EXPECT_EQ(Hex(*files.Objects[kFolder].Dacl), Hex(Acl(2, {kGrantEntry, kInheritedSystem})));
   ExpectNothingLeft();
+}
+
+TEST_F(GrantTest, AnEveryoneEntryThatFallsShortOfTheGrantGetsTheGrantBeside) {
+  struct Case {
+    const char* name;
+    Bytes existing;
+  } cases[] = {
+      {"inherited", Ace(0x00, 0x13, 0x001F01FF, sids::kEveryone)},
+      {"object inherit only", Ace(0x00, 0x01, 0x001F01FF, sids::kEveryone)},
+      {"container inherit only", Ace(0x00, 0x02, 0x001F01FF, sids::kEveryone)},
+      {"no inheritance", Ace(0x00, 0x00, 0x001F01FF, sids::kEveryone)},
+      {"without WRITE_DAC", Ace(0x00, 0x03, 0x001301BF, sids::kEveryone)},
+      {"generic all instead of the file rights", Ace(0x00, 0x03, 0x10000000, sids::kEveryone)},
+      {"deny", Ace(0x01, 0x03, 0x001F01FF, sids::kEveryone)},
+      {"callback allow", Ace(0x09, 0x03, 0x001F01FF, sids::kEveryone)},
+      {"another SID", Ace(0x00, 0x03, 0x001F01FF, sids::kUsers)},
+      {"inherit only", Ace(0x00, 0x0B, 0x001F01FF, sids::kEveryone)},
+      {"no propagate", Ace(0x00, 0x07, 0x001F01FF, sids::kEveryone)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes existing = Acl(2, {c.existing});
+    Folder(existing);
+    files.Writes.clear();
+    EXPECT_TRUE(GrantEveryoneFullControl(kFolder));
+    ASSERT_EQ(files.Writes.size(), 1u);
+    ASSERT_TRUE(files.Writes[0].Dacl.has_value());
+    // Placed as for any other list: before the first inherited entry, else at the end.
+    const bool inherited = (c.existing[1] & 0x10) != 0;
+    const Bytes expected =
+        inherited ? Acl(2, {kGrantEntry, c.existing}) : Acl(2, {c.existing, kGrantEntry});
+    EXPECT_EQ(Hex(*files.Writes[0].Dacl), Hex(expected));
+    ExpectNothingLeft();
+  }
 }
 
 TEST_F(GrantTest, FoldersWithoutAListOrWithoutAFolderGetTheOneMessage) {
