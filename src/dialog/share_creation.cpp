@@ -127,20 +127,26 @@ void TfmSetShare::btnShareClick() {
   AnsiString subfolder = fields_.SharePath + "\\" + texts.subfolder;
 
   auto outcome = std::make_shared<ShareOutcome>();
+  auto finishing = std::make_shared<bool>(false);
   view_.SetBusy(true);
+  running.HandOver();
   try {
     view_.RunInBackground([this, folder = fields_.SharePath, subfolder, share,
                            outcome] { CreateShare(folder, subfolder, share, *outcome); },
-                          [this, outcome] {
+                          [this, outcome, finishing] {
+                            *finishing = true;
                             FlagScope stillRunning(shareRunning_);
                             view_.SetBusy(false);
                             FinishShare(*outcome);
                           });
   } catch (...) {
-    view_.SetBusy(false);
+    // The work could not even start: the dialog takes input again.
+    if (!*finishing) {
+      shareRunning_ = false;
+      view_.SetBusy(false);
+    }
     throw;
   }
-  running.HandOver();
 }
 
 // In the background: only the platform and the grant are touched here, never the dialog.

@@ -66,6 +66,7 @@ class FakeView : public ISetShareView {
   // Runs the work at once unless holdWork is set; then the test releases it with FinishWork.
   void RunInBackground(std::function<void()> work, std::function<void()> done) override {
     EXPECT_FALSE(pendingDone) << "work started while other work was pending";
+    if (failToStart) throw Exception("no thread");
     pendingWork = std::move(work);
     pendingDone = std::move(done);
     if (!holdWork) FinishWork();
@@ -93,6 +94,7 @@ class FakeView : public ISetShareView {
   int closeCount = 0;
   bool busy = false;
   bool holdWork = false;
+  bool failToStart = false;
   std::function<void()> pendingWork, pendingDone;
 
  private:
@@ -344,9 +346,9 @@ class FakeSharePlatform : public IShareCreationPlatform {
 
   bool fatVolume = false;
   std::map<std::uint32_t, AnsiString> networkTexts;
-  std::vector<AnsiString> systemFolders{"C:\Windows", "C:\Program Files", "C:\Program Files (x86)",
-                                        "C:\Users\admin"};
-  AnsiString profilesFolder = "C:\Users";
+  std::vector<AnsiString> systemFolders{"C:\\Windows", "C:\\Program Files",
+                                        "C:\\Program Files (x86)", "C:\\Users\\admin"};
+  AnsiString profilesFolder = "C:\\Users";
   std::set<AnsiString> directories, files, failingDirectories;
   std::vector<ShareInfo502> shares;
   std::deque<std::uint32_t> shareResults;  // 0 once they run out

@@ -29,9 +29,10 @@ TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
   rig.boxes.answers = {mrOk, mrOk};
   rig.form.btnShareClick();
 
-  EXPECT_EQ(rig.log, (EventLog{"message", "mkdir C:\\VeltoData",
-                               "mkdir C:\\VeltoData\\quarnelvelto", "share", "grant C:\\VeltoData",
-                               "notify 0x8000000 0x1000", "message", "close"}));
+  EXPECT_EQ(rig.log, (EventLog{"message", "busy", "mkdir C:\\VeltoData",
+                               "mkdir C:\\VeltoData\\quarnelvelto", "share", "volume C:\\VeltoData",
+                               "grant C:\\VeltoData", "notify 0x8000000 0x1000",
+                               "notify 0x200 0x1005 C:\\VeltoData", "idle", "message", "close"}));
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
   EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtConfirmation);
@@ -61,7 +62,8 @@ TEST_F(ShareClickTest, CancelAtTheEndKeepsTheDialogAndASecondClickFindsTheNameTa
   rig.shares.shareResults = {2118};
   rig.log.clear();
   rig.form.btnShareClick();
-  EXPECT_EQ(rig.log, (EventLog{"share", "message"}));  // the folders exist now: no question
+  // The folders exist now: no question.
+  EXPECT_EQ(rig.log, (EventLog{"busy", "share", "idle", "message"}));
   EXPECT_EQ(rig.boxes.shown.back().text, "指定した共有名は、既に使われています。\r");
   EXPECT_EQ(rig.view.closeCount, 0);
 }
@@ -78,7 +80,7 @@ TEST_F(ShareClickTest, OnlyTheSubfolderMissing) {
   rig.shares.AddDirectory("C:\\VeltoData");
   rig.form.btnShareClick();
   EXPECT_EQ(rig.boxes.shown.size(), 1u);  // the final question only
-  EXPECT_EQ(rig.log.front(), "mkdir C:\\VeltoData\\quarnelvelto");
+  EXPECT_EQ(rig.log[1], "mkdir C:\\VeltoData\\quarnelvelto");
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
 }
 
@@ -160,8 +162,9 @@ TEST_F(ShareClickTest, FirstEditionTexts) {
 TEST_F(ShareClickTest, DriveRootGivesTwoBackslashes) {
   rig.view.sharePath = "D:\\";
   rig.view.shareName = "Data";
+  rig.boxes.answers = {mrOk, mrCancel};  // the whole drive, on purpose
   rig.form.btnShareClick();
-  EXPECT_EQ(rig.log.front(), "mkdir D:\\\\quarnelvelto");
+  EXPECT_EQ(rig.log[2], "mkdir D:\\\\quarnelvelto");
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_path, "D:\\");
 }
@@ -210,7 +213,10 @@ TEST_F(ShareClickTest, FailingGrantLeavesTheHandlerAndTheShareInPlace) {
     EXPECT_EQ(WithClosingPeriod(e.Message()), "フォルダへのEveryone権限の付与に失敗しました。.");
   }
   EXPECT_EQ(rig.shares.shares.size(), 1u);
-  EXPECT_EQ(rig.log.back(), "grant C:\\VeltoData");  // no notification, no final question
+  // No notification, no final question.
+  EXPECT_EQ(rig.log,
+            (EventLog{"message", "busy", "mkdir C:\\VeltoData", "mkdir C:\\VeltoData\\quarnelvelto",
+                      "share", "volume C:\\VeltoData", "grant C:\\VeltoData", "idle"}));
   EXPECT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.view.closeCount, 0);
 }

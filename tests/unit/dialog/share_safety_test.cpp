@@ -80,7 +80,7 @@ TEST_F(ShareSafetyTest, DriveRootsAndSystemFoldersAskFirst) {
   } cases[] = {
       {"C:\\", true},
       {"D:\\", true},
-      {"d:", true},
+      {"d:\\\\", true},
       {"C:\\Windows", true},
       {"c:\\windows\\", true},
       {"C:\\Program Files", true},
@@ -207,6 +207,16 @@ TEST_F(ShareInBackgroundTest, TheGrantsErrorReachesTheUserOnTheDialogsThread) {
   EXPECT_FALSE(rig.view.busy);
   EXPECT_TRUE(rig.form.CloseQuery()) << "a later click may run again";
   EXPECT_TRUE(rig.boxes.shown.empty());
+}
+
+TEST_F(ShareSafetyTest, WorkThatCannotStartLeavesTheDialogUsable) {
+  rig.view.failToStart = true;
+  EXPECT_THROW(rig.form.btnShareClick(), Exception);
+  EXPECT_FALSE(rig.view.busy);
+  EXPECT_TRUE(rig.shares.shares.empty());
+  rig.view.failToStart = false;
+  rig.form.btnShareClick();
+  EXPECT_EQ(rig.shares.shares.size(), 1u) << "the next click runs";
 }
 
 TEST_F(ShareSafetyTest, AClickWhileItsOwnBoxIsOpenDoesNothing) {
