@@ -6,10 +6,11 @@
 
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <optional>
 #include <string>
 
 #include "e2e_support.h"
+#include "netapi_double_support.h"
 
 namespace qv::e2e {
 namespace {
@@ -20,6 +21,14 @@ const std::wstring kCreateQuestion =
     L"選択した管理する場所にはフォルダーが存在しません。\r\n新しく作成してもよろしいですか？";
 const std::wstring kDoneQuestion =
     L"共有フォルダを設定しました。\r\nこの処理を終了してもよろしいですか？";
+const std::wstring kBusyText = L"設定しています…";
+// The share's own permissions, self-relative: header (owner, group and SACL absent, DACL at 20),
+// an ACL of one entry, and that entry allowing Everyone (S-1-1-0) 0x001F01FF.
+const std::wstring kEveryoneFullControlHex =
+    L"0100048000000000000000000000000014000000"
+    L"02001c0001000000"
+    L"00001400ff011f00"
+    L"010100000000000100000000";
 
 bool IsDirectory(const std::wstring& path) {
   DWORD a = GetFileAttributesW(path.c_str());
@@ -61,6 +70,26 @@ std::wstring SystemText(DWORD code) {
   return buf;
 }
 
+// The fields of the last NetShareAdd call the double recorded in a log, and the number of calls
+// under "calls".
+std::map<std::string, std::wstring> LastNetapiCall(const std::wstring& log) {
+  std::ifstream in(WideToUtf8(log).c_str(), std::ios::binary);
+  std::map<std::string, std::wstring> fields;
+  std::string line;
+  int calls = 0;
+  while (std::getline(in, line)) {
+    if (line == "call") {
+      ++calls;
+      fields.clear();
+      continue;
+    }
+    auto eq = line.find('=');
+    if (eq != std::string::npos) fields[line.substr(0, eq)] = Utf8ToWide(line.substr(eq + 1));
+  }
+  fields["calls"] = std::to_wstring(calls);
+  return fields;
+}
+
 // Clicks a control of the dialog found by its text.
 void ClickByText(HWND dialog, const std::wstring& text) {
   auto c = FindChildByText(dialog, text);
@@ -70,11 +99,18 @@ void ClickByText(HWND dialog, const std::wstring& text) {
 
 class ShareE2E : public ::testing::Test {
  protected:
-  void SetUp() override { RemoveDefaultFolders(); }
+  void SetUp() override {
+    RemoveDefaultFolders();
+    RemoveNativeNetapiOverride();
+  }
   void TearDown() override { RemoveDefaultFolders(); }
 };
 
 TEST_F(ShareE2E, WinesNetworkLibraryAnswersCode50AfterTheFoldersAreMade) {
+  // With the double in the system folder: the tool not told to load a native netapi32 still gets
+  // Wine's own library.
+  InstallNetapiDouble();
+  ASSERT_FALSE(HasFatalFailure());
   Tool tool;
   HWND dialog = tool.WaitForDialog();
   ASSERT_NE(dialog, nullptr);
@@ -113,34 +149,25 @@ TEST_F(ShareE2E, CancelAtTheQuestionMakesNothing) {
   tool.CloseDialog(dialog);
 }
 
-// A copy of the tool beside our netapi32.dll, which Wine loads instead of its own.
+// The tool with our netapi32.dll from the prefix's system folder in place of Wine's.
 class NetapiDoubleE2E : public ShareE2E {
  protected:
   void SetUp() override {
     ShareE2E::SetUp();
-    dir_ = BuildPath("e2e-netapi");
-    CreateDirectoryW(dir_.c_str(), nullptr);
-    exe_ = dir_ + L"\\" + kCopyName;
-    ASSERT_TRUE(CopyFileW(ToolPath().c_str(), exe_.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(FromUnixPath(Utf8ToWide(QV_NETAPI_DOUBLE)).c_str(),
-                          (dir_ + L"\\netapi32.dll").c_str(), FALSE));
-    std::wstring key =
-        std::wstring(L"Software\\Wine\\AppDefaults\\") + kCopyName + L"\\DllOverrides";
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &k, nullptr),
-              ERROR_SUCCESS);
-    const wchar_t native[] = L"native";
-    RegSetValueExW(k, L"netapi32", 0, REG_SZ, reinterpret_cast<const BYTE*>(native),
-                   sizeof(native));
-    RegCloseKey(k);
-    log_ = dir_ + L"\\netapi.log";
+    InstallNetapiDouble();
+    if (HasFatalFailure()) return;
+    std::wstring dir = BuildPath("e2e-netapi");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    log_ = dir + L"\\netapi.log";
     DeleteFileW(log_.c_str());
-    SetEnvironmentVariableW(L"QV_NETAPI_LOG", log_.c_str());
+    logVariable_.emplace(L"QV_NETAPI_LOG", log_);
+    override_.emplace();
   }
   void TearDown() override {
-    SetEnvironmentVariableW(L"QV_NETAPI_LOG", nullptr);
     SetEnvironmentVariableW(L"QV_NETAPI_RESULT", nullptr);
+    SetEnvironmentVariableW(L"QV_NETAPI_DELAY_MS", nullptr);
+    override_.reset();
+    logVariable_.reset();
     ShareE2E::TearDown();
   }
 
@@ -149,23 +176,7 @@ class NetapiDoubleE2E : public ShareE2E {
   }
 
   // The fields of the last NetShareAdd call.
-  std::map<std::string, std::wstring> LastCall() const {
-    std::ifstream in(WideToUtf8(log_).c_str(), std::ios::binary);
-    std::map<std::string, std::wstring> fields;
-    std::string line;
-    int calls = 0;
-    while (std::getline(in, line)) {
-      if (line == "call") {
-        ++calls;
-        fields.clear();
-        continue;
-      }
-      auto eq = line.find('=');
-      if (eq != std::string::npos) fields[line.substr(0, eq)] = Utf8ToWide(line.substr(eq + 1));
-    }
-    fields["calls"] = std::to_wstring(calls);
-    return fields;
-  }
+  std::map<std::string, std::wstring> LastCall() const { return LastNetapiCall(log_); }
 
   // Starts the copy, clicks the share button and answers the creation question if it comes.
   HWND ShareWith(Tool& tool, const std::wstring* shareName = nullptr) {
@@ -184,13 +195,14 @@ class NetapiDoubleE2E : public ShareE2E {
     return dialog;
   }
 
-  static constexpr wchar_t kCopyName[] = L"qvsetshare-netapi-double.exe";
-  std::wstring dir_, exe_, log_;
+  std::wstring log_;
+  std::optional<ScopedEnvironment> logVariable_;
+  std::optional<NativeNetapiOverride> override_;
 };
 
 TEST_F(NetapiDoubleE2E, SuccessRecordsTheShareGrantsEveryoneAndEndsOnOk) {
   Answer(0);
-  Tool tool(exe_);
+  Tool tool;
   HWND dialog = ShareWith(tool);
   ASSERT_NE(dialog, nullptr);
   auto done = tool.WaitForBox();
@@ -201,7 +213,7 @@ TEST_F(NetapiDoubleE2E, SuccessRecordsTheShareGrantsEveryoneAndEndsOnOk) {
   auto call = LastCall();
   EXPECT_EQ(call["calls"], L"1");
   EXPECT_EQ(call["servername"], L"");
-  EXPECT_EQ(call["level"], L"2");
+  EXPECT_EQ(call["level"], L"502");
   EXPECT_EQ(call["netname"], L"VeltoData");
   EXPECT_EQ(call["type"], L"0");
   EXPECT_EQ(call["remark"], L"Quarnel財務 共有フォルダ:VeltoData");
@@ -210,6 +222,8 @@ TEST_F(NetapiDoubleE2E, SuccessRecordsTheShareGrantsEveryoneAndEndsOnOk) {
   EXPECT_EQ(call["current_uses"], L"0");
   EXPECT_EQ(call["path"], L"C:\\VeltoData");
   EXPECT_EQ(call["passwd"], L"");  // an empty text, not a null pointer
+  EXPECT_EQ(call["reserved"], L"0");
+  EXPECT_EQ(call["security_descriptor"], kEveryoneFullControlHex);
   EXPECT_TRUE(IsDirectory(kSubfolder));
   // Wine keeps no DACLs: it turns the written one into Unix mode bits (0777 for Everyone full
   // control) and reads Everyone back as 0x1301FF; a folder it made itself reads 0x1200A9.
@@ -234,7 +248,7 @@ TEST_F(NetapiDoubleE2E, ResultCodesShowTheirMessagesAndKeepTheDialogOpen) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
     Answer(c.code);
-    Tool tool(exe_);
+    Tool tool;
     HWND dialog = ShareWith(tool);
     ASSERT_NE(dialog, nullptr);
     auto box = tool.WaitForBox();
@@ -259,7 +273,7 @@ TEST_F(NetapiDoubleE2E, TypedNamesAreSharedTrimmedAndFitted) {
   for (const auto& c : cases) {
     Answer(2118);  // no grant, no final question: one box to close
     DeleteFileW(log_.c_str());
-    Tool tool(exe_);
+    Tool tool;
     HWND dialog = ShareWith(tool, &c.typed);
     ASSERT_NE(dialog, nullptr);
     auto box = tool.WaitForBox();
@@ -268,6 +282,109 @@ TEST_F(NetapiDoubleE2E, TypedNamesAreSharedTrimmedAndFitted) {
     AnswerBox(*box, L"OK");
     tool.CloseDialog(dialog);
   }
+}
+
+TEST_F(NetapiDoubleE2E, TheDialogAnswersAndRefusesInputWhileTheShareIsBeingMade) {
+  Answer(0);
+  SetEnvironmentVariableW(L"QV_NETAPI_DELAY_MS", L"3000");
+  Tool tool;
+  HWND dialog = ShareWith(tool);
+  ASSERT_NE(dialog, nullptr);
+  // The double writes its record before it starts holding.
+  for (int i = 0; i < 100 && LastCall()["calls"] == L"0"; ++i) Sleep(20);
+  ASSERT_EQ(LastCall()["calls"], L"1");
+
+  DWORD_PTR ignored = 0;
+  EXPECT_NE(SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored), 0)
+      << "the dialog does not answer while the share is being made";
+  auto busy = FindChildByText(dialog, kBusyText);
+  ASSERT_TRUE(busy.has_value());
+  EXPECT_TRUE(IsWindowVisible(busy->hwnd));
+  auto share = FindChildByText(dialog, L"共有");
+  ASSERT_TRUE(share.has_value());
+  EXPECT_EQ(share->className, L"TxPlButton");
+  std::vector<std::pair<const char*, std::optional<ChildWindow>>> refusing = {
+      {"share", share},
+      {"browse", FindChildByText(dialog, L"参照")},
+      {"cancel", FindChildByText(dialog, L"キャンセル")},
+      {"path", ChildAt(dialog, 136, 157)},
+      {"name", ChildAt(dialog, 136, 253)},
+  };
+  for (const auto& [name, control] : refusing) {
+    ASSERT_TRUE(control.has_value()) << name;
+    EXPECT_FALSE(IsWindowEnabled(control->hwnd)) << name;
+  }
+  // All of the above was seen during the hold: the final question comes only after it.
+  WindowQuery box;
+  box.className = kBoxClass;
+  box.processId = tool.process().Id();
+  EXPECT_TRUE(FindTopWindows(box).empty()) << "the hold ended before the checks";
+
+  auto done = tool.WaitForBox();
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->caption, L"確認");
+  EXPECT_EQ(done->text, kDoneQuestion);
+  EXPECT_FALSE(IsWindowVisible(busy->hwnd));
+  EXPECT_EQ(LastCall()["calls"], L"1");
+  PressBoxButton(*done, L"OK");
+  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+}
+
+// A netapi32.dll put beside the program by someone else, with Wine's own library in the system
+// folder and a native one asked for: the program must not load the one beside it.
+class PlantedNetapiE2E : public ShareE2E {
+ protected:
+  void SetUp() override {
+    ShareE2E::SetUp();
+    doubleWasInstalled_ = SystemHoldsNetapiDouble();
+    RestoreWineNetapi();
+    if (HasFatalFailure()) return;
+    dir_ = BuildPath("e2e-planted");
+    CreateDirectoryW(dir_.c_str(), nullptr);
+    exe_ = dir_ + L"\\qvsetshare.exe";
+    ASSERT_TRUE(CopyFileW(ToolPath().c_str(), exe_.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(NetapiDoublePath().c_str(), (dir_ + L"\\netapi32.dll").c_str(), FALSE));
+    log_ = dir_ + L"\\planted.log";
+    DeleteFileW(log_.c_str());
+    logVariable_.emplace(L"QV_NETAPI_LOG", log_);
+    override_.emplace();
+    // A folder that exists: no creation question before the share is tried.
+    ASSERT_TRUE(CreateDirectoryW(kFolder.c_str(), nullptr));
+  }
+  void TearDown() override {
+    override_.reset();
+    logVariable_.reset();
+    if (doubleWasInstalled_) InstallNetapiDouble();
+    ShareE2E::TearDown();
+  }
+
+  bool doubleWasInstalled_ = false;
+  std::wstring dir_, exe_, log_;
+  std::optional<ScopedEnvironment> logVariable_;
+  std::optional<NativeNetapiOverride> override_;
+};
+
+TEST_F(PlantedNetapiE2E, ALibraryBesideTheProgramIsNeverLoaded) {
+  Tool tool(exe_);
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ClickByText(dialog, L"共有");
+
+  auto error = tool.WaitForBox();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->caption, kTitle);
+  EXPECT_EQ(error->text, L"Library not found: netapi32.dll.");
+  EXPECT_EQ(error->ButtonTexts(), std::vector<std::wstring>{L"OK"});
+  EXPECT_FALSE(FileExists(log_)) << "the library beside the program was called";
+  ASSERT_TRUE(AnswerBox(*error, L"OK"));
+
+  EXPECT_FALSE(tool.process().HasExited());
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  auto share = FindChildByText(dialog, L"共有");
+  ASSERT_TRUE(share.has_value());
+  EXPECT_TRUE(IsWindowEnabled(share->hwnd)) << "still busy";
+  tool.CloseDialog(dialog);
+  EXPECT_FALSE(FileExists(log_));
 }
 
 }  // namespace

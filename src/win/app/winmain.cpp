@@ -123,6 +123,10 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
 }  // namespace qv::win
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The program runs as administrator: every library loaded from here on (the shell's helpers,
+  // COM servers, the network library bound at first use) comes from the system folder only, never
+  // from the program's own folder or the current folder, where anyone could have put one.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   qv::win::InstallWindowsSecurityPlatform();
   qv::CommandLine<std::wstring> commandLine = qv::ParseCommandLine(qv::win::Arguments());
   if (commandLine.mode != qv::RunMode::Dialog) return qv::win::RunCommandLine(commandLine);

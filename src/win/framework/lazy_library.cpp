@@ -8,7 +8,9 @@ namespace qv::win {
 FARPROC BindFunction(const char* module, const char* function) {
   std::wstring name = ToWide(module);
   HMODULE handle = GetModuleHandleW(name.c_str());
-  if (!handle) handle = LoadLibraryW(name.c_str());
+  // From the system folder only: a copy of the library beside the program would otherwise be
+  // found first and run with the program's rights.
+  if (!handle) handle = LoadLibraryExW(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!handle) throw Exception(Format("Library not found: %s", module));
   FARPROC proc = GetProcAddress(handle, function);
   if (!proc) throw Exception(Format("Function not found: %s.%s", module, function));

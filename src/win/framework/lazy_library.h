@@ -1,14 +1,16 @@
 // Functions of libraries that only one button needs (the shell, the network-share library, COM)
 // are bound by name when first called, so that the dialog does not pay for loading them before
-// it is shown. A module, once loaded, stays for the life of the process.
+// it is shown. A module, once loaded, stays for the life of the process. Modules are looked for in
+// the system folder only.
 #pragma once
 
 #include <windows.h>
 
 namespace qv::win {
 
-// The address of `function` in `module`, loading the module if needed. Raises qv::Exception with
-// "Library not found: <module>" or "Function not found: <module>.<function>".
+// The address of `function` in `module`, loading the module from the system folder if it is not
+// loaded yet. Raises qv::Exception with "Library not found: <module>" or
+// "Function not found: <module>.<function>".
 FARPROC BindFunction(const char* module, const char* function);
 
 template <typename F>
