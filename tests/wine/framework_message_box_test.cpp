@@ -142,6 +142,38 @@ TEST(MessageBoxWindow, EnterPressesDefaultAndEscapeTheCancelButton) {
             mrOk);
 }
 
+TEST(MessageBoxWindow, ASetWithoutOkOrYesStartsOnItsFirstButton) {
+  struct Case {
+    MsgDlgButtons set;
+    WPARAM key;
+    const wchar_t* focused;
+    int expected;
+  };
+  const Case cases[] = {
+      {mbCancel, VK_RETURN, L"キャンセル", mrCancel},
+      {mbCancel, VK_ESCAPE, L"キャンセル", mrCancel},
+      {mbNo | mbCancel, VK_RETURN, L"いいえ(&N)", mrNo},
+      {mbNo | mbCancel, VK_ESCAPE, L"いいえ(&N)", mrCancel},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "set " << c.set << " key " << c.key);
+    std::wstring focused;
+    int result = ShowWhile(
+        "x", BuildMessageBox(MsgDlgType::mtConfirmation, c.set), [&](HWND box, const SeenBox&) {
+          GUITHREADINFO info{};
+          info.cbSize = sizeof(info);
+          GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+          if (info.hwndFocus) focused = Text(info.hwndFocus);
+          PostMessageW(info.hwndFocus ? info.hwndFocus : box, WM_KEYDOWN, c.key, 0);
+          // A key that presses nothing would leave the box up for good.
+          for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+          if (IsWindow(box)) PostMessageW(box, WM_CLOSE, 0, 0);
+        });
+    EXPECT_EQ(focused, c.focused);
+    EXPECT_EQ(result, c.expected);
+  }
+}
+
 TEST(MessageBoxWindow, LayoutCaptionTextAndCentring) {
   SeenBox seen;
   ShowWhile(
