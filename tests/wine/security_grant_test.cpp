@@ -163,7 +163,9 @@ TEST_F(SecurityGrantTest, AMissingFolderGivesTheGrantsMessage) {
 // that names its code page (QV_EXPECT_ACP) must get it and must not skip.
 TEST_F(SecurityGrantTest, AJapaneseFolderNameWorksWhateverTheSystemCodePage) {
   const char* expected = std::getenv("QV_EXPECT_ACP");
-  if (expected) ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+  if (expected) {
+    ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+  }
   TempFolder folder(L"\u5171\u6709\u30C7\u30FC\u30BF");  // 共有データ
   if (!folder.Made() && !expected && GetACP() != 932) {
     GTEST_SKIP() << "Wine under this locale cannot hold a non-ASCII file name";
