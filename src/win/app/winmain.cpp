@@ -6,14 +6,14 @@
 #include <optional>
 
 #include "app/startup.h"
-#include "security/set_ace.h"
+#include "security/folder_grant.h"
 #include "win/app/set_share_window.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
 #include "win/framework/application.h"
 #include "win/framework/cp932.h"
-#include "win/security/win_security_platform.h"
+#include "win/security/win_folder_security.h"
 
 namespace qv::win {
 namespace {
@@ -40,7 +40,9 @@ class WinStartupHost : public IStartupHost {
   TfmSetShare& CreateMainForm() override {
     window_.CreateWindowAndControls();
     form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
-                  [](const AnsiString& path) { return GrantEveryoneFullControl(path); });
+                  [&folderSecurity = folderSecurity_](const AnsiString& path) {
+                    return GrantEveryoneFullControl(folderSecurity, path);
+                  });
     window_.Bind(&*form_);
     form_->FormCreate();
     return *form_;
@@ -60,6 +62,7 @@ class WinStartupHost : public IStartupHost {
   WinProbePlatform probes_;
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
+  WinFolderSecurity folderSecurity_;
   SetShareWindow window_;
   std::optional<TfmSetShare> form_;
 };
@@ -68,7 +71,6 @@ class WinStartupHost : public IStartupHost {
 }  // namespace qv::win
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  qv::win::InstallWindowsSecurityPlatform();
   qv::win::WinStartupHost host;
   return qv::RunStartup(host, qv::win::Application::Instance());
 }
