@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/share_check.h"
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "framework/errors.h"
 #include "security/folder_grant.h"
 #include "win/app/run_report.h"
 #include "win/app/set_share_window.h"
+#include "win/app/win_share_inspection.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
@@ -120,6 +122,10 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
     QuietRequest request{ToCp932(commandLine.path).value_or(""),
                          ToCp932(commandLine.name).value_or(""), commandLine.yes};
     code = RunQuietShare(request, host, probes, setup, report);
+  } else if (commandLine.mode == RunMode::Check) {
+    WinShareInspection inspection;
+    code = RunShareCheck(ToCp932(commandLine.name).value_or(""), inspection, folderSecurity, setup,
+                         report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;
