@@ -20,6 +20,4 @@ cat >"$BUILD/CTestTestfile.cmake" <<CTEST
 subdirs("host" "asan" "fuzz" "win")
 CTEST
 cd "$BUILD"
-# GUI scenarios under Wine share one virtual screen; a test that fails once is run once more,
-# and the summary still counts it as failed if the second run fails too.
-ctest --output-on-failure -j "${QV_JOBS:-2}" --timeout 600 --repeat until-pass:2
+ctest --output-on-failure -j "${QV_JOBS:-2}" --timeout 600

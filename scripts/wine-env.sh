@@ -18,6 +18,8 @@ qv__free_display() {
 
 qv__write_registry() {  # out-file
   # regedit wants UTF-16LE with a byte-order mark and CRLF line ends.
+  # No crash dialog: a crashing test prints its backtrace and ends with the exception's code at
+  # once, instead of waiting under the dialog for the test's timeout.
   {
     printf '\xef\xbb\xbf'
     cat <<'REG' | sed 's/$/\r/'
@@ -35,6 +37,9 @@ Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="800x600"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
 REG
   } | iconv -f UTF-8 -t UTF-16LE >"$1"
 }

@@ -88,10 +88,11 @@ class ShareSetup {
   // The text that tells a share call's failure, or a folder that could not be made.
   AnsiString ShareErrorText(std::uint32_t code);
   AnsiString FolderErrorText(const ShareOutcome& outcome);
+  // The system's text for an error code, network codes included; "" when there is none.
+  AnsiString MessageTextOf(std::uint32_t code);
 
  private:
   bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
-  AnsiString MessageTextOf(std::uint32_t code);
 
   IShareCreationPlatform& platform_;
   GrantEveryoneFn grant_;

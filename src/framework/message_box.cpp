@@ -43,6 +43,9 @@ MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons set, int default
       defaultResult != mrNone ? IndexOfResult(layout.buttons, defaultResult) : -1;
   if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrOk);
   if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrYes);
+  // A set without OK or Yes (Cancel alone, No with Cancel): the first button, as the system's
+  // own boxes do, so that Enter always has a button to press.
+  if (layout.defaultButton < 0 && !layout.buttons.empty()) layout.defaultButton = 0;
   layout.cancelButton = IndexOfResult(layout.buttons, mrCancel);
   if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrNo);
   if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrOk);

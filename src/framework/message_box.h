@@ -33,8 +33,8 @@ struct MessageBoxLayout {
   AnsiString caption;
   MsgIcon icon;
   std::vector<MsgButtonLayout> buttons;  // left to right
-  int defaultButton;                     // index into buttons (Enter)
-  int cancelButton;                      // index into buttons (Esc)
+  int defaultButton;                     // index into buttons (Enter); -1 only without buttons
+  int cancelButton;                      // index into buttons (Esc); -1: Esc does nothing
 };
 
 // The box of a kind with a set of buttons. The default (Enter) button is OK if the set holds it,

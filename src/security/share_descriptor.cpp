@@ -1,32 +1,25 @@
 #include "security/share_descriptor.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "security/access_control_list.h"
-#include "security/binary_layout.h"
-#include "security/security_descriptor.h"
-#include "security/security_id.h"
-#include "security/set_ace.h"
+#include "security/dacl.h"
+#include "security/folder_grant.h"
+#include "security/folder_security.h"
 
 namespace qv {
 
-std::vector<std::uint8_t> ShareDescriptorEveryoneFullControl() {
-  InitWellKnownSids();
-  TDAccessControlList dacl;
-  dacl.Add(std::make_unique<TDiscretionaryAccessControlEntryAllow>(TAceFlags{}, kFileAllAccess,
-                                                                   EveryoneSid()));
-  const TGlobalMemory acl = dacl.CreatePacl();
-  const TBytes aclBytes = acl.Bytes();
+Bytes ShareDescriptorEveryoneFullControl() {
+  Dacl dacl;
+  dacl.InsertBeforeInherited(AccessEntry(ace::kAccessAllowed, 0, kFileAllAccess, EveryoneSid()));
+  const Bytes acl = dacl.Build();
 
   // The DACL follows the header directly; owner, group and SACL are absent (offset 0).
-  std::vector<std::uint8_t> descriptor(layout::kSelfRelativeDescriptorHeaderSize + aclBytes.size());
-  const TMutableBytes out(descriptor);
-  out[0] = layout::kSecurityDescriptorRevision;
-  layout::WriteU16(out, 2, ControlToWord({sdcDaclPresent, sdcSelfRelative}));
-  layout::WriteU32(out, layout::kDescriptorDaclOffsetAt,
+  Bytes descriptor(layout::kSelfRelativeDescriptorHeaderSize + acl.size());
+  descriptor[0] = layout::kSecurityDescriptorRevision;
+  layout::WriteU16(descriptor, 2, kControlDaclPresent | kControlSelfRelative);
+  layout::WriteU32(descriptor, layout::kDescriptorDaclOffsetAt,
                    static_cast<std::uint32_t>(layout::kSelfRelativeDescriptorHeaderSize));
-  std::ranges::copy(aclBytes, descriptor.begin() + layout::kSelfRelativeDescriptorHeaderSize);
+  std::ranges::copy(acl, descriptor.begin() + layout::kSelfRelativeDescriptorHeaderSize);
   return descriptor;
 }
 

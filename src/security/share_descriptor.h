@@ -12,8 +12,7 @@ namespace qv {
 // A self-relative descriptor of 48 bytes: revision 1, control SE_DACL_PRESENT | SE_SELF_RELATIVE,
 // no owner, no group, no SACL, and a DACL (revision 2, right behind the 20-byte header) of one
 // allow entry for Everyone with full control (0x001F01FF) and no inheritance flags, since share
-// permissions are not inherited by anything. Built from the access-control model through the
-// installed security platform; a failure there raises ESecurityException.
+// permissions are not inherited by anything.
 std::vector<std::uint8_t> ShareDescriptorEveryoneFullControl();
 
 }  // namespace qv

@@ -3,17 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "security/access_control_list.h"
+#include "security/dacl.h"
 #include "security/security_exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const qv::TBytes bytes(data, size);
   try {
-    qv::TDAccessControlList dacl(bytes);
-  } catch (const qv::ESecurityException&) {
-  }
-  try {
-    qv::TSAccessControlList sacl(bytes);
+    const qv::Dacl dacl = qv::Dacl::Read(qv::ByteView(data, size));
+    for (const qv::AccessEntry& entry : dacl.Entries()) {
+      if (auto trustee = entry.Trustee()) (void)trustee->Text();
+    }
   } catch (const qv::ESecurityException&) {
   }
   return 0;

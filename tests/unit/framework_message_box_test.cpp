@@ -47,9 +47,28 @@ TEST(MessageBox, KindsButtonOrderDefaultAndCancel) {
        {{"はい(&Y)", mrYes}, {"キャンセル", mrCancel}},
        0,
        1},
+      // Neither OK nor Yes: the first button is the default, never an index outside the set.
+      {MsgDlgType::mtConfirmation,
+       mbCancel,
+       "確認",
+       MsgIcon::Question,
+       {{"キャンセル", mrCancel}},
+       0,
+       0},
+      {MsgDlgType::mtWarning,
+       mbCancel | mbNo,
+       "警告",
+       MsgIcon::Exclamation,
+       {{"いいえ(&N)", mrNo}, {"キャンセル", mrCancel}},
+       0,
+       1},
+      {MsgDlgType::mtInformation, mbNo, "情報", MsgIcon::Information, {{"いいえ(&N)", mrNo}}, 0, 0},
+      // No button that cancels: Esc does nothing.
+      {MsgDlgType::mtConfirmation, mbYes, "確認", MsgIcon::Question, {{"はい(&Y)", mrYes}}, 0, -1},
+      {MsgDlgType::mtError, 0, "エラー", MsgIcon::Stop, {}, -1, -1},
   };
   for (const BoxCase& c : cases) {
-    SCOPED_TRACE(c.caption);
+    SCOPED_TRACE(testing::Message() << c.caption << " set " << c.buttons);
     MessageBoxLayout layout = BuildMessageBox(c.type, c.buttons);
     EXPECT_EQ(layout.caption, c.caption);
     EXPECT_EQ(layout.icon, c.icon);
@@ -60,6 +79,21 @@ TEST(MessageBox, KindsButtonOrderDefaultAndCancel) {
     }
     EXPECT_EQ(layout.defaultButton, c.defaultIndex);
     EXPECT_EQ(layout.cancelButton, c.cancelIndex);
+    // Whatever the set, Enter and Esc name a button of it or none at all.
+    EXPECT_LT(layout.defaultButton, static_cast<int>(layout.buttons.size()));
+    EXPECT_LT(layout.cancelButton, static_cast<int>(layout.buttons.size()));
+  }
+}
+
+TEST(MessageBox, EveryButtonSetHasItsDefaultAndCancelInsideTheSet) {
+  for (MsgDlgButtons set = 1; set < 16; ++set) {
+    SCOPED_TRACE(testing::Message() << "set " << set);
+    MessageBoxLayout layout = BuildMessageBox(MsgDlgType::mtConfirmation, set);
+    int count = static_cast<int>(layout.buttons.size());
+    EXPECT_GE(layout.defaultButton, 0);
+    EXPECT_LT(layout.defaultButton, count);
+    EXPECT_GE(layout.cancelButton, -1);
+    EXPECT_LT(layout.cancelButton, count);
   }
 }
 

@@ -24,10 +24,16 @@ struct SeenBox {
   RECT client{};
 };
 
+// Our own process's box only: ctest runs other test processes beside this one, and their boxes
+// share the screen.
 HWND WaitForBox() {
   for (int i = 0; i < 200; ++i) {
-    HWND box = FindWindowW(kMessageBoxClass, nullptr);
-    if (box && IsWindowVisible(box)) return box;
+    for (HWND box = FindWindowExW(nullptr, nullptr, kMessageBoxClass, nullptr); box;
+         box = FindWindowExW(nullptr, box, kMessageBoxClass, nullptr)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(box, &pid);
+      if (pid == GetCurrentProcessId() && IsWindowVisible(box)) return box;
+    }
     Sleep(25);
   }
   return nullptr;
@@ -83,6 +89,19 @@ HWND ButtonWithText(HWND box, const std::wstring& text) {
   return nullptr;
 }
 
+// The box's child that holds the keyboard focus, once the box has given it one: the box is
+// visible a moment before it sets its focus. nullptr when no child of the box gets it.
+HWND WaitForFocusedChild(HWND box) {
+  for (int i = 0; i < 100; ++i) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+    if (info.hwndFocus && IsChild(box, info.hwndFocus)) return info.hwndFocus;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
 TEST(MessageBoxWindow, EachButtonAnswersItsResult) {
   struct Case {
     MsgDlgButtons set;
@@ -120,10 +139,8 @@ TEST(MessageBoxWindow, EnterPressesDefaultAndEscapeTheCancelButton) {
   // Focus starts on the default button; keys go to whatever child has it.
   auto toFocused = [](WPARAM key) {
     return [key](HWND box, const SeenBox&) {
-      GUITHREADINFO info{};
-      info.cbSize = sizeof(info);
-      GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
-      PostMessageW(info.hwndFocus ? info.hwndFocus : box, WM_KEYDOWN, key, 0);
+      HWND focused = WaitForFocusedChild(box);
+      PostMessageW(focused ? focused : box, WM_KEYDOWN, key, 0);
     };
   };
   EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
@@ -140,6 +157,36 @@ TEST(MessageBoxWindow, EnterPressesDefaultAndEscapeTheCancelButton) {
       mrNo);
   EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtInformation, mbOK), toFocused(VK_ESCAPE)),
             mrOk);
+}
+
+TEST(MessageBoxWindow, ASetWithoutOkOrYesStartsOnItsFirstButton) {
+  struct Case {
+    MsgDlgButtons set;
+    WPARAM key;
+    const wchar_t* focused;
+    int expected;
+  };
+  const Case cases[] = {
+      {mbCancel, VK_RETURN, L"キャンセル", mrCancel},
+      {mbCancel, VK_ESCAPE, L"キャンセル", mrCancel},
+      {mbNo | mbCancel, VK_RETURN, L"いいえ(&N)", mrNo},
+      {mbNo | mbCancel, VK_ESCAPE, L"いいえ(&N)", mrCancel},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "set " << c.set << " key " << c.key);
+    std::wstring focused;
+    int result = ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, c.set),
+                           [&](HWND box, const SeenBox&) {
+                             HWND child = WaitForFocusedChild(box);
+                             if (child) focused = Text(child);
+                             PostMessageW(child ? child : box, WM_KEYDOWN, c.key, 0);
+                             // A key that presses nothing would leave the box up for good.
+                             for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+                             if (IsWindow(box)) PostMessageW(box, WM_CLOSE, 0, 0);
+                           });
+    EXPECT_EQ(focused, c.focused);
+    EXPECT_EQ(result, c.expected);
+  }
 }
 
 TEST(MessageBoxWindow, LayoutCaptionTextAndCentring) {

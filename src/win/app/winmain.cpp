@@ -10,18 +10,20 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/share_check.h"
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "framework/errors.h"
-#include "security/set_ace.h"
+#include "security/folder_grant.h"
 #include "win/app/run_report.h"
 #include "win/app/set_share_window.h"
+#include "win/app/win_share_inspection.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
 #include "win/framework/application.h"
 #include "win/framework/cp932.h"
-#include "win/security/win_security_platform.h"
+#include "win/security/win_folder_security.h"
 
 namespace qv::win {
 namespace {
@@ -48,7 +50,9 @@ class WinStartupHost : public IStartupHost {
   TfmSetShare& CreateMainForm() override {
     window_.CreateWindowAndControls();
     form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
-                  [](const AnsiString& path) { return GrantEveryoneFullControl(path); });
+                  [&folderSecurity = folderSecurity_](const AnsiString& path) {
+                    return GrantEveryoneFullControl(folderSecurity, path);
+                  });
     window_.Bind(&*form_);
     form_->FormCreate();
     return *form_;
@@ -68,6 +72,7 @@ class WinStartupHost : public IStartupHost {
   WinProbePlatform probes_;
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
+  WinFolderSecurity folderSecurity_;
   SetShareWindow window_;
   std::optional<TfmSetShare> form_;
 };
@@ -108,12 +113,19 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
   WinStartupHost host;
   WinProbePlatform probes;
   WinSharePlatform shares;
-  ShareSetup setup(shares, [](const AnsiString& path) { return GrantEveryoneFullControl(path); });
+  WinFolderSecurity folderSecurity;
+  ShareSetup setup(shares, [&folderSecurity](const AnsiString& path) {
+    return GrantEveryoneFullControl(folderSecurity, path);
+  });
   int code = kExitUsage;
   if (commandLine.mode == RunMode::Quiet) {
     QuietRequest request{ToCp932(commandLine.path).value_or(""),
                          ToCp932(commandLine.name).value_or(""), commandLine.yes};
     code = RunQuietShare(request, host, probes, setup, report);
+  } else if (commandLine.mode == RunMode::Check) {
+    WinShareInspection inspection;
+    code = RunShareCheck(ToCp932(commandLine.name).value_or(""), inspection, folderSecurity, setup,
+                         report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;
@@ -127,7 +139,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // COM servers, the network library bound at first use) comes from the system folder only, never
   // from the program's own folder or the current folder, where anyone could have put one.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  qv::win::InstallWindowsSecurityPlatform();
   qv::CommandLine<std::wstring> commandLine = qv::ParseCommandLine(qv::win::Arguments());
   if (commandLine.mode != qv::RunMode::Dialog) return qv::win::RunCommandLine(commandLine);
   qv::win::WinStartupHost host;

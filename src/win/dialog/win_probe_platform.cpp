@@ -11,6 +11,7 @@
 #include "framework/errors.h"
 #include "win/framework/cp932.h"
 #include "win/framework/lazy_library.h"
+#include "win/framework/os_error.h"
 
 namespace qv::win {
 
@@ -19,20 +20,6 @@ Cp932Path PathFromWide(std::wstring_view wide) {
   bool lossy = false;
   AnsiString text = ToAnsi(wide, &lossy);
   return {text, !lossy};
-}
-
-AnsiString SystemErrorText(DWORD code) {
-  wchar_t buffer[1024];
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-  std::wstring_view text(buffer, n);
-  while (!text.empty() && text.back() <= L' ') text.remove_suffix(1);
-  return ToAnsi(text);
-}
-
-[[noreturn]] void RaiseLastOSError() {
-  DWORD code = GetLastError();
-  throw EOSError(code, code == 0 ? AnsiString() : SystemErrorText(code));
 }
 
 struct HandleCloser {

@@ -6,6 +6,7 @@
 
 #include "win/framework/cp932.h"
 #include "win/framework/gdi.h"
+#include "win/framework/os_error.h"
 #include "win/framework/window.h"
 
 namespace qv::win {
@@ -68,14 +69,16 @@ class MessageBoxWindow : public Window {
     RegisterOnce(kMessageBoxClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
     Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMessageBoxClass, ToWide(layout_.caption),
            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner);
-    if (!Handle()) return mrCancel;
+    // A box that could not be made raises rather than answering for the user.
     Layout();
 
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
-    if (!buttons_.empty()) SetFocus(buttons_[static_cast<std::size_t>(layout_.defaultButton)]);
+    if (IsButtonIndex(layout_.defaultButton)) {
+      SetFocus(buttons_[static_cast<std::size_t>(layout_.defaultButton)]);
+    }
 
     MSG msg;
     bool quit = false;
@@ -131,10 +134,12 @@ class MessageBoxWindow : public Window {
   }
 
  private:
+  bool IsButtonIndex(int index) const {
+    return index >= 0 && index < static_cast<int>(buttons_.size());
+  }
+
   void Press(int index) {
-    if (index >= 0 && index < static_cast<int>(layout_.buttons.size())) {
-      result_ = layout_.buttons[static_cast<std::size_t>(index)].result;
-    }
+    if (IsButtonIndex(index)) result_ = layout_.buttons[static_cast<std::size_t>(index)].result;
   }
 
   // Enter presses the focused button, else the default one; Esc the cancel button.
@@ -181,6 +186,7 @@ class MessageBoxWindow : public Window {
         0, L"STATIC", text_.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, textLeft,
         textTop, text.right + 1, textHeight, hwnd,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), ModuleInstance(), nullptr);
+    if (!label) RaiseLastOSError();
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     int x = (clientWidth - buttonsWidth) / 2;
@@ -192,6 +198,7 @@ class MessageBoxWindow : public Window {
           0, L"BUTTON", ToWide(b.caption).c_str(), style, x, buttonsTop, kButtonWidth,
           kButtonHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
           ModuleInstance(), nullptr);
+      if (!button) RaiseLastOSError();
       SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
       buttons_.push_back(button);
       x += kButtonWidth + kButtonGap;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "win/framework/application.h"
+#include "win/framework/os_error.h"
 
 namespace qv::win {
 
@@ -46,7 +47,10 @@ void Window::RegisterOnce(const wchar_t* className, UINT style, HBRUSH backgroun
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = background;
   wc.lpszClassName = className;
-  RegisterClassExW(&wc);
+  if (RegisterClassExW(&wc)) return;
+  // Another thread may have registered it since the look-up; that class serves as well.
+  if (GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return;
+  RaiseLastOSError();
 }
 
 void Window::Attach(HWND hwnd) {
@@ -56,16 +60,24 @@ void Window::Attach(HWND hwnd) {
 
 void Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style,
                     int x, int y, int w, int h, HWND parent, int id) {
-  CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), this);
+  // Without a window there is nothing to go on with: a form that silently lacks its window (or
+  // a control) would run an empty message loop and end as if all had gone well.
+  // The last error is cleared first: a window procedure that refuses the creation sets none, and
+  // a stale code would name the wrong cause.
+  SetLastError(0);
+  if (!CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), this)) {
+    RaiseLastOSError();
+  }
 }
 
 void Window::CreateSubclassed(DWORD exStyle, const wchar_t* className, const std::wstring& text,
                               DWORD style, int x, int y, int w, int h, HWND parent, int id) {
+  SetLastError(0);
   HWND hwnd =
       CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), nullptr);
-  if (!hwnd) return;
+  if (!hwnd) RaiseLastOSError();
   Attach(hwnd);
   original_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));

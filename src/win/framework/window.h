@@ -30,7 +30,8 @@ class Window {
   virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
 
  protected:
-  // Registers a window class of ours once per process.
+  // Registers a window class of ours once per process. The creating calls below raise EOSError
+  // when the system refuses.
   static void RegisterOnce(const wchar_t* className, UINT style = CS_DBLCLKS,
                            HBRUSH background = nullptr);
   // Creates a window of one of our classes, bound to this object.

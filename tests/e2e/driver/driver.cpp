@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -257,6 +258,102 @@ void Process::Terminate(UINT exitCode) const {
   // Ending on its own between the caller's check and this call is not a failure.
   if (HasExited()) return;
   throw DriverError("TerminateProcess failed (error " + std::to_string(code) + ")", code);
+}
+
+namespace {
+
+BOOL CALLBACK CountOneWindow(HWND, LPARAM count) {
+  ++*reinterpret_cast<DWORD*>(count);
+  return TRUE;
+}
+
+struct WindowCount {
+  DWORD processId;
+  DWORD count = 0;
+};
+
+BOOL CALLBACK CountTreeOfProcess(HWND top, LPARAM state) {
+  auto* counting = reinterpret_cast<WindowCount*>(state);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top, &pid);
+  if (pid == counting->processId) {
+    ++counting->count;
+    EnumChildWindows(top, CountOneWindow, reinterpret_cast<LPARAM>(&counting->count));
+  }
+  return TRUE;
+}
+
+// One entry of the GDI handle table, laid out as on 64-bit Windows (Wine keeps the layout).
+struct GdiHandleEntry {
+  std::uint64_t object;
+  std::uint16_t processId;
+  std::uint16_t count;
+  std::uint16_t unique;
+  std::uint8_t type;
+  std::uint8_t flags;
+  std::uint64_t user;
+};
+static_assert(sizeof(GdiHandleEntry) == 24);
+constexpr std::size_t kGdiHandleCount = 0x10000;
+constexpr std::size_t kPebGdiSharedHandleTable = 0xF8;  // 64-bit layout
+static_assert(sizeof(void*) == 8, "the table offset above is the 64-bit one");
+
+// Live entries of the process's GDI handle table; stock objects included, which do not change.
+DWORD CountGdiTableEntries(DWORD processId) {
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process) RaiseLastError("OpenProcess(PROCESS_VM_READ)");
+  using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  if (!query) RaiseLastError("GetProcAddress(NtQueryInformationProcess)");
+  PROCESS_BASIC_INFORMATION basic{};
+  ULONG length = 0;
+  if (query(process.get(), ProcessBasicInformation, &basic, sizeof(basic), &length) != 0) {
+    throw DriverError("NtQueryInformationProcess failed");
+  }
+  void* table = nullptr;
+  if (!ReadProcessMemory(
+          process.get(),
+          reinterpret_cast<const char*>(basic.PebBaseAddress) + kPebGdiSharedHandleTable, &table,
+          sizeof(table), nullptr)) {
+    RaiseLastError("ReadProcessMemory(PEB)");
+  }
+  if (!table) throw DriverError("the process has no GDI handle table");
+  std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+  if (!ReadProcessMemory(process.get(), table, entries.data(),
+                         entries.size() * sizeof(GdiHandleEntry), nullptr)) {
+    RaiseLastError("ReadProcessMemory(GDI handle table)");
+  }
+  return static_cast<DWORD>(std::count_if(entries.begin(), entries.end(),
+                                          [](const GdiHandleEntry& e) { return e.type != 0; }));
+}
+
+}  // namespace
+
+DWORD CountProcessWindows(DWORD processId) {
+  WindowCount counting{processId};
+  EnumWindows(CountTreeOfProcess, reinterpret_cast<LPARAM>(&counting));
+  return counting.count;
+}
+
+GuiObjectCounts CountGuiObjects(DWORD processId) {
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) RaiseLastError("OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION)");
+  GuiObjectCounts counts;
+  SetLastError(ERROR_SUCCESS);
+  counts.gdi = GetGuiResources(process.get(), GR_GDIOBJECTS);
+  const DWORD gdiError = GetLastError();
+  counts.user = GetGuiResources(process.get(), GR_USEROBJECTS);
+  if (counts.gdi != 0 || counts.user != 0) {
+    counts.fromGuiResources = true;
+    return counts;
+  }
+  if (gdiError != ERROR_CALL_NOT_IMPLEMENTED) {
+    throw DriverError("GetGuiResources failed (error " + std::to_string(gdiError) + ")", gdiError);
+  }
+  counts.gdi = CountGdiTableEntries(processId);
+  counts.user = CountProcessWindows(processId);
+  return counts;
 }
 
 std::vector<HWND> FindTopWindows(const WindowQuery& query) {

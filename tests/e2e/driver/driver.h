@@ -79,6 +79,21 @@ class Process {
   DWORD id_;
 };
 
+// The GUI objects a process holds, as far as the system lets another process count them.
+// On Windows both counts come from GetGuiResources. Wine 8 does not implement it (it answers 0
+// with ERROR_CALL_NOT_IMPLEMENTED); there the GDI count is the number of live entries in the
+// process's own GDI handle table (which its process environment block points to, as on Windows),
+// and the USER count is the number of its windows, top-level and child, hidden ones included.
+struct GuiObjectCounts {
+  DWORD gdi = 0;
+  DWORD user = 0;
+  bool fromGuiResources = false;  // false: the Wine measures above
+};
+GuiObjectCounts CountGuiObjects(DWORD processId);
+
+// The process's windows, top-level and child, hidden ones included.
+DWORD CountProcessWindows(DWORD processId);
+
 // Which top-level window to look for; empty fields match anything.
 struct WindowQuery {
   std::wstring caption;

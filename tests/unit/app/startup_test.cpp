@@ -1,4 +1,5 @@
 #include <functional>
+#include <new>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ class FakeStartupHost : public IStartupHost {
   }
   TfmSetShare& CreateMainForm() override {
     rig_.log.push_back("create");
+    if (create) create();
     rig_.form.FormCreate();
     return rig_.form;
   }
@@ -37,6 +39,7 @@ class FakeStartupHost : public IStartupHost {
   }
 
   MutexCreation mutex = MutexCreation::mcCreated;
+  std::function<void()> create;
   std::function<void()> loop;
   int editionInLoop = -1;
 
@@ -86,6 +89,31 @@ TEST_F(StartupTest, TheCommandLineFillsTheFields) {
   EXPECT_EQ(RunStartup(host, rig.boxes, {std::nullopt, AnsiString("会計")}), 0);
   EXPECT_EQ(rig.view.shareName, "会計");
   EXPECT_EQ(rig.form.Fields().ShareName, "会計");
+}
+
+// The main window could not be made (its class refused, its creation failed): the last-resort
+// box and exit code 1, never an empty message loop that ends with 0.
+TEST_F(StartupTest, MainWindowThatCannotBeMadeEndsWithExitCodeOne) {
+  struct Case {
+    const char* name;
+    std::function<void()> failure;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"creation refused", [] { throw EOSError(1407, "ウィンドウ クラスが見つかりません。"); },
+       "application error システムエラー。コード：1407.\r\nウィンドウ クラスが見つかりません。"},
+      {"no error code", [] { throw EOSError(0, ""); }, "application error OS 機能呼び出しの失敗"},
+      {"out of memory", [] { throw std::bad_alloc(); }, "application error std::bad_alloc"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rig.log.clear();
+    host.create = c.failure;
+    EXPECT_EQ(RunStartup(host, rig.boxes), 1);
+    EXPECT_EQ(rig.log,
+              (EventLog{"mutex MOLOKAU_101", "init 共有フォルダの設定", "create", c.shown}));
+    EXPECT_TRUE(rig.boxes.shown.empty());
+  }
 }
 
 }  // namespace

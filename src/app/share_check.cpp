@@ -1,0 +1,101 @@
+#include "app/share_check.h"
+
+#include "app/command_line.h"
+#include "framework/errors.h"
+#include "security/everyone_access.h"
+
+namespace qv {
+
+namespace {
+constexpr std::uint32_t kNerrNetNameNotFound = 2310;
+
+// How much the rights reach, in the words of Explorer's dialogs.
+const char* RightsName(std::uint32_t rights) {
+  if ((rights & kFullControl) == kFullControl) return "フル コントロール";
+  if ((rights & kModify) == kModify) return "変更";
+  if ((rights & kReadAndExecute) == kReadAndExecute) return "読み取り";
+  return "なし";
+}
+
+bool CanChange(std::uint32_t rights) { return (rights & kModify) == kModify; }
+
+AnsiString ErrorWithCode(ShareSetup& texts, std::uint32_t code) {
+  AnsiString text = Trim(texts.MessageTextOf(code));
+  return text + Format("(code=%u)", code);
+}
+}  // namespace
+
+int RunShareCheck(const AnsiString& name, IShareInspection& shares, IFolderSecurity& folders,
+                  ShareSetup& texts, IRunReport& report) {
+  report.Tell("共有名: " + name);
+  ShareDetails share = shares.GetShare(name);
+  if (share.result == kNerrNetNameNotFound) {
+    report.Tell("共有: ありません");
+    report.Tell("判定: 共有が設定されていません。");
+    return kExitCheckFailed;
+  }
+  if (share.result != 0) {
+    report.Tell("共有: 読み取れません " + ErrorWithCode(texts, share.result));
+    report.Tell("判定: 共有の状態を確認できません。");
+    return kExitCheckFailed;
+  }
+  bool inOrder = true;
+  report.Tell("共有のパス: " + share.path);
+  report.Tell("共有のコメント: " + share.remark);
+
+  // The share's own permission for Everyone.
+  if (share.descriptor.empty()) {
+    report.Tell("共有のアクセス許可 (Everyone): 指定なし (既定では読み取りのみ)");
+    inOrder = false;
+  } else {
+    try {
+      bool nullDacl = false;
+      std::optional<Bytes> dacl = DaclOfSelfRelativeDescriptor(share.descriptor, nullDacl);
+      // A descriptor without a list, or with a NULL one, stops nobody.
+      std::uint32_t rights = dacl ? EveryoneRights(*dacl, false) : kFullControl;
+      report.Tell(AnsiString("共有のアクセス許可 (Everyone): ") + RightsName(rights));
+      if (!CanChange(rights)) inOrder = false;
+    } catch (const Exception&) {
+      report.Tell("共有のアクセス許可 (Everyone): 読み取れません");
+      inOrder = false;
+    }
+  }
+
+  if (!shares.FolderExists(share.path)) {
+    report.Tell("フォルダ: ありません");
+    report.Tell("判定: 問題があります。");
+    return kExitCheckFailed;
+  }
+  report.Tell("フォルダ: あります");
+
+  VolumeDetails volume = shares.Volume(share.path);
+  report.Tell("ファイル システム: " +
+              (volume.fileSystem.empty() ? AnsiString("不明") : volume.fileSystem));
+  if (!volume.keepsAcls) {
+    // FAT32 and exFAT: the share's permission is the one control.
+    report.Tell("フォルダのアクセス許可 (Everyone): このドライブの形式にはありません");
+  } else {
+    FolderDacl read = folders.ReadDacl(share.path);
+    if (read.error != 0) {
+      report.Tell("フォルダのアクセス許可 (Everyone): 読み取れません " +
+                  ErrorWithCode(texts, read.error));
+      inOrder = false;
+    } else if (!read.present || read.dacl.empty()) {
+      // No list at all denies nobody anything.
+      report.Tell("フォルダのアクセス許可 (Everyone): フル コントロール");
+    } else {
+      try {
+        std::uint32_t rights = EveryoneRights(read.dacl, true);
+        report.Tell(AnsiString("フォルダのアクセス許可 (Everyone): ") + RightsName(rights));
+        if (!CanChange(rights)) inOrder = false;
+      } catch (const Exception&) {
+        report.Tell("フォルダのアクセス許可 (Everyone): 読み取れません");
+        inOrder = false;
+      }
+    }
+  }
+  report.Tell(inOrder ? "判定: 問題ありません。" : "判定: 問題があります。");
+  return inOrder ? kExitDone : kExitCheckFailed;
+}
+
+}  // namespace qv

@@ -1,0 +1,40 @@
+// The health check (/check): reads how a share and its folder stand and says, one finding a line,
+// whether the other computers can open and save the data. It changes nothing.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/unattended.h"
+#include "dialog/share_setup.h"
+#include "framework/ansi_string.h"
+#include "security/folder_security.h"
+
+namespace qv {
+
+// A share as the server keeps it (level 502).
+struct ShareDetails {
+  std::uint32_t result = 0;  // 0, or the server's code (2310 when there is no such share)
+  AnsiString path, remark;
+  std::vector<std::uint8_t> descriptor;  // the share's own permissions; empty when it has none
+};
+
+struct VolumeDetails {
+  AnsiString fileSystem;  // "NTFS", "FAT32"...; "" when the system does not say
+  bool keepsAcls = true;
+};
+
+class IShareInspection {
+ public:
+  virtual ~IShareInspection() = default;
+  virtual ShareDetails GetShare(const AnsiString& name) = 0;
+  virtual bool FolderExists(const AnsiString& path) = 0;
+  virtual VolumeDetails Volume(const AnsiString& path) = 0;
+};
+
+// Reports each finding and the verdict; kExitDone when everything is in order, else
+// kExitCheckFailed.
+int RunShareCheck(const AnsiString& name, IShareInspection& shares, IFolderSecurity& folders,
+                  ShareSetup& texts, IRunReport& report);
+
+}  // namespace qv

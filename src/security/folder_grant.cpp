@@ -1,0 +1,72 @@
+#include "security/folder_grant.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "framework/errors.h"
+#include "security/dacl.h"
+#include "security/security_exception.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::uint8_t kInheritedByAll = ace::kObjectInherit | ace::kContainerInherit;
+
+// True when the list already holds what the grant would add: an explicit plain allow entry for
+// Everyone with every bit of full control that applies to the folder itself and is inherited by
+// files and subfolders at every depth. An inherit-only entry does not apply to the folder, and one
+// that does not propagate stops at the folder's direct children, so neither counts; nor does an
+// inherited entry, which goes when the folder's parent changes.
+bool HoldsEveryoneFullControl(const Dacl& dacl) {
+  return std::ranges::any_of(dacl.Entries(), [](const AccessEntry& entry) {
+    const std::uint8_t flags = entry.Flags();
+    return entry.Type() == ace::kAccessAllowed && !entry.IsInherited() &&
+           (flags & kInheritedByAll) == kInheritedByAll &&
+           (flags & (ace::kInheritOnly | ace::kNoPropagateInherit)) == 0 &&
+           (*entry.Mask() & kFileAllAccess) == kFileAllAccess && entry.Trustee() == EveryoneSid();
+  });
+}
+
+// The protection of the lists is always the one read from the folder, so that writing the DACL
+// neither cuts it off from its parent nor joins it to it.
+std::uint32_t SecurityInformationToWrite(std::uint16_t control) {
+  std::uint32_t value = kDaclSecurityInformation;
+  if (control & kControlDaclProtected) value |= kProtectedDaclSecurityInformation;
+  if (control & kControlSaclProtected) value |= kProtectedSaclSecurityInformation;
+  return value;
+}
+
+void Grant(IFolderSecurity& folders, const AnsiString& path) {
+  if (path.empty()) throw ESecurityException("No folder named");
+  const FolderDacl folder = folders.ReadDacl(path);
+  if (folder.error != 0) {
+    throw ESecurityException(Format("Reading the DACL failed with code %u", folder.error));
+  }
+  // No DACL, or a NULL DACL: there is no list to add to.
+  if (!folder.present || folder.dacl.empty()) {
+    throw ESecurityException("The folder has no DACL to add to");
+  }
+  Dacl dacl = Dacl::Read(folder.dacl);
+  // Sharing the same folder again must not pile up equal entries.
+  if (HoldsEveryoneFullControl(dacl)) return;
+  dacl.InsertBeforeInherited(
+      AccessEntry(ace::kAccessAllowed, kInheritedByAll, kFileAllAccess, EveryoneSid()));
+  const std::uint32_t code =
+      folders.WriteDacl(path, SecurityInformationToWrite(folder.control), dacl.Build());
+  if (code != 0) throw ESecurityException(Format("Writing the DACL failed with code %u", code));
+}
+
+}  // namespace
+
+bool GrantEveryoneFullControl(IFolderSecurity& folders, const AnsiString& path) {
+  try {
+    Grant(folders, path);
+    return true;
+  } catch (const std::exception&) {
+    // What failed is not passed on: the user gets one message for all of it.
+    throw Exception("フォルダへのEveryone権限の付与に失敗しました。");
+  }
+}
+
+}  // namespace qv

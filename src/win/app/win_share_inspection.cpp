@@ -1,0 +1,63 @@
+#include "win/app/win_share_inspection.h"
+
+#include <windows.h>
+
+#include <lm.h>
+
+#include "win/framework/cp932.h"
+#include "win/framework/lazy_library.h"
+
+namespace qv::win {
+
+namespace {
+// A buffer the network library allocated, given back to it.
+struct NetBuffer {
+  BYTE* data = nullptr;
+  NetBuffer() = default;
+  NetBuffer(const NetBuffer&) = delete;
+  NetBuffer& operator=(const NetBuffer&) = delete;
+  ~NetBuffer() {
+    if (data) QV_LAZY("netapi32.dll", NetApiBufferFree)(data);
+  }
+};
+}  // namespace
+
+ShareDetails WinShareInspection::GetShare(const AnsiString& name) {
+  std::wstring wide = ToWide(name);
+  NetBuffer buffer;
+  ShareDetails details;
+  details.result =
+      QV_LAZY("netapi32.dll", NetShareGetInfo)(nullptr, wide.data(), 502, &buffer.data);
+  if (details.result != 0 || !buffer.data) return details;
+  const auto* info = reinterpret_cast<const SHARE_INFO_502*>(buffer.data);
+  details.path = info->shi502_path ? ToAnsi(info->shi502_path) : AnsiString();
+  details.remark = info->shi502_remark ? ToAnsi(info->shi502_remark) : AnsiString();
+  PSECURITY_DESCRIPTOR sd = info->shi502_security_descriptor;
+  if (sd && IsValidSecurityDescriptor(sd)) {
+    // The server hands it out self-relative, so its bytes are the whole of it.
+    const auto* bytes = static_cast<const std::uint8_t*>(sd);
+    details.descriptor.assign(bytes, bytes + GetSecurityDescriptorLength(sd));
+  }
+  return details;
+}
+
+bool WinShareInspection::FolderExists(const AnsiString& path) {
+  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+VolumeDetails WinShareInspection::Volume(const AnsiString& path) {
+  VolumeDetails details;
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(ToWide(path).c_str(), root, MAX_PATH)) return details;
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  DWORD flags = 0;
+  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, fileSystem, MAX_PATH)) {
+    return details;
+  }
+  details.fileSystem = ToAnsi(fileSystem);
+  details.keepsAcls = (flags & FILE_PERSISTENT_ACLS) != 0;
+  return details;
+}
+
+}  // namespace qv::win
