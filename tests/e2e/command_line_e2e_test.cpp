@@ -497,3 +497,106 @@ TEST_F(CommandLineE2E, AFolderWhosePermissionsCannotBeWrittenEndsWithCode7) {
 
 }  // namespace
 }  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+std::wstring FileSystemOf(const std::wstring& root) {
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH)) {
+    return L"不明";
+  }
+  return name;
+}
+
+// /check reads what the double's NetShareGetInfo answers from the shares it made.
+class ShareCheckE2E : public CommandLineE2E {
+ protected:
+  DWORD ShareQuietly(const std::wstring& folder, const std::wstring& name) {
+    return RunRedirected({L"/quiet", L"/path", folder, L"/name", name}).exitCode;
+  }
+  QuietRun Check(const std::wstring& name) {
+    return RunRedirected({L"/check", L"/name", name, L"/log", log_});
+  }
+};
+
+TEST_F(ShareCheckE2E, AShareMadeByQuietIsInOrder) {
+  session_->Answer(0);
+  ASSERT_EQ(ShareQuietly(kFolder, L"VeltoData"), 0u);
+  // The share name is looked up without regard to case, as the server does.
+  QuietRun run = Check(L"veltodata");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.visibleWindows.empty());
+  const std::vector<std::wstring> lines = {
+      L"共有名: veltodata",
+      L"共有のパス: C:\\VeltoData",
+      L"共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
+      L"共有のアクセス許可 (Everyone): フル コントロール",
+      L"フォルダ: あります",
+      L"ファイル システム: " + FileSystemOf(L"C:\\"),
+      // Wine keeps the folder's list as Unix mode bits and reads Everyone back as 0x1301FF: all
+      // but changing permissions and owner, which is Modify.
+      L"フォルダのアクセス許可 (Everyone): 変更",
+      L"判定: 問題ありません。",
+  };
+  EXPECT_EQ(OutputLines(run), lines);
+  std::vector<std::wstring> logged = lines;
+  logged.push_back(L"終了コード: 0");
+  EXPECT_EQ(Texts(ReadLog(log_)), logged);
+  auto query = session_->LastQuery();
+  EXPECT_EQ(query["calls"], L"1");
+  EXPECT_EQ(query["level"], L"502");
+  EXPECT_EQ(query["netname"], L"veltodata");
+  EXPECT_EQ(session_->LastCall()["calls"], L"1") << "the check changed something";
+}
+
+TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
+  const std::vector<std::wstring> missing = {L"共有: ありません",
+                                             L"判定: 共有が設定されていません。"};
+  const struct {
+    const char* what;
+    DWORD shareAnswer;  // the double's answer when the share was made; -1: not made at all
+    DWORD queryAnswer;  // forced answer of NetShareGetInfo, 0 for none
+    bool removeFolder;
+    std::vector<std::wstring> lines;  // after the name line
+  } cases[] = {
+      {"never shared", 0xFFFFFFFF, 0, false, missing},
+      {"the share call failed", 2118, 0, false, missing},
+      {"the server refuses to tell",
+       0,
+       5,
+       false,
+       {L"共有: 読み取れません " + CrlfLines(SystemText(5)).at(0) + L"(code=5)",
+        L"判定: 共有の状態を確認できません。"}},
+      {"the folder is gone",
+       0,
+       0,
+       true,
+       {L"共有のパス: C:\\VeltoData", L"共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
+        L"共有のアクセス許可 (Everyone): フル コントロール", L"フォルダ: ありません",
+        L"判定: 問題があります。"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    session_->ClearLog();
+    DeleteFileW(log_.c_str());
+    if (c.shareAnswer != 0xFFFFFFFF) {
+      session_->Answer(c.shareAnswer);
+      ShareQuietly(kFolder, L"VeltoData");
+    }
+    if (c.removeFolder) RemoveTree(kFolder, L"quarnelvelto");
+    ScopedEnvironment forced(L"QV_NETAPI_GETINFO_RESULT", std::to_wstring(c.queryAnswer));
+    QuietRun run = Check(L"VeltoData");
+    EXPECT_EQ(run.exitCode, 9u);
+    std::vector<std::wstring> lines = {L"共有名: VeltoData"};
+    lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(OutputLines(run), lines);
+    lines.push_back(L"終了コード: 9");
+    EXPECT_EQ(Texts(ReadLog(log_)), lines);
+    EXPECT_EQ(session_->LastQuery()["calls"], L"1");
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+}  // namespace
+}  // namespace qv::e2e
