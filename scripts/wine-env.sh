@@ -61,7 +61,9 @@ qv_wine_up() {
   else
     local n
     n=$(qv__free_display) || { echo "no free X display number" >&2; return 1; }
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    # Larger than Wine's 800x600 desktop: a test may enlarge the desktop (ChangeDisplaySettings)
+    # up to the X screen's size, to show the dialog at 200 % scaling.
+    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
     echo $! >"$dir/xvfb.pid"
     export DISPLAY=":$n"
     local i

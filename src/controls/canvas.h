@@ -41,10 +41,12 @@ enum class TBrushStyle { bsSolid, bsClear };
 
 // Arguments of the platform's direct drawing calls (their documented values).
 namespace draw {
-constexpr unsigned kEdgeRaised = 5;   // raised outer and raised inner
-constexpr unsigned kEdgeEtched = 6;   // sunken outer, raised inner
-constexpr unsigned kEdgeBump = 9;     // raised outer, sunken inner
-constexpr unsigned kBfRect = 0x000F;  // all four sides
+constexpr unsigned kEdgeRaised = 5;       // raised outer and raised inner
+constexpr unsigned kEdgeEtched = 6;       // sunken outer, raised inner
+constexpr unsigned kEdgeBump = 9;         // raised outer, sunken inner
+constexpr unsigned kEdgeOuterMask = 0x3;  // the outer ring's bits of an edge
+constexpr unsigned kEdgeInnerMask = 0xC;  // the inner ring's
+constexpr unsigned kBfRect = 0x000F;      // all four sides
 constexpr unsigned kBfFlat = 0x4000;
 constexpr unsigned kDstIcon = 0x03;
 constexpr unsigned kDstBitmap = 0x04;

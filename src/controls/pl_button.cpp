@@ -1,5 +1,7 @@
 #include "controls/pl_button.h"
 
+#include "framework/dpi_scale.h"
+
 namespace qv {
 
 // ---------------------------------------------------------------------------------------------
@@ -185,8 +187,17 @@ void TxPlButton::BuildShape() {
   // The region reaches one pixel beyond the client area, so that the right and bottom edges of
   // the outline drawn from (0, 0) to (Width, Height) stay inside the shape.
   shapeRegion_.reset();
-  host_.SetRoundShape(TRect{0, 0, width_ + 1, height_ + 1}, kRoundSize, kRoundSize);
+  host_.SetRoundShape(TRect{0, 0, width_ + 1, height_ + 1}, Scaled(kRoundSize), Scaled(kRoundSize));
   shapeRegion_ = TPoint{width_, height_};
+}
+
+int TxPlButton::Scaled(int designed) const { return ScaleToDpi(designed, dpi_); }
+
+void TxPlButton::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  if (IsRoundStyle()) BuildShape();
+  host_.ScheduleRepaint();
 }
 
 void TxPlButton::RemoveShape() {

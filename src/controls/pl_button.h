@@ -178,6 +178,12 @@ class TxPlButton : public TPersistent {
   TxPlBtnFrameType FlatFrameType() const { return flatFrameType_; }
   void SetFlatFrameType(TxPlBtnFrameType value);
 
+  // The DPI the button is drawn for (96 unless the window says otherwise). Its bounds and caption
+  // offsets come already scaled from its description; this scales what painting adds itself:
+  // caption margins, the press shift, frame and focus widths, the rounded corners.
+  int Dpi() const { return dpi_; }
+  void SetDpi(int dpi);
+
   // --- State readable for the window and the tests ---
   bool Pressed() const { return pressed_; }
   const TRect& FrameRect() const { return frameRect_; }
@@ -242,6 +248,8 @@ class TxPlButton : public TPersistent {
   void RemoveShape();
   void RaiseClickEvent();
   bool PressShift() const { return pressed_ && hasFocus_; }
+  int Scaled(int designed) const;
+  void DrawFrameEdge(ICanvas& canvas, unsigned edge, unsigned flags);
 
   IPlButtonHost& host_;
   // Bases.
@@ -283,6 +291,7 @@ class TxPlButton : public TPersistent {
   std::optional<TPoint> shapeRegion_;
   bool pressed_ = false;
   bool captionFromNameDone_ = false;
+  int dpi_ = 96;
 };
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 // How the plain button draws its face.
 #include "controls/pl_button.h"
+#include "framework/dpi_scale.h"
 
 namespace qv {
 
@@ -33,6 +34,13 @@ void DrawRing(ICanvas& canvas, const TRect& r, TColor color) {
   canvas.LineTo(r.Right - 1, r.Top);
   canvas.LineTo(r.Right - 1, r.Bottom - 1);
   canvas.LineTo(r.Left, r.Bottom - 1);
+}
+
+// `width` one-pixel rings inwards from `r`.
+void DrawRings(ICanvas& canvas, const TRect& r, int width, TColor color) {
+  for (int i = 0; i < width; ++i) {
+    DrawRing(canvas, TRect{r.Left + i, r.Top + i, r.Right - i, r.Bottom - i}, color);
+  }
 }
 
 int Channel(int begin, int end, int row, int lastRow) {
@@ -74,7 +82,7 @@ void TxPlButton::DrawButton(ICanvas& canvas) {
   const int h = canvas.TextHeight(captionA_.Caption());
   int topA = captionTop_;
   if (captionVertCenter_) {
-    topA = hasB ? (height_ - 2 * h - captionLineSpace_) / 2 : (height_ - h) / 2 + 1;
+    topA = hasB ? (height_ - 2 * h - captionLineSpace_) / 2 : (height_ - h) / 2 + Scaled(1);
     captionTop_ = topA;
   }
   DrawCaption(canvas, captionA_, topA);
@@ -122,7 +130,7 @@ void TxPlButton::DrawImage(ICanvas& canvas) {
   const TGraphic* graphic = image_.picture_.Graphic();
   if (!image_.visible_ || !graphic) return;
 
-  const int d = PressShift() ? 1 : 0;
+  const int d = PressShift() ? Scaled(1) : 0;
   if (image_.vertCenter_) image_.top_ = (height_ - graphic->Height()) / 2;
   if (image_.horzCenter_) image_.left_ = (width_ - graphic->Width()) / 2;
   const int x = image_.left_ + d;
@@ -160,19 +168,20 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   TxPlBtnAlignment a = caption.Alignment();
   if (a == TxPlBtnAlignment::taEven && n == 1) a = TxPlBtnAlignment::taCenter;
 
+  const int margin = Scaled(2);
   int x = 0;
   int available = 0;
   unsigned align = draw::kTaLeft;
   switch (a) {
     case TxPlBtnAlignment::taEven:
-      x = caption.Left() + 2;
-      available = width_ - caption.Left() - caption.Right() - 4;
+      x = caption.Left() + margin;
+      available = width_ - caption.Left() - caption.Right() - 2 * margin;
       break;
     case TxPlBtnAlignment::taLeft:
-      x = caption.Left() + 2;
+      x = caption.Left() + margin;
       break;
     case TxPlBtnAlignment::taRight:
-      x = width_ - caption.Right() - 2;
+      x = width_ - caption.Right() - margin;
       align = draw::kTaRight;
       break;
     case TxPlBtnAlignment::taCenter:
@@ -182,7 +191,7 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   }
   canvas.SetTextAlign(align);
 
-  const int d = PressShift() ? 1 : 0;
+  const int d = PressShift() ? Scaled(1) : 0;
   x += d;
   top += d;
 
@@ -220,7 +229,7 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   if (!enabled_ && hasFocus_) {
     // Embossed: a highlight copy one pixel right and down, the shadow-coloured text on top.
     canvas.SetFontColor(clBtnHighlight);
-    output(x + 1, top + 1);
+    output(x + Scaled(1), top + Scaled(1));
     canvas.SetFontColor(clBtnShadow);
   }
   output(x, top);
@@ -230,29 +239,30 @@ void TxPlButton::DrawFrame(ICanvas& canvas) {
   switch (buttonStyle_) {
     case TxPlButtonStyle::bsNormal:
       if (!pressed_) {
-        canvas.DrawEdge(frameRect_, draw::kEdgeRaised, draw::kBfRect);
+        DrawFrameEdge(canvas, draw::kEdgeRaised, draw::kBfRect);
       } else {
-        DrawRing(canvas, TRect{0, 0, width_, height_}, clBtnShadow);
-        DrawRing(canvas, TRect{1, 1, width_ - 1, height_ - 1}, kPressedInnerRing);
+        const int w = Scaled(1);
+        DrawRings(canvas, TRect{0, 0, width_, height_}, w, clBtnShadow);
+        DrawRings(canvas, TRect{w, w, width_ - w, height_ - w}, w, kPressedInnerRing);
       }
       break;
     case TxPlButtonStyle::bsFlat:
       switch (flatFrameType_) {
         case TxPlBtnFrameType::bffFlat:
-          canvas.DrawEdge(frameRect_, draw::kEdgeBump, draw::kBfRect | draw::kBfFlat);
+          DrawFrameEdge(canvas, draw::kEdgeBump, draw::kBfRect | draw::kBfFlat);
           break;
         case TxPlBtnFrameType::bffEtched:
-          canvas.DrawEdge(frameRect_, draw::kEdgeEtched, draw::kBfRect);
+          DrawFrameEdge(canvas, draw::kEdgeEtched, draw::kBfRect);
           break;
         case TxPlBtnFrameType::bffBump:
-          canvas.DrawEdge(frameRect_, draw::kEdgeBump, draw::kBfRect);
+          DrawFrameEdge(canvas, draw::kEdgeBump, draw::kBfRect);
           break;
       }
       break;
     case TxPlButtonStyle::bsRoundRect:
       canvas.SetPenColor(kRoundOutline);
-      canvas.SetPenWidth(1);
-      canvas.RoundRect(0, 0, width_, height_, kRoundSize, kRoundSize);
+      canvas.SetPenWidth(Scaled(1));
+      canvas.RoundRect(0, 0, width_, height_, Scaled(kRoundSize), Scaled(kRoundSize));
       break;
     case TxPlButtonStyle::bsFlatNoFrame:
     case TxPlButtonStyle::bsRoundRectNoFrame:
@@ -265,10 +275,17 @@ void TxPlButton::DrawFocus(ICanvas& canvas) {
   if (IsRoundStyle()) {
     canvas.SelectAlternatePen(kRoundFocusOutline);
     ScopeExit release([&] { canvas.ReleaseAlternatePen(); });
-    canvas.RoundRect(2, 2, width_ - 2, height_ - 2, kRoundSize - 2, kRoundSize - 2);
+    const int inset = Scaled(2);
+    const int corner = Scaled(kRoundSize) - inset;
+    // The dotted pen is one pixel wide; a scaled outline is that many dotted rings.
+    for (int i = 0; i < Scaled(1); ++i) {
+      canvas.RoundRect(inset + i, inset + i, width_ - inset - i, height_ - inset - i, corner,
+                       corner);
+    }
     return;
   }
-  frameRect_ = TRect{3, 3, width_ - 3, height_ - 3};
+  const int inset = Scaled(3);
+  frameRect_ = TRect{inset, inset, width_ - inset, height_ - inset};
   if (buttonStyle_ == TxPlButtonStyle::bsFlat) {
     // Follow the inner ring of the flat frames, which differs by a pixel from the raised edge.
     if (flatFrameType_ == TxPlBtnFrameType::bffBump) {
@@ -282,7 +299,30 @@ void TxPlButton::DrawFocus(ICanvas& canvas) {
   const TColor previous = canvas.FontColor();
   ScopeExit restore([&] { canvas.SetFontColor(previous); });
   canvas.SetFontColor(clWhite);
-  canvas.DrawFocusRect(frameRect_);
+  // The focus rectangle is a one-pixel dotted line; a scaled one is that many nested rectangles.
+  const TRect outer = frameRect_;
+  for (int i = 0; i < Scaled(1); ++i) {
+    canvas.DrawFocusRect(TRect{outer.Left + i, outer.Top + i, outer.Right - i, outer.Bottom - i});
+  }
+  frameRect_ = outer;
+}
+
+// The system's edges are one pixel per ring (outer and inner); scaled, each ring is drawn that
+// many times, the outer rings from the border inwards and then the inner rings.
+void TxPlButton::DrawFrameEdge(ICanvas& canvas, unsigned edge, unsigned flags) {
+  const int width = Scaled(1);
+  if (width == 1) {
+    canvas.DrawEdge(frameRect_, edge, flags);
+    return;
+  }
+  const TRect r = frameRect_;
+  const auto inset = [&r](int i) {
+    return TRect{r.Left + i, r.Top + i, r.Right - i, r.Bottom - i};
+  };
+  for (int i = 0; i < width; ++i) canvas.DrawEdge(inset(i), edge & draw::kEdgeOuterMask, flags);
+  for (int i = 0; i < width; ++i) {
+    canvas.DrawEdge(inset(width + i), edge & draw::kEdgeInnerMask, flags);
+  }
 }
 
 }  // namespace qv

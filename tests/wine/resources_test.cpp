@@ -143,6 +143,52 @@ TEST_F(ExeResources, ManifestAsksForAdministratorRights) {
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos) << manifest;
 }
 
+// Lays itself out for the DPI of its screen (per-monitor v2 where the system has it, per-monitor
+// on Windows 8.1) and names every system from Vista to Windows 10/11 as supported, so that the
+// version functions report the real version.
+TEST_F(ExeResources, ManifestDeclaresDpiAwarenessAndTheSupportedSystems) {
+  const auto bytes = Resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_FALSE(bytes.empty()) << "no RT_MANIFEST resource 1";
+  const std::string manifest(bytes.begin(), bytes.end());
+  const auto has = [&manifest](const std::string& text) {
+    return manifest.find(text) != std::string::npos;
+  };
+  EXPECT_TRUE(has("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">")) << manifest;
+  EXPECT_TRUE(
+      has("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+          "true/pm</dpiAware>"))
+      << manifest;
+  EXPECT_TRUE(
+      has("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+          "WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"))
+      << manifest;
+  // Both inside the one windowsSettings block.
+  const auto settings = manifest.find("<windowsSettings>");
+  const auto settingsEnd = manifest.find("</windowsSettings>");
+  ASSERT_NE(settings, std::string::npos);
+  ASSERT_NE(settingsEnd, std::string::npos);
+  EXPECT_LT(settings, manifest.find("<dpiAware "));
+  EXPECT_GT(settingsEnd, manifest.find("<dpiAwareness "));
+
+  EXPECT_TRUE(has("<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">"));
+  const char* kSystems[] = {
+      "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+      "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+      "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+      "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+      "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+  };
+  for (const char* id : kSystems) {
+    EXPECT_TRUE(has(std::string("<supportedOS Id=\"") + id + "\"/>")) << id;
+  }
+  std::size_t count = 0;
+  for (auto at = manifest.find("<supportedOS "); at != std::string::npos;
+       at = manifest.find("<supportedOS ", at + 1)) {
+    ++count;
+  }
+  EXPECT_EQ(count, 5u);
+}
+
 // GRPICONDIR: reserved, type 1, count; then 14-byte entries (width, height, colours, reserved,
 // planes, bit count, bytes in resource, RT_ICON id).
 struct GroupEntry {

@@ -1,46 +1,17 @@
 #include "win/app/set_share_window.h"
 
+#include "dialog/set_share_form.h"
+#include "framework/dpi_scale.h"
 #include "framework/errors.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/framework/cp932.h"
+#include "win/framework/dpi.h"
 
 namespace qv::win {
 
 namespace {
-constexpr int kOuterWidth = 612;
-constexpr int kOuterHeight = 388;
+using namespace set_share_form;
 constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
-// The form description of the dialog's own control kinds: the settings it stores, in their
-// stored order (positions, captions, the caption top that switches centring off).
-using P = StoredProperty;
-const FormObjectDescription kTxtSharePath{
-    "txtSharePath",
-    {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{157}}, P{"Width", std::int64_t{265}},
-     P{"Height", std::int64_t{18}}, P{"TabStop", false}, P{"Color", FormIdent{"clBtnFace"}},
-     P{"Ctl3D", false}, P{"ParentCtl3D", false}, P{"ReadOnly", true},
-     P{"TabOrder", std::int64_t{0}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
-     P{"Long", std::int64_t{0}}}};
-const FormObjectDescription kTxtShareName{
-    "txtShareName",
-    {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{253}}, P{"Width", std::int64_t{137}},
-     P{"Height", std::int64_t{18}}, P{"Ctl3D", false}, P{"MaxLength", std::int64_t{80}},
-     P{"ParentCtl3D", false}, P{"TabOrder", std::int64_t{2}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
-     P{"Long", std::int64_t{0}}}};
-
-FormObjectDescription ButtonDescription(const char* name, int left, int top, int width, int height,
-                                        int tabOrder, const char* caption) {
-  return {
-      name,
-      {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}}, P{"Width", std::int64_t{width}},
-       P{"Height", std::int64_t{height}}, P{"TabOrder", std::int64_t{tabOrder}},
-       P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},
-       P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", false}}};
-}
-const FormObjectDescription kBtnSansyo =
-    ButtonDescription("btnSansyo", 408, 155, 49, 23, 1, "参照");
-const FormObjectDescription kBtnShare = ButtonDescription("btnShare", 360, 304, 81, 26, 3, "共有");
-const FormObjectDescription kBtnCancel =
-    ButtonDescription("btnCancel", 472, 304, 81, 26, 4, "キャンセル");
 
 // The form keeps the tab order itself (SetTabOrder); every other setting belongs to the control.
 void TakeTabOrder(const StoredProperty& property) {
@@ -54,6 +25,40 @@ constexpr UINT kWorkDoneMessage = WM_APP + 1;
 
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+int Setting(const FormObjectDescription& d, const char* name) {
+  return IntSetting(d, name).value_or(0);
+}
+
+AnsiString CaptionOf(const FormObjectDescription& d) {
+  for (const StoredProperty& p : d.Properties) {
+    if (const auto* text = std::get_if<AnsiString>(&p.Value); text && p.Name == "Caption") {
+      return *text;
+    }
+  }
+  return AnsiString();
+}
+
+void CreateLabel(Label& label, HWND parent, const FormObjectDescription& d, TColor background) {
+  label.CreateIn(parent, Setting(d, "Left"), Setting(d, "Top"), CaptionOf(d), background);
+}
+
+// Moves a control; one sized by itself (a label: no Width in its description) keeps its size.
+void Move(const Window& control, const FormObjectDescription& d) {
+  const auto width = IntSetting(d, "Width"), height = IntSetting(d, "Height");
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  if (!width || !height) flags |= SWP_NOSIZE;
+  SetWindowPos(control.Handle(), nullptr, Setting(d, "Left"), Setting(d, "Top"), width.value_or(0),
+               height.value_or(0), flags);
+}
+
+// The form laid out for `dpi`. Its frame at 96 DPI tells how much of the designed outer size
+// is client area.
+FormLayout LayoutFor(int dpi) {
+  const SIZE frame96 = FrameSizeForDpi(kFormStyle, kFormExStyle, kDesignDpi);
+  return LayOutForm(SetShareFormDescription(), dpi, frame96.cx, frame96.cy);
+}
 }  // namespace
 
 SetShareWindow::SetShareWindow() : fontName_(kDesignedFont) {}
@@ -64,45 +69,51 @@ SetShareWindow::~SetShareWindow() {
 
 void SetShareWindow::CreateWindowAndControls() {
   RegisterOnce(kSetShareClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
-  Create(WS_EX_CONTROLPARENT, kSetShareClass, ToWide("共有フォルダの設定"), kFormStyle,
-         CW_USEDEFAULT, CW_USEDEFAULT, kOuterWidth, kOuterHeight, nullptr);
+  const FormDescription& description = SetShareFormDescription();
+  Create(kFormExStyle, kSetShareClass, ToWide("共有フォルダの設定"), kFormStyle, CW_USEDEFAULT,
+         CW_USEDEFAULT, description.Width, description.Height, nullptr);
   HWND form = Handle();
   SetMainForm(true);
-  bigIcon_.reset(static_cast<HICON>(
-      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 32, 32, 0)));
-  smallIcon_.reset(static_cast<HICON>(
-      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, 16, 16, 0)));
-  SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-  SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  dpi_ = DpiOfWindow(form);
+  const FormLayout layout = LayoutFor(dpi_);
+  fontHeight_ = layout.FontHeight;
+  if (dpi_ != kDesignDpi) SizeClientArea(layout);
+  ApplyTitleBarIcons();
 
   RECT client;
   GetClientRect(form, &client);
-  pnlTop_.CreateIn(form, 0, 0, client.right, 97, clWindow);
-  image1_.CreateIn(pnlTop_.Handle(), 32, 16, 32, 32, kMainIconId, clWindow);
-  labelTop1_.CreateIn(pnlTop_.Handle(), 88, 16, "", clWindow);
-  labelTop2_.CreateIn(pnlTop_.Handle(), 88, 40, "", clWindow);
-  labelTop3_.CreateIn(pnlTop_.Handle(), 88, 64, "", clWindow);
+  const FormObjectDescription& panel = layout.Control(kTopPanel);
+  panelHeight_ = Setting(panel, "Height");
+  pnlTop_.CreateIn(form, Setting(panel, "Left"), Setting(panel, "Top"), client.right, panelHeight_,
+                   clWindow);
+  const FormObjectDescription& icon = layout.Control(kIcon);
+  image1_.CreateIn(pnlTop_.Handle(), Setting(icon, "Left"), Setting(icon, "Top"),
+                   Setting(icon, "Width"), Setting(icon, "Height"), kMainIconId, clWindow);
+  UseIconSizeFor(layout);
+  CreateLabel(labelTop1_, pnlTop_.Handle(), layout.Control(kTopText1), clWindow);
+  CreateLabel(labelTop2_, pnlTop_.Handle(), layout.Control(kTopText2), clWindow);
+  CreateLabel(labelTop3_, pnlTop_.Handle(), layout.Control(kTopText3), clWindow);
 
-  label3_.CreateIn(form, 40, 128,
-                   "このコンピュータで管理する場所を[参照]ボタンより選択します:", clBtnFace);
-  label2_.CreateIn(form, 40, 160, "管理する場所:", clBtnFace);
-  txtSharePath_.CreateIn(form, kTxtSharePath, TakeTabOrder);
-  btnSansyo_.CreateIn(form, kBtnSansyo, TakeTabOrder);
-  label6_.CreateIn(form, 136, 184, "例） C:\\VeltoData", clBtnFace);
-  label4_.CreateIn(form, 40, 224,
-                   "他のコンピュータで表示させる共有フォルダの名前を入力します:", clBtnFace);
-  label1_.CreateIn(form, 40, 256, "共有名:", clBtnFace);
-  txtShareName_.CreateIn(form, kTxtShareName, TakeTabOrder);
-  label7_.CreateIn(form, 136, 280, "例） VeltoData", clBtnFace);
-  btnShare_.CreateIn(form, kBtnShare, TakeTabOrder);
-  btnCancel_.CreateIn(form, kBtnCancel, TakeTabOrder);
+  CreateLabel(label3_, form, layout.Control(kPathPrompt), clBtnFace);
+  CreateLabel(label2_, form, layout.Control(kPathLabel), clBtnFace);
+  txtSharePath_.CreateIn(form, layout.Control(kSharePath), TakeTabOrder);
+  btnSansyo_.CreateIn(form, layout.Control(kBrowseButton), TakeTabOrder);
+  CreateLabel(label6_, form, layout.Control(kPathExample), clBtnFace);
+  CreateLabel(label4_, form, layout.Control(kNamePrompt), clBtnFace);
+  CreateLabel(label1_, form, layout.Control(kNameLabel), clBtnFace);
+  txtShareName_.CreateIn(form, layout.Control(kShareName), TakeTabOrder);
+  CreateLabel(label7_, form, layout.Control(kNameExample), clBtnFace);
+  btnShare_.CreateIn(form, layout.Control(kShareButton), TakeTabOrder);
+  btnCancel_.CreateIn(form, layout.Control(kCancelButton), TakeTabOrder);
+  for (PlButtonWindow* b : {&btnSansyo_, &btnShare_, &btnCancel_}) b->Model().SetDpi(dpi_);
   EditField::Options memoOptions;
   memoOptions.multiLine = true;
   memoOptions.visible = false;
-  memo1_.CreateIn(form, 8, 296, 185, 49, memoOptions);
+  const FormObjectDescription& memo = layout.Control(kMemo);
+  memo1_.CreateIn(form, Setting(memo, "Left"), Setting(memo, "Top"), Setting(memo, "Width"),
+                  Setting(memo, "Height"), memoOptions);
   memo1_.SetText("Memo1");
-  // Left of the buttons, shown only while the share button's work runs.
-  busyLabel_.CreateIn(form, 232, 311, "設定しています…", clBtnFace);
+  CreateLabel(busyLabel_, form, layout.Control(kBusyText), clBtnFace);
   ShowWindow(busyLabel_.Handle(), SW_HIDE);
 
   btnSansyo_.Model().OnClick = [this](TxPlButton&) {
@@ -156,7 +167,7 @@ void SetShareWindow::SetFontName(const AnsiString& faceName) {
 
 void SetShareWindow::ApplyFont() {
   LOGFONTW lf{};
-  lf.lfHeight = -12;
+  lf.lfHeight = fontHeight_;
   lf.lfCharSet = SHIFTJIS_CHARSET;
   lf.lfQuality = DEFAULT_QUALITY;
   std::wstring face = ToWide(fontName_);
@@ -171,6 +182,67 @@ void SetShareWindow::ApplyFont() {
                                                   &btnSansyo_, &btnShare_, &btnCancel_}) {
     SendMessageW(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
   }
+}
+
+void SetShareWindow::SizeClientArea(const FormLayout& layout) {
+  const SIZE frame = FrameSizeForDpi(kFormStyle, kFormExStyle, layout.Dpi);
+  SetWindowPos(Handle(), nullptr, 0, 0, layout.ClientWidth + frame.cx,
+               layout.ClientHeight + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The big icon (task switcher, taskbar) at our size nearest to 32 x scale; the small one at the
+// size the title bar draws at this DPI.
+void SetShareWindow::ApplyTitleBarIcons() {
+  const int big = NearestIconSize(ScaleToDpi(32, dpi_));
+  const int small = SystemMetricForDpi(SM_CXSMICON, dpi_);
+  bigIcon_.reset(static_cast<HICON>(
+      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, big, big, 0)));
+  smallIcon_.reset(static_cast<HICON>(
+      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kMainIconId), IMAGE_ICON, small, small, 0)));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
+// Our image nearest to the control's size, rather than one the system scales from whichever
+// it picks.
+void SetShareWindow::UseIconSizeFor(const FormLayout& layout) {
+  image1_.UseIconSize(NearestIconSize(Setting(layout.Control(kIcon), "Width")));
+}
+
+// Every control to its place at the new DPI, fonts first so that labels size to the new text.
+void SetShareWindow::ApplyDpi(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  const FormLayout layout = LayoutFor(dpi_);
+  fontHeight_ = layout.FontHeight;
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyTitleBarIcons();
+  ApplyFont();
+
+  const FormObjectDescription& panel = layout.Control(kTopPanel);
+  panelHeight_ = Setting(panel, "Height");
+  RECT client;
+  GetClientRect(Handle(), &client);
+  SetWindowPos(pnlTop_.Handle(), nullptr, Setting(panel, "Left"), Setting(panel, "Top"),
+               client.right, panelHeight_, SWP_NOZORDER | SWP_NOACTIVATE);
+  Move(image1_, layout.Control(kIcon));
+  UseIconSizeFor(layout);
+  const std::pair<Label*, const char*> labels[] = {
+      {&labelTop1_, kTopText1}, {&labelTop2_, kTopText2}, {&labelTop3_, kTopText3},
+      {&label3_, kPathPrompt},  {&label2_, kPathLabel},   {&label6_, kPathExample},
+      {&label4_, kNamePrompt},  {&label1_, kNameLabel},   {&label7_, kNameExample},
+      {&busyLabel_, kBusyText}};
+  for (const auto& [label, name] : labels) Move(*label, layout.Control(name));
+  txtSharePath_.Place(layout.Control(kSharePath));
+  txtShareName_.Place(layout.Control(kShareName));
+  Move(memo1_, layout.Control(kMemo));
+  const std::pair<PlButtonWindow*, const char*> buttons[] = {
+      {&btnSansyo_, kBrowseButton}, {&btnShare_, kShareButton}, {&btnCancel_, kCancelButton}};
+  for (const auto& [button, name] : buttons) {
+    button->Model().SetDpi(dpi_);
+    ApplyButtonGeometry(button->Model(), layout.Control(name));
+  }
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void SetShareWindow::SetTopTexts(const AnsiString& top1, const AnsiString& top2,
@@ -249,10 +321,15 @@ LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       // The top panel follows the dialog's width.
       if (pnlTop_.Handle()) {
-        SetWindowPos(pnlTop_.Handle(), nullptr, 0, 0, LOWORD(lp), 97,
+        SetWindowPos(pnlTop_.Handle(), nullptr, 0, 0, LOWORD(lp), panelHeight_,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
+    case WM_DPICHANGED:
+      // Moved to a screen of another DPI (or that screen's scale changed): the suggested
+      // rectangle keeps the window where the user put it, at the new size.
+      if (lp) ApplyDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_DESTROY:
       if (shown_ && logic_) {
         shown_ = false;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <thread>
 
+#include "controls/form_scaling.h"
 #include "dialog/set_share.h"
 #include "dialog/set_share_view.h"
 #include "win/controls/edit_window.h"
@@ -58,8 +59,16 @@ class SetShareWindow : public Form, public ISetShareView {
  private:
   static constexpr int kShareNameMaxLength = 80;
   void ApplyFont();
+  void SizeClientArea(const FormLayout& layout);
+  void ApplyTitleBarIcons();
+  void UseIconSizeFor(const FormLayout& layout);
+  void ApplyDpi(int dpi, const RECT& suggested);
 
   TfmSetShare* logic_ = nullptr;
+  // The DPI the dialog is laid out for, and what follows from it.
+  int dpi_ = 96;
+  int fontHeight_ = -12;
+  int panelHeight_ = 97;
   AnsiString fontName_;
   UniqueFont font_;
   // The title-bar icons, owned here: the system does not free icons a window is given.

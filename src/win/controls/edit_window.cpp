@@ -108,6 +108,14 @@ void EditWindow::CreateIn(HWND parent, const FormObjectDescription& description,
   CreateControl();
 }
 
+void EditWindow::Place(const FormObjectDescription& description) {
+  for (const StoredProperty& p : description.Properties) {
+    if (p.Name == "Left" || p.Name == "Top" || p.Name == "Width" || p.Name == "Height") {
+      ApplyBaseProperty(p, {});
+    }
+  }
+}
+
 void EditWindow::CreateControl() {
   DWORD style = WS_CHILD | ES_AUTOHSCROLL | model_.AlignmentStyle();
   if (settings_.visible) style |= WS_VISIBLE;

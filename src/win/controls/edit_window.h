@@ -30,6 +30,10 @@ class EditWindow : public Window, private IEditHost {
   AnsiString Text() const override;
   void SetText(const AnsiString& text) override;
 
+  // Moves the field to the Left, Top, Width and Height of `description` (its other settings are
+  // left alone); a re-created field keeps the new place.
+  void Place(const FormObjectDescription& description);
+
   HBRUSH ControlColor(HDC dc) override;
 
  protected:

@@ -103,10 +103,19 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void Image::CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId,
                      TColor background) {
   background_ = background;
+  iconResourceId_ = iconResourceId;
   icon_.reset(static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(iconResourceId),
                                             IMAGE_ICON, w, h, LR_DEFAULTCOLOR)));
   RegisterOnce(kImageClass);
   Create(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, w, h, parent);
+}
+
+void Image::UseIconSize(int size) {
+  UniqueIcon icon(static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(iconResourceId_),
+                                                IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  if (!icon) return;  // the image loaded before stays
+  icon_ = std::move(icon);
+  if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

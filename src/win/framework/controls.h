@@ -51,12 +51,15 @@ class Panel : public Window {
 class Image : public Window {
  public:
   void CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId, TColor background);
+  // Takes the icon's image of `size` pixels (drawn stretched to the control if they differ).
+  void UseIconSize(int size);
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   UniqueIcon icon_;
+  int iconResourceId_ = 0;
   TColor background_ = clBtnFace;
 };
 

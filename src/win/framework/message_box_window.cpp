@@ -4,7 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "framework/dpi_scale.h"
 #include "win/framework/cp932.h"
+#include "win/framework/dpi.h"
 #include "win/framework/gdi.h"
 #include "win/framework/os_error.h"
 #include "win/framework/window.h"
@@ -13,6 +15,7 @@ namespace qv::win {
 
 namespace {
 
+// Lengths at 96 DPI; the box scales them to the DPI of the screen it opens on.
 constexpr int kMargin = 8;
 constexpr int kIconSize = 32;
 constexpr int kIconGap = 10;
@@ -121,7 +124,8 @@ class MessageBoxWindow : public Window {
       case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(Handle(), &ps);
-        DrawIconEx(dc, kMargin, kMargin, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, Scaled(kMargin), Scaled(kMargin), icon_, Scaled(kIconSize),
+                   Scaled(kIconSize), 0, nullptr, DI_NORMAL);
         EndPaint(Handle(), &ps);
         return 0;
       }
@@ -134,6 +138,19 @@ class MessageBoxWindow : public Window {
   }
 
  private:
+  int Scaled(int designed) const { return ScaleToDpi(designed, dpi_); }
+
+  // The system's icon at the box's icon size: the shared one where that is the size LoadIcon
+  // gives, else one loaded for the size (owned here), so that it is not stretched.
+  void LoadBoxIcon() {
+    const int size = Scaled(kIconSize);
+    if (size != GetSystemMetrics(SM_CXICON)) {
+      ownIcon_.reset(static_cast<HICON>(
+          LoadImageW(nullptr, SystemIconOf(layout_.icon), IMAGE_ICON, size, size, 0)));
+    }
+    icon_ = ownIcon_ ? ownIcon_.get() : LoadIconW(nullptr, SystemIconOf(layout_.icon));
+  }
+
   bool IsButtonIndex(int index) const {
     return index >= 0 && index < static_cast<int>(buttons_.size());
   }
@@ -162,6 +179,8 @@ class MessageBoxWindow : public Window {
   void Layout() {
     HWND hwnd = Handle();
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    // Half the screen in pixels: a larger font at a higher DPI puts fewer characters on a line
+    // rather than making the box wider than the screen.
     int wrapWidth = (screen.right - screen.left) / 2;
 
     RECT text{0, 0, wrapWidth, 0};
@@ -171,17 +190,19 @@ class MessageBoxWindow : public Window {
       DrawTextW(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &text,
                 DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     }
-    int textLeft = kMargin + kIconSize + kIconGap;
+    const int margin = Scaled(kMargin), iconSize = Scaled(kIconSize);
+    const int buttonWidth = Scaled(kButtonWidth), buttonHeight = Scaled(kButtonHeight);
+    const int buttonGap = Scaled(kButtonGap);
+    int textLeft = margin + iconSize + Scaled(kIconGap);
     int textHeight = std::max<int>(text.bottom, 1);
-    int contentHeight = std::max(kIconSize, textHeight);
+    int contentHeight = std::max(iconSize, textHeight);
     int count = static_cast<int>(layout_.buttons.size());
-    int buttonsWidth = count * kButtonWidth + std::max(0, count - 1) * kButtonGap;
+    int buttonsWidth = count * buttonWidth + std::max(0, count - 1) * buttonGap;
     int clientWidth =
-        std::max(textLeft + static_cast<int>(text.right) + kMargin, buttonsWidth + 2 * kMargin);
-    int buttonsTop = kMargin + contentHeight + 2 * kMargin;
-    int clientHeight = buttonsTop + kButtonHeight + kMargin;
-
-    int textTop = kMargin + (contentHeight - textHeight) / 2;
+        std::max(textLeft + static_cast<int>(text.right) + margin, buttonsWidth + 2 * margin);
+    int buttonsTop = margin + contentHeight + 2 * margin;
+    int clientHeight = buttonsTop + buttonHeight + margin;
+    int textTop = margin + (contentHeight - textHeight) / 2;
     HWND label = CreateWindowExW(
         0, L"STATIC", text_.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, textLeft,
         textTop, text.right + 1, textHeight, hwnd,
@@ -195,26 +216,27 @@ class MessageBoxWindow : public Window {
       DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
                     (i == layout_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       HWND button = CreateWindowExW(
-          0, L"BUTTON", ToWide(b.caption).c_str(), style, x, buttonsTop, kButtonWidth,
-          kButtonHeight, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)),
-          ModuleInstance(), nullptr);
+          0, L"BUTTON", ToWide(b.caption).c_str(), style, x, buttonsTop, buttonWidth, buttonHeight,
+          hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)), ModuleInstance(),
+          nullptr);
       if (!button) RaiseLastOSError();
       SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
       buttons_.push_back(button);
-      x += kButtonWidth + kButtonGap;
+      x += buttonWidth + buttonGap;
     }
 
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, GetWindowLongW(hwnd, GWL_STYLE), FALSE,
-                       GetWindowLongW(hwnd, GWL_EXSTYLE));
-    int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    const SIZE frame = FrameSizeForDpi(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), dpi_);
+    int w = clientWidth + frame.cx, h = clientHeight + frame.cy;
     SetWindowPos(hwnd, nullptr, (screen.right - w) / 2, (screen.bottom - h) / 2, w, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   const MessageBoxLayout& layout_;
   std::wstring text_;
+  int dpi_ = kDesignDpi;
   UniqueFont font_;
+  UniqueIcon ownIcon_;
   HICON icon_ = nullptr;
   std::vector<HWND> buttons_;
   int result_ = mrNone;
