@@ -23,6 +23,7 @@
 #include "win/dialog/win_share_platform.h"
 #include "win/framework/application.h"
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 #include "win/security/win_folder_security.h"
 
 namespace qv::win {
@@ -33,13 +34,10 @@ class WinStartupHost : public IStartupHost {
   MutexCreation CreateSingleInstanceMutex(const AnsiString& name) override {
     // One call that both creates and tells whether it existed: two copies started at the same
     // instant cannot both miss each other.
-    HANDLE h = CreateMutexW(nullptr, FALSE, ToWide(name).c_str());
-    if (!h) return MutexCreation::mcFailed;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-      CloseHandle(h);
-      return MutexCreation::mcAlreadyExists;
-    }
-    guard_ = h;  // held until the process ends; the system closes it then
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, ToWide(name).c_str()));
+    if (!mutex) return MutexCreation::mcFailed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return MutexCreation::mcAlreadyExists;
+    guard_ = std::move(mutex);  // held for the whole run
     return MutexCreation::mcCreated;
   }
 
@@ -68,7 +66,7 @@ class WinStartupHost : public IStartupHost {
   }
 
  private:
-  HANDLE guard_ = nullptr;
+  UniqueHandle guard_;
   WinProbePlatform probes_;
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
@@ -80,11 +78,10 @@ class WinStartupHost : public IStartupHost {
 // The arguments after the program's name, split by the system's own rules (quotes, backslashes).
 std::vector<std::wstring> Arguments() {
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  // One block from LocalAlloc holds the pointers and the texts.
+  const UniqueAny<LPWSTR*, ::LocalFree> argv(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!argv) return {};
-  std::vector<std::wstring> args(argv + (count > 0 ? 1 : 0), argv + count);
-  LocalFree(argv);
-  return args;
+  return std::vector<std::wstring>(argv.get() + (count > 0 ? 1 : 0), argv.get() + count);
 }
 
 std::optional<AnsiString> ToCp932(const std::optional<std::wstring>& text) {

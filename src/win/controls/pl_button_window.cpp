@@ -12,20 +12,6 @@ namespace qv::win {
 
 namespace {
 
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
-  ~PaintScope() { EndPaint(hwnd_, &ps_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT ps_{};
-  HDC dc_;
-};
-
 TFont FontOf(HFONT font) {
   LOGFONTW lf{};
   TFont f;
@@ -67,7 +53,7 @@ LRESULT PlButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: {
       PaintScope scope(Handle());
-      if (scope.dc()) Paint(scope.dc());
+      if (scope.get()) Paint(scope.get());
       return 0;
     }
     case WM_PRINTCLIENT:

@@ -60,8 +60,8 @@ void Label::AutoSize() {
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
+    PaintScope paint(Handle());
+    HDC dc = paint.get();
     RECT r;
     GetClientRect(Handle(), &r);
     FillWith(dc, r, background_);
@@ -69,7 +69,6 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(fontColor_));
     DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, DT_NOPREFIX | DT_SINGLELINE);
-    EndPaint(Handle(), &ps);
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;
@@ -111,13 +110,12 @@ void Image::CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId
 
 LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
+    PaintScope paint(Handle());
+    HDC dc = paint.get();
     RECT r;
     GetClientRect(Handle(), &r);
     FillWith(dc, r, background_);
     if (icon_) DrawIconEx(dc, 0, 0, icon_.get(), r.right, r.bottom, 0, nullptr, DI_NORMAL);
-    EndPaint(Handle(), &ps);
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;

@@ -119,10 +119,9 @@ class MessageBoxWindow : public Window {
         result_ = mrCancel;
         return 0;
       case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        DrawIconEx(dc, kMargin, kMargin, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-        EndPaint(Handle(), &ps);
+        PaintScope paint(Handle());
+        DrawIconEx(paint.get(), kMargin, kMargin, icon_, kIconSize, kIconSize, 0, nullptr,
+                   DI_NORMAL);
         return 0;
       }
       case WM_CTLCOLORSTATIC:
