@@ -16,7 +16,7 @@
 #include "framework/errors.h"
 #include "security/folder_grant.h"
 #include "win/app/run_report.h"
-#include "win/app/set_share_window.h"
+#include "win/app/share_dialog_window.h"
 #include "win/app/win_share_inspection.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
@@ -35,24 +35,24 @@ class WinStartupHost : public IStartupHost {
     // One call that both creates and tells whether it existed: two copies started at the same
     // instant cannot both miss each other.
     UniqueHandle mutex(CreateMutexW(nullptr, FALSE, ToWide(name).c_str()));
-    if (!mutex) return MutexCreation::mcFailed;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return MutexCreation::mcAlreadyExists;
+    if (!mutex) return MutexCreation::Failed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return MutexCreation::AlreadyExists;
     guard_ = std::move(mutex);  // held for the whole run
-    return MutexCreation::mcCreated;
+    return MutexCreation::Created;
   }
 
   void InitializeApplication(const AnsiString& title) override {
     Application::Instance().SetTitle(title);
   }
 
-  TfmSetShare& CreateMainForm() override {
+  ShareDialog& CreateMainForm() override {
     window_.CreateWindowAndControls();
     form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
                   [&folderSecurity = folderSecurity_](const AnsiString& path) {
                     return GrantEveryoneFullControl(folderSecurity, path);
                   });
     window_.Bind(&*form_);
-    form_->FormCreate();
+    form_->OnCreate();
     return *form_;
   }
 
@@ -71,8 +71,8 @@ class WinStartupHost : public IStartupHost {
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
   WinFolderSecurity folderSecurity_;
-  SetShareWindow window_;
-  std::optional<TfmSetShare> form_;
+  ShareDialogWindow window_;
+  std::optional<ShareDialog> form_;
 };
 
 // The arguments after the program's name, split by the system's own rules (quotes, backslashes).
@@ -95,7 +95,8 @@ int ShowUsage(const std::string& error, RunReport& report) {
   AnsiString text = error.empty() ? AnsiString(kUsageText) : error + "\r\r" + kUsageText;
   report.Tell(text);
   if (!report.HasOutput() || error.empty()) {
-    Application::Instance().MessageDlg(text, MsgDlgType::mtInformation, mbOK, mrNone);
+    Application::Instance().ShowMessage(text, MessageKind::Information, MessageButton::Ok,
+                                        MessageResult::None);
   }
   return error.empty() ? kExitDone : kExitUsage;
 }

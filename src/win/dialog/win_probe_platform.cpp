@@ -84,9 +84,9 @@ std::int32_t WinProbePlatform::OsMajorVersion() {
   return static_cast<std::int32_t>(info.dwMajorVersion);
 }
 
-RegistryDword WinProbePlatform::ReadDword(RegRoot root, const AnsiString& subKey,
+RegistryDword WinProbePlatform::ReadDword(RegistryRoot root, const AnsiString& subKey,
                                           const AnsiString& valueName) {
-  HKEY rootKey = root == RegRoot::rkLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  HKEY rootKey = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   UniqueRegKey key;
   if (RegOpenKeyExW(rootKey, ToWide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
       ERROR_SUCCESS) {
