@@ -89,13 +89,6 @@ Color AsColor(const StoredProperty& p) {
   return static_cast<Color>(*v);
 }
 
-FormValue ColorValue(Color c) {
-  for (const NamedColor& named : kColorNames) {
-    if (named.Value == c && IsSystemColor(c)) return FormIdent{named.Name};
-  }
-  return std::int64_t{c};
-}
-
 FocusKeys AsKeyStyles(const StoredProperty& p) {
   const auto* set = std::get_if<FormSet>(&p.Value);
   if (!set) InvalidValue(p);
@@ -148,18 +141,14 @@ void AddCaptionSetters(std::vector<PropertySetter>& setters, PlainButton& button
 
 std::vector<PropertySetter> ButtonSetters(PlainButton& b) {
   std::vector<PropertySetter> s = {
-      {"Tag", [&b](const StoredProperty& p) { b.SetTag(AsInt(p)); }},
       {"Left", [&b](const StoredProperty& p) { b.SetLeft(AsInt(p)); }},
       {"Top", [&b](const StoredProperty& p) { b.SetTop(AsInt(p)); }},
       {"Width", [&b](const StoredProperty& p) { b.SetWidth(AsInt(p)); }},
       {"Height", [&b](const StoredProperty& p) { b.SetHeight(AsInt(p)); }},
       {"Color", [&b](const StoredProperty& p) { b.SetColor(AsColor(p)); }},
       {"Enabled", [&b](const StoredProperty& p) { b.SetEnabled(AsBool(p)); }},
-      {"Hint", [&b](const StoredProperty& p) { b.SetHint(AsString(p)); }},
       {"ParentColor", [&b](const StoredProperty& p) { b.SetParentColor(AsBool(p)); }},
       {"ParentFont", [&b](const StoredProperty& p) { b.SetParentFont(AsBool(p)); }},
-      {"ParentShowHint", [&b](const StoredProperty& p) { b.SetParentShowHint(AsBool(p)); }},
-      {"ShowHint", [&b](const StoredProperty& p) { b.SetShowHint(AsBool(p)); }},
       {"TabOrder", [&b](const StoredProperty& p) { b.SetTabOrder(AsInt(p)); }},
       {"TabStop", [&b](const StoredProperty& p) { b.SetTabStop(AsBool(p)); }},
       {"Visible", [&b](const StoredProperty& p) { b.SetVisible(AsBool(p)); }},
@@ -192,17 +181,6 @@ std::vector<PropertySetter> ButtonSetters(PlainButton& b) {
   return s;
 }
 
-void WriteCaption(std::vector<StoredProperty>& out, const PlainButtonCaption& c,
-                  const char* prefix) {
-  const std::string p(prefix);
-  out.push_back({p + "Caption", c.Caption()});
-  if (c.Alignment() != CaptionAlignment::Center) {
-    out.push_back({p + "Alignment", FormIdent{kCaptionAlignmentNames[std::size_t(c.Alignment())]}});
-  }
-  if (c.Left() != 0) out.push_back({p + "Left", std::int64_t{c.Left()}});
-  if (c.Right() != 0) out.push_back({p + "Right", std::int64_t{c.Right()}});
-}
-
 }  // namespace
 
 void ReadButtonDescription(PlainButton& button, const FormObjectDescription& description,
@@ -210,54 +188,6 @@ void ReadButtonDescription(PlainButton& button, const FormObjectDescription& des
   button.SetName(description.Name);
   button.SetParent(true);
   ApplyAll(description.Properties, ButtonSetters(button), base);
-}
-
-std::vector<StoredProperty> WriteButtonDescription(const PlainButton& b) {
-  std::vector<StoredProperty> out;
-  auto add = [&out](const char* name, FormValue v) { out.push_back({name, std::move(v)}); };
-  if (b.Tag() != 0) add("Tag", std::int64_t{b.Tag()});
-  add("Left", std::int64_t{b.Left()});
-  add("Top", std::int64_t{b.Top()});
-  add("Width", std::int64_t{b.Width()});
-  add("Height", std::int64_t{b.Height()});
-  if (b.Color() != clBtnFace && !b.ParentColor()) add("Color", ColorValue(b.Color()));
-  if (!b.Enabled()) add("Enabled", false);
-  if (!b.Hint().empty()) add("Hint", b.Hint());
-  if (b.ParentColor()) add("ParentColor", true);
-  if (!b.ParentFont()) add("ParentFont", false);
-  if (!b.ParentShowHint()) add("ParentShowHint", false);
-  if (b.ShowHint()) add("ShowHint", true);
-  if (b.TabOrder() != -1) add("TabOrder", std::int64_t{b.TabOrder()});
-  if (!b.TabStop()) add("TabStop", false);
-  if (!b.Visible()) add("Visible", false);
-
-  if (b.ButtonStyle() != PlainButtonStyle::Normal) {
-    add("ButtonStyle", FormIdent{kButtonStyleNames[std::size_t(b.ButtonStyle())]});
-  }
-  if (b.Cancel()) add("Cancel", true);
-  if (!b.Gradation()) add("Gradation", false);
-  if (b.GradBeginColor() != clWhite) add("GradBeginColor", ColorValue(b.GradBeginColor()));
-  if (b.GradEndColor() != clSilver) add("GradEndColor", ColorValue(b.GradEndColor()));
-  if (!b.HasFocus()) add("HasFocus", false);
-  if (b.ModalResult() != 0) add("ModalResult", std::int64_t{b.ModalResult()});
-
-  const PlainButtonImage& image = b.Image();
-  if (image.Left() != 10) add("Image.Left", std::int64_t{image.Left()});
-  add("Image.Top", std::int64_t{image.Top()});
-  if (!image.Visible()) add("Image.Visible", false);
-  if (image.Transparent()) add("Image.TransParent", true);
-  if (!image.VertCenter()) add("Image.VertCenter", false);
-  if (image.HorzCenter()) add("Image.HorzCenter", true);
-
-  WriteCaption(out, b.CaptionA(), "CaptionA.");
-  WriteCaption(out, b.CaptionB(), "CaptionB.");
-  if (b.CaptionLineSpace() != 4) add("CaptionLineSpace", std::int64_t{b.CaptionLineSpace()});
-  add("CaptionTop", std::int64_t{b.CaptionTop()});
-  if (!b.CaptionVertCenter()) add("CaptionVertCenter", false);
-  if (b.FlatFrameType() != FrameType::Flat) {
-    add("FlatFrameType", FormIdent{kFrameTypeNames[std::size_t(b.FlatFrameType())]});
-  }
-  return out;
 }
 
 void ReadEditDescription(EditBox& e, const FormObjectDescription& description,

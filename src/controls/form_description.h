@@ -1,7 +1,6 @@
 // Form descriptions of the system's own controls: the stored settings of one control, applied
 // in their stored order through the controls' setters (so a stored position switches centring
-// off unless a centring flag stored after it switches it on again), and written in that order
-// with the stored defaults left out.
+// off unless a centring flag stored after it switches it on again).
 #pragma once
 
 #include <cstdint>
@@ -50,9 +49,6 @@ using BasePropertySink = std::function<void(const StoredProperty&)>;
 // an error, as is a value of the wrong kind (qv::Exception).
 void ReadButtonDescription(PlainButton& button, const FormObjectDescription& description,
                            const BasePropertySink& base = {});
-
-// The button's stored settings in their stored order (pictures and events are not written).
-std::vector<StoredProperty> WriteButtonDescription(const PlainButton& button);
 
 // Names the field and applies its stored settings in order, like ReadButtonDescription.
 void ReadEditDescription(EditBox& edit, const FormObjectDescription& description,

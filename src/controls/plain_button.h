@@ -111,8 +111,6 @@ class PlainButton : public Persistent {
   // --- Properties of the bases ---
   const AnsiString& Name() const { return name_; }
   void SetName(const AnsiString& value) { name_ = value; }
-  std::intptr_t Tag() const { return tag_; }
-  void SetTag(std::intptr_t value) { tag_ = value; }
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -138,12 +136,6 @@ class PlainButton : public Persistent {
   void SetTabOrder(int value) { tabOrder_ = value; }
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value) { tabStop_ = value; }
-  const AnsiString& Hint() const { return hint_; }
-  void SetHint(const AnsiString& value) { hint_ = value; }
-  bool ShowHint() const { return showHint_; }
-  void SetShowHint(bool value) { showHint_ = value; }
-  bool ParentShowHint() const { return parentShowHint_; }
-  void SetParentShowHint(bool value) { parentShowHint_ = value; }
 
   // --- Its own properties ---
   PlainButtonStyle ButtonStyle() const { return buttonStyle_; }
@@ -246,7 +238,6 @@ class PlainButton : public Persistent {
   IPlainButtonHost& host_;
   // Bases.
   AnsiString name_;
-  std::intptr_t tag_ = 0;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 26;
   qv::Color color_ = clBtnFace;
   bool parentColor_ = false;
@@ -256,9 +247,6 @@ class PlainButton : public Persistent {
   bool parentFont_ = true;
   int tabOrder_ = -1;
   bool tabStop_ = true;
-  AnsiString hint_;
-  bool showHint_ = false;
-  bool parentShowHint_ = true;
   bool hasParent_ = false;
   // The framework's mouse bookkeeping: a single left press on the button awaits its release, and
   // whether the cursor was last seen inside.

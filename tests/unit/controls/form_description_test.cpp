@@ -1,4 +1,4 @@
-// Reading and writing the controls' form descriptions.
+// Reading the controls' form descriptions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +7,6 @@
 #include "controls/edit.h"
 #include "controls/form_description.h"
 #include "controls/plain_button.h"
-#include "fake_graphic.h"
 #include "fake_hosts.h"
 #include "framework/errors.h"
 #include "recording_canvas.h"
@@ -75,61 +74,6 @@ TEST(FormDescription, AStoredCentringFlagWinsOverAStoredPosition) {
   EXPECT_TRUE(button.CaptionVertCenter());
   EXPECT_TRUE(button.Image().VertCenter());
   EXPECT_EQ(button.CaptionTop(), 8);
-}
-
-TEST(FormDescription, DefaultButtonWritesOnlyWhatIsAlwaysStored) {
-  FakeButtonHost host;
-  PlainButton button(host);
-  const std::vector<StoredProperty> expected = {
-      P{"Left", std::int64_t{0}},          P{"Top", std::int64_t{0}},
-      P{"Width", std::int64_t{75}},        P{"Height", std::int64_t{26}},
-      P{"Image.Top", std::int64_t{0}},     P{"CaptionA.Caption", AnsiString()},
-      P{"CaptionB.Caption", AnsiString()}, P{"CaptionTop", std::int64_t{0}}};
-  EXPECT_EQ(WriteButtonDescription(button), expected);
-}
-
-TEST(FormDescription, WritingFollowsTheStoredOrder) {
-  FakeButtonHost host;
-  PlainButton button(host);
-  button.SetButtonStyle(PlainButtonStyle::Flat);
-  button.SetFlatFrameType(FrameType::Bump);
-  button.SetCaptionVertCenter(false);
-  button.SetGradEndColor(clBtnFace);
-  button.SetCancel(true);
-  button.SetTabOrder(2);
-  button.CaptionB().SetAlignment(CaptionAlignment::Even);
-  button.Image().SetHorzCenter(true);
-  std::vector<std::string> names;
-  for (const StoredProperty& p : WriteButtonDescription(button)) names.push_back(p.Name);
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"Left", "Top", "Width", "Height", "TabOrder", "ButtonStyle",
-                                      "Cancel", "GradEndColor", "Image.Top", "Image.HorzCenter",
-                                      "CaptionA.Caption", "CaptionB.Caption", "CaptionB.Alignment",
-                                      "CaptionTop", "CaptionVertCenter", "FlatFrameType"}));
-  const auto written = WriteButtonDescription(button);
-  EXPECT_EQ(written[7].Value, FormValue(FormIdent{"clBtnFace"}));
-}
-
-// Painting stores the centred positions, which are always written while the default centring
-// flags are not: the button reads back with centring off.
-TEST(FormDescription, SavedCentredButtonReadsBackUncentred) {
-  FakeButtonHost host;
-  PlainButton button(host);
-  button.CaptionA().SetCaption("OK");
-  button.Image().SetPicture(PictureOf(GraphicKind::Icon, 16, 16));
-  RecordingCanvas canvas;
-  button.Paint(canvas);
-  ASSERT_EQ(button.CaptionTop(), 8);
-  ASSERT_EQ(button.Image().Top(), 5);
-
-  FakeButtonHost host2;
-  PlainButton copy(host2);
-  ReadButtonDescription(copy, {"copy", WriteButtonDescription(button)});
-  EXPECT_EQ(copy.CaptionA().Caption(), "OK");
-  EXPECT_EQ(copy.CaptionTop(), 8);
-  EXPECT_FALSE(copy.CaptionVertCenter());
-  EXPECT_EQ(copy.Image().Top(), 5);
-  EXPECT_FALSE(copy.Image().VertCenter());
 }
 
 TEST(FormDescription, UnknownPropertiesAndWrongValuesAreErrors) {
