@@ -1,7 +1,11 @@
 # Flags every target of ours gets. Texts are Shift-JIS (code page 932) byte strings inside the
 # program; sources stay UTF-8 and the compiler turns narrow literals into code page 932.
 function(qv_target_flags target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  # No folder of the machine that built it ends up in a binary: two builds of one commit in
+  # different folders give the same bytes.
+  target_compile_options(${target} PRIVATE -Wall -Wextra
+                         -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+                         -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
   endif()
@@ -17,6 +21,7 @@ if(QV_SANITIZE)
 endif()
 
 if(WIN32)
-  # Everything static: the exe must import only Windows' own DLLs.
-  add_link_options(-static)
+  # Everything static: the exe must import only Windows' own DLLs. No time stamp in the headers,
+  # so that a rebuild of the same commit is the same file.
+  add_link_options(-static -Wl,--no-insert-timestamp)
 endif()

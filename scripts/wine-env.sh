@@ -107,6 +107,11 @@ qv_wine_down() {
     kill -9 "$pid" 2>/dev/null || true
     rm -f "$f"
   done
-  if [ "${QV_KEEP_PREFIX:-}" != 1 ]; then rm -rf "$dir/prefix"; fi
+  if [ "${QV_KEEP_PREFIX:-}" != 1 ]; then
+    # A test that marks a folder immutable and dies before clearing it must not leave the prefix
+    # behind for good.
+    chattr -R -i "$dir/prefix" >/dev/null 2>&1 || true
+    rm -rf "$dir/prefix"
+  fi
   unset QV_WINE_STATE
 }

@@ -8,27 +8,6 @@
 namespace qv::e2e {
 namespace {
 
-HWND FocusOf(HWND dialog) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof(info);
-  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-  return info.hwndFocus;
-}
-
-// Waits until the focus is on `want`.
-bool WaitForFocus(HWND dialog, HWND want) {
-  for (int i = 0; i < 40; ++i) {
-    if (FocusOf(dialog) == want) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
-HWND Child(HWND dialog, int x, int y) {
-  auto c = ChildAt(dialog, x, y);
-  return c ? c->hwnd : nullptr;
-}
-
 TEST(ControlsE2E, ButtonsAreGradientFacesWithRaisedEdgesAndCentredCaptions) {
   Tool tool;
   HWND dialog = tool.WaitForDialog();
@@ -79,8 +58,8 @@ TEST(ControlsE2E, EnterMovesFromTheNameFieldToTheShareButtonThenClicksIt) {
   Tool tool;
   HWND dialog = tool.WaitForDialog();
   ASSERT_NE(dialog, nullptr);
-  HWND name = Child(dialog, 136, 253), share = Child(dialog, 360, 304);
-  HWND browse = Child(dialog, 408, 155);
+  HWND name = ChildHwndAt(dialog, 136, 253), share = ChildHwndAt(dialog, 360, 304);
+  HWND browse = ChildHwndAt(dialog, 408, 155);
   ClickCentre(name);
   ASSERT_TRUE(WaitForFocus(dialog, name));
 
@@ -107,8 +86,8 @@ TEST(ControlsE2E, AMouseClickOnAButtonNeverClosesTheDialogByItself) {
   HWND dialog = tool.WaitForDialog();
   ASSERT_NE(dialog, nullptr);
   // The share button with an empty name: its handler answers with a box and goes no further.
-  SetText(Child(dialog, 136, 253), L"");
-  ClickCentre(Child(dialog, 360, 304));
+  SetText(ChildHwndAt(dialog, 136, 253), L"");
+  ClickCentre(ChildHwndAt(dialog, 360, 304));
   auto box = tool.WaitForBox();
   ASSERT_TRUE(box.has_value());
   if (box->text.find(L"フォルダー") != std::wstring::npos) {  // the creation question first
@@ -139,7 +118,7 @@ TEST(ControlsE2E, PasteWorksInTheShareNameField) {
   SetClipboardData(CF_UNICODETEXT, mem);
   CloseClipboard();
 
-  HWND name = Child(dialog, 136, 253);
+  HWND name = ChildHwndAt(dialog, 136, 253);
   SetText(name, L"");
   PostMessageW(name, WM_PASTE, 0, 0);
   std::wstring text;

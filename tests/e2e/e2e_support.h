@@ -26,7 +26,9 @@ inline std::wstring BuildPath(const std::string& relative) {
 // A running copy of the tool; terminated at the end of the test if it is still there.
 class Tool {
  public:
-  explicit Tool(const std::wstring& exe = ToolPath()) : process_(Process::Start(exe)) {}
+  explicit Tool(const std::wstring& exe = ToolPath(),
+                const std::vector<std::wstring>& arguments = {}, HANDLE standardOutput = nullptr)
+      : process_(Process::Start(exe, arguments, {}, standardOutput)) {}
   ~Tool() {
     if (!process_.HasExited()) process_.Terminate(99);
     process_.WaitForExit(5000);
@@ -74,6 +76,32 @@ inline std::optional<ChildWindow> ChildAt(HWND dialog, int x, int y, int toleran
     }
   }
   return std::nullopt;
+}
+
+inline HWND ChildHwndAt(HWND dialog, int x, int y) {
+  auto c = ChildAt(dialog, x, y);
+  return c ? c->hwnd : nullptr;
+}
+
+// The dialog's two fields, by their places.
+inline HWND PathField(HWND dialog) { return ChildHwndAt(dialog, 136, 157); }
+inline HWND NameField(HWND dialog) { return ChildHwndAt(dialog, 136, 253); }
+
+// The window that holds the keyboard focus in the thread that owns the dialog.
+inline HWND FocusOf(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Waits until the focus is on `want`.
+inline bool WaitForFocus(HWND dialog, HWND want) {
+  for (int i = 0; i < 40; ++i) {
+    if (FocusOf(dialog) == want) return true;
+    Sleep(50);
+  }
+  return false;
 }
 
 // Runs a console command line and returns what it wrote to its standard output.

@@ -14,14 +14,24 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "driver.h"
 #include "e2e_support.h"
 
 namespace qv::e2e {
+
+// The share's own permissions, self-relative: header (owner, group and SACL absent, DACL at 20),
+// an ACL of one entry, and that entry allowing Everyone (S-1-1-0) 0x001F01FF.
+inline const std::wstring kEveryoneFullControlHex =
+    L"0100048000000000000000000000000014000000"
+    L"02001c0001000000"
+    L"00001400ff011f00"
+    L"010100000000000100000000";
 
 inline std::wstring SystemNetapiPath() {
   wchar_t dir[MAX_PATH] = {};
@@ -46,6 +56,61 @@ inline std::optional<std::string> FileBytes(const std::wstring& path) {
 
 inline bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool IsDirectory(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+inline std::wstring SystemText(DWORD code) {
+  wchar_t buf[512] = {0};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                 512, nullptr);
+  return buf;
+}
+
+// One block of the double's log: a NetShareAdd ("call") or a NetShareGetInfo ("query").
+struct NetapiRecord {
+  std::string kind;
+  std::map<std::string, std::wstring> fields;
+};
+
+inline std::vector<NetapiRecord> NetapiRecords(const std::wstring& log) {
+  std::ifstream in(WideToUtf8(log).c_str(), std::ios::binary);
+  std::vector<NetapiRecord> records;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line == "call" || line == "query") {
+      records.push_back({line, {}});
+      continue;
+    }
+    auto eq = line.find('=');
+    if (eq != std::string::npos && !records.empty()) {
+      records.back().fields[line.substr(0, eq)] = Utf8ToWide(line.substr(eq + 1));
+    }
+  }
+  return records;
+}
+
+// The fields of the last record of one kind, and the number of records of that kind under
+// "calls".
+inline std::map<std::string, std::wstring> LastNetapiRecord(const std::wstring& log,
+                                                            const std::string& kind) {
+  std::map<std::string, std::wstring> last;
+  int count = 0;
+  for (const NetapiRecord& r : NetapiRecords(log)) {
+    if (r.kind != kind) continue;
+    ++count;
+    last = r.fields;
+  }
+  last["calls"] = std::to_wstring(count);
+  return last;
+}
+
+// The fields of the last NetShareAdd call the double recorded in a log.
+inline std::map<std::string, std::wstring> LastNetapiCall(const std::wstring& log) {
+  return LastNetapiRecord(log, "call");
 }
 
 inline bool SystemHoldsNetapiDouble() {
@@ -123,6 +188,48 @@ class NativeNetapiOverride {
   ~NativeNetapiOverride() { RemoveNativeNetapiOverride(); }
   NativeNetapiOverride(const NativeNetapiOverride&) = delete;
   NativeNetapiOverride& operator=(const NativeNetapiOverride&) = delete;
+};
+
+// For as long as it lives: the double in the system folder, the tool told to load it, and a fresh
+// log (in the build folder under `dir`) named to it through QV_NETAPI_LOG. The answers set with
+// Answer() and AnswerQuery() are taken back at the end.
+class NetapiDoubleSession {
+ public:
+  explicit NetapiDoubleSession(const std::string& dir) {
+    InstallNetapiDouble();
+    std::wstring folder = BuildPath(dir);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    log_ = folder + L"\\netapi.log";
+    DeleteFileW(log_.c_str());
+    logVariable_.emplace(L"QV_NETAPI_LOG", log_);
+    override_.emplace();
+  }
+  ~NetapiDoubleSession() {
+    for (const wchar_t* name :
+         {L"QV_NETAPI_RESULT", L"QV_NETAPI_DELAY_MS", L"QV_NETAPI_GETINFO_RESULT"}) {
+      SetEnvironmentVariableW(name, nullptr);
+    }
+  }
+  NetapiDoubleSession(const NetapiDoubleSession&) = delete;
+  NetapiDoubleSession& operator=(const NetapiDoubleSession&) = delete;
+
+  const std::wstring& Log() const { return log_; }
+  void ClearLog() const { DeleteFileW(log_.c_str()); }
+  // What NetShareAdd returns from now on.
+  void Answer(DWORD code) const {
+    SetEnvironmentVariableW(L"QV_NETAPI_RESULT", std::to_wstring(code).c_str());
+  }
+  // How long NetShareAdd holds before it answers.
+  void Delay(DWORD ms) const {
+    SetEnvironmentVariableW(L"QV_NETAPI_DELAY_MS", std::to_wstring(ms).c_str());
+  }
+  std::map<std::string, std::wstring> LastCall() const { return LastNetapiCall(log_); }
+  std::map<std::string, std::wstring> LastQuery() const { return LastNetapiRecord(log_, "query"); }
+
+ private:
+  std::wstring log_;
+  std::optional<ScopedEnvironment> logVariable_;
+  std::optional<NativeNetapiOverride> override_;
 };
 
 }  // namespace qv::e2e

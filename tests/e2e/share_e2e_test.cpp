@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,19 +21,6 @@ const std::wstring kCreateQuestion =
 const std::wstring kDoneQuestion =
     L"共有フォルダを設定しました。\r\nこの処理を終了してもよろしいですか？";
 const std::wstring kBusyText = L"設定しています…";
-// The share's own permissions, self-relative: header (owner, group and SACL absent, DACL at 20),
-// an ACL of one entry, and that entry allowing Everyone (S-1-1-0) 0x001F01FF.
-const std::wstring kEveryoneFullControlHex =
-    L"0100048000000000000000000000000014000000"
-    L"02001c0001000000"
-    L"00001400ff011f00"
-    L"010100000000000100000000";
-
-bool IsDirectory(const std::wstring& path) {
-  DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void RemoveDefaultFolders() {
   RemoveDirectoryW(kSubfolder.c_str());
   RemoveDirectoryW(kFolder.c_str());
@@ -61,33 +47,6 @@ DWORD EveryoneMask(const std::wstring& path) {
   LocalFree(everyone);
   LocalFree(sd);
   return mask;
-}
-
-std::wstring SystemText(DWORD code) {
-  wchar_t buf[512] = {0};
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                 512, nullptr);
-  return buf;
-}
-
-// The fields of the last NetShareAdd call the double recorded in a log, and the number of calls
-// under "calls".
-std::map<std::string, std::wstring> LastNetapiCall(const std::wstring& log) {
-  std::ifstream in(WideToUtf8(log).c_str(), std::ios::binary);
-  std::map<std::string, std::wstring> fields;
-  std::string line;
-  int calls = 0;
-  while (std::getline(in, line)) {
-    if (line == "call") {
-      ++calls;
-      fields.clear();
-      continue;
-    }
-    auto eq = line.find('=');
-    if (eq != std::string::npos) fields[line.substr(0, eq)] = Utf8ToWide(line.substr(eq + 1));
-  }
-  fields["calls"] = std::to_wstring(calls);
-  return fields;
 }
 
 // Clicks a control of the dialog found by its text.

@@ -180,14 +180,26 @@ std::wstring FromUnixPath(std::wstring_view path) {
   return windows;
 }
 
-Process Process::Start(const std::wstring& exe, const std::vector<std::wstring>& arguments,
-                       const std::wstring& currentDirectory) {
+std::wstring CommandLineOf(const std::wstring& exe, const std::vector<std::wstring>& arguments) {
   std::wstring commandLine = QuoteArgument(exe);
   for (const auto& argument : arguments) commandLine += L' ' + QuoteArgument(argument);
+  return commandLine;
+}
+
+Process Process::Start(const std::wstring& exe, const std::vector<std::wstring>& arguments,
+                       const std::wstring& currentDirectory, HANDLE standardOutput) {
+  std::wstring commandLine = CommandLineOf(exe, arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  const bool none = standardOutput == kNoStandardHandles;
+  if (standardOutput) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = none ? nullptr : standardOutput;
+    startup.hStdError = none ? nullptr : standardOutput;
+  }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                      standardOutput && !none ? TRUE : FALSE, 0, nullptr,
                       currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
                       &info)) {
     RaiseLastError("CreateProcessW " + WideToUtf8(exe));

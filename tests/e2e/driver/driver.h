@@ -33,6 +33,10 @@ class DriverError : public std::runtime_error {
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
+// The command line that hands these arguments to a program as they are: each quoted as the C
+// runtime and CommandLineToArgvW split them.
+std::wstring CommandLineOf(const std::wstring& exe, const std::vector<std::wstring>& arguments);
+
 // "/tmp/x.bmp" -> "Z:\tmp\x.bmp" (Wine maps the Unix root to Z:); any other path is returned as is.
 std::wstring FromUnixPath(std::wstring_view path);
 
@@ -40,13 +44,18 @@ std::wstring FromUnixPath(std::wstring_view path);
 using win::FileHandle;
 using win::UniqueHandle;
 
+// For Process::Start: a process with no standard input, output or error.
+inline const HANDLE kNoStandardHandles = INVALID_HANDLE_VALUE;
+
 // A process started or opened by the driver. Holding the handle keeps the exit code readable
 // after the process has ended.
 class Process {
  public:
-  // Starts exe with the given arguments (quoted as the C runtime parses them).
+  // Starts exe with the given arguments (quoted as the C runtime parses them). With an
+  // inheritable standardOutput, the process writes its standard output and error there; with
+  // kNoStandardHandles it gets none at all.
   static Process Start(const std::wstring& exe, const std::vector<std::wstring>& arguments = {},
-                       const std::wstring& currentDirectory = {});
+                       const std::wstring& currentDirectory = {}, HANDLE standardOutput = nullptr);
   // Opens the process that owns a window (to wait for it or read its memory counters).
   static Process OfWindow(HWND window);
 

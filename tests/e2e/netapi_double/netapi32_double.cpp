@@ -4,13 +4,24 @@
 //
 // NetShareAdd appends what it was given to the file named by QV_NETAPI_LOG, one "field=value" line
 // each in UTF-8 after a line "call", waits QV_NETAPI_DELAY_MS milliseconds if that is set, and
-// returns the code in QV_NETAPI_RESULT (0 when unset). Levels 2 and 502 are recorded field by
-// field; the security descriptor of level 502 as lowercase hex bytes.
+// returns the code in QV_NETAPI_RESULT (0 when unset), which it appends as a last line "result=N".
+// Levels 2 and 502 are recorded field by field; the security descriptor of level 502 as lowercase
+// hex bytes.
+//
+// The log is also the double's memory of the shares it made: NetShareGetInfo at level 502 answers
+// from the last call of that name (compared without regard to case, as the server does) whose
+// result was 0, and NERR_NetNameNotFound when there is none. Each query is appended as a block
+// headed "query". QV_NETAPI_GETINFO_RESULT, when set and not 0, is returned instead of an answer.
+// The answer is one block that NetApiBufferFree frees.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -93,6 +104,117 @@ void Record(const wchar_t* servername, DWORD level, const BYTE* buf, const DWORD
   std::fclose(f);
 }
 
+void AppendLine(const std::string& line) {
+  std::wstring log = Env(L"QV_NETAPI_LOG");
+  if (log.empty()) return;
+  FILE* f = _wfopen(log.c_str(), L"ab");
+  if (!f) return;
+  std::fprintf(f, "%s\n", line.c_str());
+  std::fclose(f);
+}
+
+std::wstring Wide(const std::string& utf8) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) {
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  }
+  return out;
+}
+
+using Fields = std::map<std::string, std::string>;
+
+// The NetShareAdd blocks of the log, in order.
+std::vector<Fields> RecordedCalls() {
+  std::vector<Fields> calls;
+  std::wstring log = Env(L"QV_NETAPI_LOG");
+  if (log.empty()) return calls;
+  FILE* f = _wfopen(log.c_str(), L"rb");
+  if (!f) return calls;
+  Fields* current = nullptr;
+  char buf[8192];
+  while (std::fgets(buf, sizeof(buf), f)) {
+    std::string line(buf);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (line == "call") {
+      current = &calls.emplace_back();
+    } else if (line == "query") {
+      current = nullptr;
+    } else if (auto eq = line.find('='); current && eq != std::string::npos) {
+      (*current)[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+  }
+  std::fclose(f);
+  return calls;
+}
+
+std::optional<Fields> MadeShare(const wchar_t* netname) {
+  std::optional<Fields> found;
+  if (!netname) return found;
+  for (const Fields& call : RecordedCalls()) {
+    auto name = call.find("netname");
+    auto result = call.find("result");
+    if (name != call.end() && result != call.end() && result->second == "0" &&
+        CompareStringOrdinal(Wide(name->second).c_str(), -1, netname, -1, TRUE) == CSTR_EQUAL) {
+      found = call;
+    }
+  }
+  return found;
+}
+
+std::vector<BYTE> DescriptorBytes(const std::string& hex) {
+  std::vector<BYTE> bytes;
+  if (hex.empty() || hex[0] == '<') return bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<BYTE>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+std::size_t Aligned(std::size_t n) { return (n + 7) & ~std::size_t{7}; }
+
+// One block: the record, then its texts, then the descriptor, so that one free releases it all.
+BYTE* NewShareInfo502(const Fields& share) {
+  auto text = [&share](const char* field) {
+    auto it = share.find(field);
+    return it == share.end() ? std::wstring() : Wide(it->second);
+  };
+  auto number = [&share](const char* field) {
+    auto it = share.find(field);
+    return it == share.end() ? 0u : static_cast<DWORD>(std::stol(it->second));
+  };
+  std::wstring netname = text("netname"), remark = text("remark"), path = text("path");
+  std::vector<BYTE> descriptor = DescriptorBytes(
+      share.count("security_descriptor") ? share.at("security_descriptor") : std::string());
+  std::size_t texts = (netname.size() + remark.size() + path.size() + 3) * sizeof(wchar_t);
+  std::size_t size = Aligned(sizeof(ShareInfo502) + texts) + descriptor.size();
+  auto* block = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+  if (!block) return nullptr;
+  auto* info = reinterpret_cast<ShareInfo502*>(block);
+  auto* next = reinterpret_cast<wchar_t*>(block + sizeof(ShareInfo502));
+  auto place = [&next](const std::wstring& s) {
+    wchar_t* at = next;
+    std::memcpy(at, s.c_str(), (s.size() + 1) * sizeof(wchar_t));
+    next += s.size() + 1;
+    return at;
+  };
+  info->common.shi2_netname = place(netname);
+  info->common.shi2_type = number("type");
+  info->common.shi2_remark = place(remark);
+  info->common.shi2_permissions = number("permissions");
+  info->common.shi2_max_uses = number("max_uses");
+  info->common.shi2_current_uses = 0;
+  info->common.shi2_path = place(path);
+  info->common.shi2_passwd = nullptr;  // a server with user-level security gives none
+  info->shi502_reserved = 0;
+  if (!descriptor.empty()) {
+    BYTE* at = block + Aligned(sizeof(ShareInfo502) + texts);
+    std::memcpy(at, descriptor.data(), descriptor.size());
+    info->shi502_security_descriptor = at;
+  }
+  return block;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) DWORD WINAPI
@@ -101,5 +223,31 @@ extern "C" __declspec(dllexport) DWORD WINAPI
   std::wstring delay = Env(L"QV_NETAPI_DELAY_MS");
   if (!delay.empty()) Sleep(static_cast<DWORD>(_wtoi(delay.c_str())));
   std::wstring result = Env(L"QV_NETAPI_RESULT");
-  return result.empty() ? 0 : static_cast<DWORD>(_wtoi(result.c_str()));
+  DWORD code = result.empty() ? 0 : static_cast<DWORD>(_wtoi(result.c_str()));
+  AppendLine("result=" + std::to_string(code));
+  return code;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI
+    NetShareGetInfo(wchar_t* servername, wchar_t* netname, DWORD level, BYTE** bufptr) {
+  AppendLine("query");
+  AppendLine("servername=" + Utf8(servername));
+  AppendLine("netname=" + Utf8(netname));
+  AppendLine("level=" + std::to_string(level));
+  if (!bufptr) return ERROR_INVALID_PARAMETER;
+  *bufptr = nullptr;
+  std::wstring forced = Env(L"QV_NETAPI_GETINFO_RESULT");
+  if (!forced.empty() && _wtoi(forced.c_str()) != 0) {
+    return static_cast<DWORD>(_wtoi(forced.c_str()));
+  }
+  if (level != 502) return ERROR_INVALID_LEVEL;
+  std::optional<Fields> share = MadeShare(netname);
+  if (!share) return 2310;  // NERR_NetNameNotFound
+  *bufptr = NewShareInfo502(*share);
+  return *bufptr ? 0 : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI NetApiBufferFree(void* buffer) {
+  if (buffer && !HeapFree(GetProcessHeap(), 0, buffer)) return ERROR_INVALID_PARAMETER;
+  return 0;
 }

@@ -1,0 +1,602 @@
+// The command line of the finished program: the unattended share (/quiet) with its output, log and
+// exit codes, and the dialog filled in from /path and /name. The netapi32 double stands in for the
+// server, so every answer of the share call can be had.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "netapi_double_support.h"
+
+namespace qv::e2e {
+namespace {
+
+const std::wstring kFolder = L"C:\\VeltoData";
+const std::wstring kSubfolder = L"C:\\VeltoData\\quarnelvelto";
+const std::wstring kShared = L"共有フォルダを設定しました。";
+
+std::string Encode(const std::wstring& text, UINT codePage) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring Decode(const std::string& bytes, UINT codePage) {
+  if (bytes.empty()) return {};
+  int n =
+      MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+  return out;
+}
+
+// Lines split at \r\n; a last line break ends the last line and does not start another.
+std::vector<std::wstring> CrlfLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// A system text as the program prints it: its lines without the last line break.
+std::vector<std::wstring> SystemTextLines(DWORD code, const std::wstring& appended) {
+  return CrlfLines(SystemText(code) + appended);
+}
+
+std::wstring LocalStamp() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t buf[32];
+  swprintf(buf, 32, L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+           now.wMinute, now.wSecond);
+  return buf;
+}
+
+// One unattended run: its exit code, what it wrote to standard output (a file) and whether a
+// window of it was ever seen.
+struct QuietRun {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string output;
+  std::vector<std::wstring> visibleWindows;  // class names of visible top-level windows seen
+  int hiddenWindowsSeen = 0;
+  std::wstring startStamp, endStamp;
+};
+
+// Runs the tool with standard output in a file, looking for its windows every few milliseconds
+// until it ends.
+QuietRun RunRedirected(const std::vector<std::wstring>& arguments) {
+  QuietRun run;
+  std::wstring dir = BuildPath("e2e-cli");
+  CreateDirectoryW(dir.c_str(), nullptr);
+  std::wstring outPath = dir + L"\\stdout.txt";
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  {
+    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out || out.get() == INVALID_HANDLE_VALUE) {
+      ADD_FAILURE() << "cannot make " << WideToUtf8(outPath);
+      return run;
+    }
+    run.startStamp = LocalStamp();
+    Process process = Process::Start(ToolPath(), arguments, {}, out.get());
+    out.reset();
+    WindowQuery own;
+    own.processId = process.Id();
+    own.visibleOnly = false;
+    bool ended = false;
+    for (int i = 0; i < 3000 && !ended; ++i) {
+      ended = process.WaitForExit(5);
+      for (HWND w : FindTopWindows(own)) {
+        if (IsWindowVisible(w)) {
+          run.visibleWindows.push_back(ClassNameOf(w));
+        } else {
+          ++run.hiddenWindowsSeen;
+        }
+      }
+    }
+    if (!ended) {
+      ADD_FAILURE() << "the tool did not end";
+      process.Terminate(99);
+      process.WaitForExit(5000);
+      return run;
+    }
+    run.exitCode = process.ExitCode();
+    run.endStamp = LocalStamp();
+  }
+  run.output = FileBytes(outPath).value_or("");
+  return run;
+}
+
+// The output as lines, read in code page 932.
+std::vector<std::wstring> OutputLines(const QuietRun& run) {
+  return CrlfLines(Decode(run.output, 932));
+}
+
+struct LogLine {
+  std::wstring stamp, text;
+};
+
+// The log's lines; a line not of the form "YYYY-MM-DD HH:MM:SS text\r\n" fails the test.
+std::vector<LogLine> ReadLog(const std::wstring& path) {
+  std::vector<LogLine> lines;
+  std::optional<std::string> bytes = FileBytes(path);
+  if (!bytes) return lines;
+  const std::wregex form(L"(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d) (.*)");
+  std::wstring text = Utf8ToWide(*bytes);
+  EXPECT_TRUE(text.empty() || text.ends_with(L"\r\n")) << "the log's last line is not ended";
+  for (const std::wstring& line : CrlfLines(text)) {
+    std::wsmatch m;
+    if (!std::regex_match(line, m, form)) {
+      ADD_FAILURE() << "not a log line: " << WideToUtf8(line);
+      continue;
+    }
+    lines.push_back({m[1], m[2]});
+  }
+  return lines;
+}
+
+std::vector<std::wstring> Texts(const std::vector<LogLine>& lines) {
+  std::vector<std::wstring> texts;
+  for (const LogLine& l : lines) texts.push_back(l.text);
+  return texts;
+}
+
+void RemoveTree(const std::wstring& folder, const std::wstring& child) {
+  DeleteFileW((folder + L"\\" + child).c_str());
+  RemoveDirectoryW((folder + L"\\" + child).c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+class CommandLineE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveNativeNetapiOverride();
+    RemoveTree(kFolder, L"quarnelvelto");
+    std::wstring dir = BuildPath("e2e-cli");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    log_ = dir + L"\\run.log";
+    DeleteFileW(log_.c_str());
+    session_.emplace("e2e-cli-netapi");
+  }
+  void TearDown() override {
+    session_.reset();
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+
+  std::vector<std::wstring> Quiet(const std::wstring& path, const std::wstring& name) const {
+    return {L"/quiet", L"/path", path, L"/name", name, L"/log", log_};
+  }
+
+  std::wstring log_;
+  std::optional<NetapiDoubleSession> session_;
+};
+
+TEST_F(CommandLineE2E, QuietShareSucceedsWithoutAnyWindow) {
+  session_->Answer(0);
+  // Long enough for the window search to look many times while the share is being made.
+  session_->Delay(400);
+  // The log is appended to, never replaced.
+  {
+    std::ofstream earlier(WideToUtf8(log_).c_str(), std::ios::binary);
+    earlier << "2000-01-01 00:00:00 earlier\r\n";
+  }
+  QuietRun run = RunRedirected(Quiet(kFolder, L"VeltoData"));
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.visibleWindows.empty())
+      << "a window of the program appeared: " << WideToUtf8(run.visibleWindows.front());
+  RecordProperty("hidden_top_level_windows_seen", run.hiddenWindowsSeen);
+  // Standard output is a file and there is no console: Wine gives 0 as the console's output code
+  // page, so the text comes in the OEM code page, 932 under the Japanese locale.
+  EXPECT_EQ(run.output, Encode(kShared + L"\r\n", 932));
+
+  auto call = session_->LastCall();
+  EXPECT_EQ(call["calls"], L"1");
+  EXPECT_EQ(call["level"], L"502");
+  EXPECT_EQ(call["netname"], L"VeltoData");
+  EXPECT_EQ(call["remark"], L"Quarnel財務 共有フォルダ:VeltoData");
+  EXPECT_EQ(call["path"], kFolder);
+  EXPECT_EQ(call["max_uses"], L"-1");
+  EXPECT_EQ(call["security_descriptor"], kEveryoneFullControlHex);
+  EXPECT_TRUE(IsDirectory(kFolder));
+  EXPECT_TRUE(IsDirectory(kSubfolder));
+
+  std::vector<LogLine> log = ReadLog(log_);
+  EXPECT_EQ(Texts(log), (std::vector<std::wstring>{L"earlier", kShared, L"終了コード: 0"}));
+  for (std::size_t i = 1; i < log.size(); ++i) {
+    EXPECT_GE(log[i].stamp, run.startStamp);
+    EXPECT_LE(log[i].stamp, run.endStamp);
+  }
+}
+
+TEST_F(CommandLineE2E, QuietAnswersEachRefusalAndFailureWithItsCodeAndText) {
+  const std::vector<std::wstring> unsuitable = {
+      L"管理する場所が適正ではありません。",
+      L"管理する場所には、このコンピュータ内の場所を指定して下さい。"};
+  const std::vector<std::wstring> systemLocation = {
+      L"選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。",
+      L"この場所を共有するには /yes を指定してください。"};
+  const struct {
+    const char* what;
+    std::wstring path, name;
+    DWORD answer;  // the double's answer to the share call
+    DWORD exitCode;
+    std::vector<std::wstring> lines;
+    bool shareCalled;
+  } cases[] = {
+      {"empty name", kFolder, L"", 0, 2, {L"共有名を入力してください。"}, false},
+      {"name outside code page 932",
+       kFolder,
+       L"M\u00FCller",
+       0,
+       2,
+       {L"共有名に使用できない文字が含まれています。"},
+       false},
+      {"name with a slash",
+       kFolder,
+       L"a/b",
+       0,
+       2,
+       {L"共有名に使用できない文字が含まれています。"},
+       false},
+      {"empty path", L"", L"VeltoData", 0, 2, {L"管理する場所を参照してください。"}, false},
+      {"network path", L"\\\\server\\VeltoData", L"VeltoData", 0, 2, unsuitable, false},
+      {"drive root without /yes", L"C:\\", L"VeltoData", 0, 2, systemLocation, false},
+      {"system folder without /yes", L"C:\\windows", L"VeltoData", 0, 2, systemLocation, false},
+      {"name in use",
+       kFolder,
+       L"VeltoData",
+       2118,
+       3,
+       {L"指定した共有名は、既に使われています。"},
+       true},
+      {"access denied",
+       kFolder,
+       L"VeltoData",
+       5,
+       4,
+       {L"管理者権限を持つユーザーで実行して下さい。"},
+       true},
+      {"folder cannot be shared", kFolder, L"VeltoData", 2116, 5, unsuitable, true},
+      {"other failure", kFolder, L"VeltoData", 87, 6, SystemTextLines(87, L"(code=87)"), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    session_->ClearLog();
+    session_->Answer(c.answer);
+    DeleteFileW(log_.c_str());
+    QuietRun run = RunRedirected(Quiet(c.path, c.name));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_TRUE(run.visibleWindows.empty());
+    EXPECT_EQ(OutputLines(run), c.lines);
+    std::vector<std::wstring> logged = c.lines;
+    logged.push_back(L"終了コード: " + std::to_wstring(c.exitCode));
+    EXPECT_EQ(Texts(ReadLog(log_)), logged);
+    EXPECT_EQ(session_->LastCall()["calls"], c.shareCalled ? L"1" : L"0");
+    // A refused run makes no folder; a failed share call leaves the folders it made.
+    EXPECT_EQ(IsDirectory(kSubfolder), c.shareCalled);
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+TEST_F(CommandLineE2E, QuietWithYesSharesADriveRoot) {
+  session_->Answer(0);
+  const std::wstring rootSubfolder = L"C:\\quarnelvelto";
+  RemoveDirectoryW(rootSubfolder.c_str());
+  std::vector<std::wstring> args = Quiet(L"C:\\", L"DriveC");
+  args.push_back(L"/yes");
+  QuietRun run = RunRedirected(args);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(OutputLines(run), std::vector<std::wstring>{kShared});
+  auto call = session_->LastCall();
+  EXPECT_EQ(call["path"], L"C:\\");
+  EXPECT_EQ(call["netname"], L"DriveC");
+  EXPECT_TRUE(IsDirectory(rootSubfolder));
+  RemoveDirectoryW(rootSubfolder.c_str());
+}
+
+TEST_F(CommandLineE2E, QuietStopsWhenTheSubfolderCannotBeMade) {
+  ASSERT_TRUE(CreateDirectoryW(kFolder.c_str(), nullptr));
+  HANDLE file = CreateFileW(kSubfolder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  session_->Answer(0);
+  QuietRun run = RunRedirected(Quiet(kFolder, L"VeltoData"));
+  EXPECT_EQ(run.exitCode, 5u);
+  std::vector<std::wstring> lines = {L"フォルダを作成できませんでした。", kSubfolder};
+  lines.push_back(CrlfLines(SystemText(ERROR_ALREADY_EXISTS)).at(0));
+  EXPECT_EQ(OutputLines(run), lines);
+  lines.push_back(L"終了コード: 5");
+  EXPECT_EQ(Texts(ReadLog(log_)), lines);
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+}
+
+TEST_F(CommandLineE2E, WithoutTheDoubleWinesOwnLibraryAnswers50) {
+  session_.reset();  // Wine's own netapi32: the share call cannot succeed
+  RemoveNativeNetapiOverride();
+  QuietRun run = RunRedirected(Quiet(kFolder, L"VeltoData"));
+  EXPECT_EQ(run.exitCode, 6u);
+  EXPECT_EQ(OutputLines(run), SystemTextLines(50, L"(code=50)"));
+  EXPECT_TRUE(IsDirectory(kSubfolder));
+}
+
+TEST_F(CommandLineE2E, QuietWhileTheDialogIsOpenEndsWithCode8) {
+  Tool dialogCopy;
+  HWND dialog = dialogCopy.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  session_->Answer(0);
+  QuietRun run = RunRedirected(Quiet(kFolder, L"VeltoData"));
+  EXPECT_EQ(run.exitCode, 8u);
+  EXPECT_EQ(OutputLines(run), std::vector<std::wstring>{L"アプリケーションは既に起動しています。"});
+  EXPECT_EQ(
+      Texts(ReadLog(log_)),
+      (std::vector<std::wstring>{L"アプリケーションは既に起動しています。", L"終了コード: 8"}));
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  EXPECT_FALSE(IsDirectory(kFolder));
+  dialogCopy.CloseDialog(dialog);
+}
+
+TEST_F(CommandLineE2E, UsageErrorsEndWithCode1AndTheUsage) {
+  // An argument not understood: the run does not trust the rest either, so no log is written.
+  std::vector<std::wstring> args = Quiet(kFolder, L"VeltoData");
+  args.push_back(L"/bogus");
+  QuietRun run = RunRedirected(args);
+  EXPECT_EQ(run.exitCode, 1u);
+  std::vector<std::wstring> lines = OutputLines(run);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], L"不明な引数があります。");
+  EXPECT_EQ(lines[1], L"");
+  EXPECT_EQ(lines[2], L"使い方:");
+  EXPECT_TRUE(run.visibleWindows.empty()) << "the usage was shown in a box beside the output";
+  EXPECT_FALSE(FileExists(log_));
+
+  // A log that cannot be opened (a folder of that name) is found before anything is done.
+  std::wstring folderAsLog = BuildPath("e2e-cli\\log-is-a-folder");
+  CreateDirectoryW(folderAsLog.c_str(), nullptr);
+  args = {L"/quiet", L"/path", kFolder, L"/name", L"VeltoData", L"/log", folderAsLog};
+  run = RunRedirected(args);
+  EXPECT_EQ(run.exitCode, 1u);
+  lines = OutputLines(run);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], L"ログファイルを開けません。");
+  EXPECT_EQ(lines[2], L"使い方:");
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  EXPECT_FALSE(IsDirectory(kFolder));
+}
+
+TEST_F(CommandLineE2E, WithNoOutputTheUsageComesInABox) {
+  const struct {
+    std::wstring argument;
+    DWORD exitCode;
+    std::wstring firstLine;
+  } cases[] = {
+      {L"/bogus", 1, L"不明な引数があります。"},
+      {L"/?", 0, L"使い方:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.argument));
+    // No standard handles and no console to attach to: Wine otherwise hands the test's own
+    // standard output to a program started without any.
+    Tool tool(ToolPath(), {c.argument}, kNoStandardHandles);
+    auto box = tool.WaitForBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(CrlfLines(box->text).at(0), c.firstLine);
+    EXPECT_NE(box->text.find(L"終了コード:"), std::wstring::npos);
+    ASSERT_TRUE(AnswerBox(*box, L"OK"));
+    EXPECT_EQ(tool.WaitForExitCode(), c.exitCode);
+  }
+}
+
+TEST_F(CommandLineE2E, PathAndNameFillTheDialog) {
+  const std::wstring path = L"D:\\Daten\\売上表", name = L"売上表";
+  Tool tool(ToolPath(), {L"/path", path, L"/name", name});
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TextOf(PathField(dialog)), path);
+  EXPECT_EQ(TextOf(NameField(dialog)), name);
+  tool.CloseDialog(dialog);
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+}
+
+TEST_F(CommandLineE2E, JapaneseFolderAndNameOnTheCommandLineAreShared) {
+  // 表 is 0x95 0x5C in code page 932: its trail byte is a backslash to a byte-wise reader.
+  const std::wstring parent = L"C:\\経理", folder = parent + L"\\売上表", name = L"売上表";
+  session_->Answer(0);
+  QuietRun run = RunRedirected(Quiet(folder, name));
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(OutputLines(run), std::vector<std::wstring>{kShared});
+  auto call = session_->LastCall();
+  EXPECT_EQ(call["netname"], name);
+  EXPECT_EQ(call["path"], folder);
+  EXPECT_EQ(call["remark"], L"Quarnel財務 共有フォルダ:" + name);
+  EXPECT_TRUE(IsDirectory(folder + L"\\quarnelvelto"));
+  RemoveDirectoryW((folder + L"\\quarnelvelto").c_str());
+  RemoveDirectoryW(folder.c_str());
+  RemoveDirectoryW(parent.c_str());
+}
+
+// The Unix name of a Windows path, from Wine's own kernel32 export.
+std::string UnixNameOf(const std::wstring& path) {
+  using Fn = char*(CDECL*)(const wchar_t*);
+  // Through void* : a FARPROC cast straight to another function type draws -Wcast-function-type.
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!fn) return {};
+  char* name = fn(path.c_str());
+  if (!name) return {};
+  std::string result(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Whether something can be made in the folder now (what is made is taken away again).
+bool CanMakeIn(const std::wstring& folder) {
+  std::wstring probe = folder + L"\\probe";
+  if (!CreateDirectoryW(probe.c_str(), nullptr)) return false;
+  RemoveDirectoryW(probe.c_str());
+  return true;
+}
+
+// Sets or clears the Unix immutable flag of a folder with chattr (Wine starts a Unix program named
+// by its Z: path) and waits until the folder shows it: the handle Wine gives for a Unix process
+// cannot be waited on (WAIT_FAILED, measured).
+bool SetImmutable(const std::wstring& folder, bool immutable) {
+  const std::wstring chattr = L"Z:\\usr\\bin\\chattr";
+  std::string unixFolder = UnixNameOf(folder);
+  if (unixFolder.empty() || !FileExists(chattr)) return false;
+  try {
+    Process::Start(chattr, {immutable ? L"+i" : L"-i", Utf8ToWide(unixFolder)});
+  } catch (const DriverError&) {
+    return false;
+  }
+  for (int i = 0; i < 100; ++i) {
+    if (CanMakeIn(folder) != immutable) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+TEST_F(CommandLineE2E, AFolderWhosePermissionsCannotBeWrittenEndsWithCode7) {
+  // Wine writes a folder's DACL as its Unix mode; an immutable folder refuses the change even to
+  // root. The share folder and its subfolder exist beforehand, as nothing can be made inside.
+  const std::wstring folder = L"C:\\VeltoLocked", sub = folder + L"\\quarnelvelto";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CreateDirectoryW(sub.c_str(), nullptr);
+  if (!SetImmutable(folder, true)) {
+    SetImmutable(folder, false);
+    RemoveTree(folder, L"quarnelvelto");
+    GTEST_SKIP() << "no immutable folders here (chattr +i)";
+  }
+  session_->Answer(0);
+  QuietRun run = RunRedirected(Quiet(folder, L"VeltoLocked"));
+  // Left immutable, the folder would stop the removal of the whole test prefix.
+  ASSERT_TRUE(SetImmutable(folder, false)) << "C:\\VeltoLocked is still immutable";
+  RemoveTree(folder, L"quarnelvelto");
+
+  EXPECT_EQ(run.exitCode, 7u);
+  EXPECT_EQ(OutputLines(run),
+            std::vector<std::wstring>{L"フォルダへのEveryone権限の付与に失敗しました。"});
+  EXPECT_EQ(Texts(ReadLog(log_)),
+            (std::vector<std::wstring>{L"フォルダへのEveryone権限の付与に失敗しました。",
+                                       L"終了コード: 7"}));
+  EXPECT_EQ(session_->LastCall()["calls"], L"1") << "the share is made before the grant";
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+std::wstring FileSystemOf(const std::wstring& root) {
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH)) {
+    return L"不明";
+  }
+  return name;
+}
+
+// /check reads what the double's NetShareGetInfo answers from the shares it made.
+class ShareCheckE2E : public CommandLineE2E {
+ protected:
+  DWORD ShareQuietly(const std::wstring& folder, const std::wstring& name) {
+    return RunRedirected({L"/quiet", L"/path", folder, L"/name", name}).exitCode;
+  }
+  QuietRun Check(const std::wstring& name) {
+    return RunRedirected({L"/check", L"/name", name, L"/log", log_});
+  }
+};
+
+TEST_F(ShareCheckE2E, AShareMadeByQuietIsInOrder) {
+  session_->Answer(0);
+  ASSERT_EQ(ShareQuietly(kFolder, L"VeltoData"), 0u);
+  // The share name is looked up without regard to case, as the server does.
+  QuietRun run = Check(L"veltodata");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.visibleWindows.empty());
+  const std::vector<std::wstring> lines = {
+      L"共有名: veltodata",
+      L"共有のパス: C:\\VeltoData",
+      L"共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
+      L"共有のアクセス許可 (Everyone): フル コントロール",
+      L"フォルダ: あります",
+      L"ファイル システム: " + FileSystemOf(L"C:\\"),
+      // Wine keeps the folder's list as Unix mode bits and reads Everyone back as 0x1301FF: all
+      // but changing permissions and owner, which is Modify.
+      L"フォルダのアクセス許可 (Everyone): 変更",
+      L"判定: 問題ありません。",
+  };
+  EXPECT_EQ(OutputLines(run), lines);
+  std::vector<std::wstring> logged = lines;
+  logged.push_back(L"終了コード: 0");
+  EXPECT_EQ(Texts(ReadLog(log_)), logged);
+  auto query = session_->LastQuery();
+  EXPECT_EQ(query["calls"], L"1");
+  EXPECT_EQ(query["level"], L"502");
+  EXPECT_EQ(query["netname"], L"veltodata");
+  EXPECT_EQ(session_->LastCall()["calls"], L"1") << "the check changed something";
+}
+
+TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
+  const std::vector<std::wstring> missing = {L"共有: ありません",
+                                             L"判定: 共有が設定されていません。"};
+  const struct {
+    const char* what;
+    DWORD shareAnswer;  // the double's answer when the share was made; -1: not made at all
+    DWORD queryAnswer;  // forced answer of NetShareGetInfo, 0 for none
+    bool removeFolder;
+    std::vector<std::wstring> lines;  // after the name line
+  } cases[] = {
+      {"never shared", 0xFFFFFFFF, 0, false, missing},
+      {"the share call failed", 2118, 0, false, missing},
+      {"the server refuses to tell",
+       0,
+       5,
+       false,
+       {L"共有: 読み取れません " + CrlfLines(SystemText(5)).at(0) + L"(code=5)",
+        L"判定: 共有の状態を確認できません。"}},
+      {"the folder is gone",
+       0,
+       0,
+       true,
+       {L"共有のパス: C:\\VeltoData", L"共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
+        L"共有のアクセス許可 (Everyone): フル コントロール", L"フォルダ: ありません",
+        L"判定: 問題があります。"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    session_->ClearLog();
+    DeleteFileW(log_.c_str());
+    if (c.shareAnswer != 0xFFFFFFFF) {
+      session_->Answer(c.shareAnswer);
+      ShareQuietly(kFolder, L"VeltoData");
+    }
+    if (c.removeFolder) RemoveTree(kFolder, L"quarnelvelto");
+    ScopedEnvironment forced(L"QV_NETAPI_GETINFO_RESULT", std::to_wstring(c.queryAnswer));
+    QuietRun run = Check(L"VeltoData");
+    EXPECT_EQ(run.exitCode, 9u);
+    std::vector<std::wstring> lines = {L"共有名: VeltoData"};
+    lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(OutputLines(run), lines);
+    lines.push_back(L"終了コード: 9");
+    EXPECT_EQ(Texts(ReadLog(log_)), lines);
+    EXPECT_EQ(session_->LastQuery()["calls"], L"1");
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+}  // namespace
+}  // namespace qv::e2e
