@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "framework/dpi_scale.h"
 #include "framework/errors.h"
 
@@ -68,7 +68,7 @@ FormLayout LayOutForm(const FormDescription& form, int dpi, int frameWidth96, in
   return layout;
 }
 
-void ApplyButtonGeometry(TxPlButton& button, const FormObjectDescription& scaled) {
+void ApplyButtonGeometry(PlainButton& button, const FormObjectDescription& scaled) {
   button.SetBounds(IntSetting(scaled, "Left").value_or(button.Left()),
                    IntSetting(scaled, "Top").value_or(button.Top()),
                    IntSetting(scaled, "Width").value_or(button.Width()),

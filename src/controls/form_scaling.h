@@ -48,6 +48,6 @@ FormLayout LayOutForm(const FormDescription& form, int dpi, int frameWidth96, in
 // Applies the geometry of a scaled button description to a button that has already read its
 // full description: bounds, caption and image offsets. A caption the program has centred
 // vertically stays centred.
-void ApplyButtonGeometry(TxPlButton& button, const FormObjectDescription& scaled);
+void ApplyButtonGeometry(PlainButton& button, const FormObjectDescription& scaled);
 
 }  // namespace qv

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "win/app/set_share_window.h"
+#include "win/app/share_dialog_window.h"
 #include "win/framework/dpi.h"
 
 namespace qv::win {
@@ -62,7 +62,7 @@ TEST(DpiMeasures, AtTheTestPrefixsDpiTheyAreTheSystemsOwn) {
 // control out at 125 %; told it is back on a 96-DPI screen, every control returns to its place.
 // (125 %: the test screen is 800 x 600, and a window may not grow beyond it.)
 TEST(DialogDpiChange, EveryControlFollowsTheNewScaleAndComesBack) {
-  SetShareWindow window;
+  ShareDialogWindow window;
   window.CreateWindowAndControls();
   HWND dialog = window.Handle();
   ASSERT_TRUE(dialog);

@@ -25,15 +25,15 @@ constexpr int kButtonGap = 4;
 constexpr int kFirstButtonId = 100;
 constexpr int kTextId = 99;
 
-LPCWSTR SystemIconOf(MsgIcon icon) {
+LPCWSTR SystemIconOf(MessageIcon icon) {
   switch (icon) {
-    case MsgIcon::Exclamation:
+    case MessageIcon::Exclamation:
       return IDI_WARNING;
-    case MsgIcon::Stop:
+    case MessageIcon::Stop:
       return IDI_ERROR;
-    case MsgIcon::Information:
+    case MessageIcon::Information:
       return IDI_INFORMATION;
-    case MsgIcon::Question:
+    case MessageIcon::Question:
       break;
   }
   return IDI_QUESTION;
@@ -85,7 +85,7 @@ class MessageBoxWindow : public Window {
 
     MSG msg;
     bool quit = false;
-    while (result_ == mrNone && Handle()) {
+    while (result_ == MessageResult::None && Handle()) {
       if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
         quit = true;
         break;
@@ -100,7 +100,7 @@ class MessageBoxWindow : public Window {
     if (Handle()) DestroyWindow(Handle());
     if (owner && IsWindow(owner)) SetActiveWindow(owner);
     if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
-    return result_ == mrNone ? mrCancel : result_;
+    return result_ == MessageResult::None ? MessageResult::Cancel : result_;
   }
 
  protected:
@@ -119,14 +119,12 @@ class MessageBoxWindow : public Window {
         return 0;
       }
       case WM_CLOSE:
-        result_ = mrCancel;
+        result_ = MessageResult::Cancel;
         return 0;
       case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        DrawIconEx(dc, Scaled(kMargin), Scaled(kMargin), icon_, Scaled(kIconSize),
+        PaintScope paint(Handle());
+        DrawIconEx(paint.get(), Scaled(kMargin), Scaled(kMargin), icon_, Scaled(kIconSize),
                    Scaled(kIconSize), 0, nullptr, DI_NORMAL);
-        EndPaint(Handle(), &ps);
         return 0;
       }
       case WM_CTLCOLORSTATIC:
@@ -239,7 +237,7 @@ class MessageBoxWindow : public Window {
   UniqueIcon ownIcon_;
   HICON icon_ = nullptr;
   std::vector<HWND> buttons_;
-  int result_ = mrNone;
+  int result_ = MessageResult::None;
 };
 
 }  // namespace

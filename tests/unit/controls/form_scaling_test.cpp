@@ -5,8 +5,8 @@
 #include <string>
 
 #include "controls/form_scaling.h"
-#include "controls/pl_button.h"
-#include "dialog/set_share_form.h"
+#include "controls/plain_button.h"
+#include "dialog/share_dialog_form.h"
 #include "fake_hosts.h"
 #include "framework/errors.h"
 
@@ -23,7 +23,7 @@ int Expected(std::int64_t designed, int dpi) {
 }
 
 TEST(FormScaling, EverySettingOfTheWholeDialogAtEachDpi) {
-  const FormDescription& form = SetShareFormDescription();
+  const FormDescription& form = ShareDialogFormDescription();
   for (int dpi : kDpis) {
     SCOPED_TRACE(dpi);
     const FormLayout layout = LayOutForm(form, dpi, 16, 39);
@@ -61,26 +61,26 @@ TEST(FormScaling, KnownPlacesAt96And144) {
     int left, top, width, height;  // -1: not stored (sized by the text or the form)
     int left144, top144, width144, height144;
   } cases[] = {
-      {"pnlTop", 0, 0, -1, 97, 0, 0, -1, 146},
-      {"Image1", 32, 16, 32, 32, 48, 24, 48, 48},
-      {"LabelTop1", 88, 16, -1, -1, 132, 24, -1, -1},
-      {"LabelTop3", 88, 64, -1, -1, 132, 96, -1, -1},
-      {"Label3", 40, 128, -1, -1, 60, 192, -1, -1},
-      {"Label2", 40, 160, -1, -1, 60, 240, -1, -1},
+      {"headerPanel", 0, 0, -1, 97, 0, 0, -1, 146},
+      {"headerIcon", 32, 16, 32, 32, 48, 24, 48, 48},
+      {"headerLine1", 88, 16, -1, -1, 132, 24, -1, -1},
+      {"headerLine3", 88, 64, -1, -1, 132, 96, -1, -1},
+      {"browseHintLabel", 40, 128, -1, -1, 60, 192, -1, -1},
+      {"sharePathLabel", 40, 160, -1, -1, 60, 240, -1, -1},
       {"txtSharePath", 136, 157, 265, 18, 204, 236, 398, 27},
       {"btnSansyo", 408, 155, 49, 23, 612, 233, 74, 35},
-      {"Label6", 136, 184, -1, -1, 204, 276, -1, -1},
-      {"Label4", 40, 224, -1, -1, 60, 336, -1, -1},
-      {"Label1", 40, 256, -1, -1, 60, 384, -1, -1},
+      {"sharePathExampleLabel", 136, 184, -1, -1, 204, 276, -1, -1},
+      {"shareNameHintLabel", 40, 224, -1, -1, 60, 336, -1, -1},
+      {"shareNameLabel", 40, 256, -1, -1, 60, 384, -1, -1},
       {"txtShareName", 136, 253, 137, 18, 204, 380, 206, 27},
-      {"Label7", 136, 280, -1, -1, 204, 420, -1, -1},
+      {"shareNameExampleLabel", 136, 280, -1, -1, 204, 420, -1, -1},
       {"btnShare", 360, 304, 81, 26, 540, 456, 122, 39},
       {"btnCancel", 472, 304, 81, 26, 708, 456, 122, 39},
-      {"Memo1", 8, 296, 185, 49, 12, 444, 278, 74},
-      {"BusyLabel", 232, 311, -1, -1, 348, 467, -1, -1},
+      {"layoutMemo", 8, 296, 185, 49, 12, 444, 278, 74},
+      {"busyLabel", 232, 311, -1, -1, 348, 467, -1, -1},
   };
-  const FormLayout at96 = LayOutForm(SetShareFormDescription(), 96, 16, 39);
-  const FormLayout at144 = LayOutForm(SetShareFormDescription(), 144, 16, 39);
+  const FormLayout at96 = LayOutForm(ShareDialogFormDescription(), 96, 16, 39);
+  const FormLayout at144 = LayOutForm(ShareDialogFormDescription(), 144, 16, 39);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const auto check = [](const FormObjectDescription& d, int l, int t, int w, int h) {
@@ -102,12 +102,12 @@ TEST(FormScaling, KnownPlacesAt96And144) {
 // A window moved between screens is laid out again through the same function; the buttons take
 // the new geometry without losing what the program set on them since.
 TEST(FormScaling, ButtonsFollowEveryDpiChangeAndComeBack) {
-  const FormLayout at96 = LayOutForm(SetShareFormDescription(), 96, 0, 0);
+  const FormLayout at96 = LayOutForm(ShareDialogFormDescription(), 96, 0, 0);
   const FormObjectDescription& designed = at96.Control("btnCancel");
   for (bool centred : {false, true}) {
     SCOPED_TRACE(centred);
     FakeButtonHost host;
-    TxPlButton button{host};
+    PlainButton button{host};
     host.button = &button;
     ReadButtonDescription(button, designed, [](const StoredProperty&) {});
     if (centred) button.SetCaptionVertCenter(true);
@@ -126,7 +126,7 @@ TEST(FormScaling, ButtonsFollowEveryDpiChangeAndComeBack) {
       ASSERT_FALSE(host.bounds.empty());
       const int left = Expected(472, dpi), top = Expected(304, dpi);
       EXPECT_EQ(host.bounds.back(),
-                (TRect{left, top, left + Expected(81, dpi), top + Expected(26, dpi)}));
+                (Rect{left, top, left + Expected(81, dpi), top + Expected(26, dpi)}));
     }
   }
 }

@@ -6,19 +6,19 @@
 #include <windows.h>
 
 #include "controls/form_description.h"
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "win/framework/window.h"
 
 namespace qv::win {
 
-inline constexpr wchar_t kPlButtonClass[] = L"TxPlButton";
+inline constexpr wchar_t kPlainButtonClass[] = L"TxPlButton";
 
-class PlButtonWindow : public Window, private IPlButtonHost {
+class PlainButtonWindow : public Window, private IPlainButtonHost {
  public:
-  PlButtonWindow() = default;
+  PlainButtonWindow() = default;
 
-  TxPlButton& Model() { return model_; }
-  const TxPlButton& Model() const { return model_; }
+  PlainButton& Model() { return model_; }
+  const PlainButton& Model() const { return model_; }
 
   // Creates the window on `parent`, then reads the button's form description into it. Settings
   // the button does not keep itself (events and the like) go to `base`.
@@ -34,7 +34,7 @@ class PlButtonWindow : public Window, private IPlButtonHost {
  private:
   void Paint(HDC dc);
 
-  // IPlButtonHost
+  // IPlainButtonHost
   void RepaintNow() override;
   void ScheduleRepaint() override;
   void SetFocus() override;
@@ -44,8 +44,8 @@ class PlButtonWindow : public Window, private IPlButtonHost {
   bool HoldsCapture() const override;
   void TrackMouseLeave() override;
   KeyboardState ReadKeyboardState() const override;
-  TPoint CursorClientPos() const override;
-  void SetRoundShape(const TRect& bounds, int ellipseWidth, int ellipseHeight) override;
+  Point CursorClientPos() const override;
+  void SetRoundShape(const Rect& bounds, int ellipseWidth, int ellipseHeight) override;
   void ClearShape() override;
   bool SetFormModalResult(std::int32_t modalResult) override;
   void ApplyBounds(int left, int top, int width, int height) override;
@@ -53,7 +53,7 @@ class PlButtonWindow : public Window, private IPlButtonHost {
   void ApplyVisible(bool visible) override;
   void ApplyWindowText(const AnsiString& text) override;
 
-  TxPlButton model_{*this};
+  PlainButton model_{*this};
 };
 
 }  // namespace qv::win

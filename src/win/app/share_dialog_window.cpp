@@ -1,6 +1,6 @@
-#include "win/app/set_share_window.h"
+#include "win/app/share_dialog_window.h"
 
-#include "dialog/set_share_form.h"
+#include "dialog/share_dialog_form.h"
 #include "framework/dpi_scale.h"
 #include "framework/errors.h"
 #include "win/dialog/win_probe_platform.h"
@@ -10,7 +10,7 @@
 namespace qv::win {
 
 namespace {
-using namespace set_share_form;
+using namespace share_dialog_form;
 constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
 
 // The form keeps the tab order itself (SetTabOrder); every other setting belongs to the control.
@@ -40,7 +40,7 @@ AnsiString CaptionOf(const FormObjectDescription& d) {
   return AnsiString();
 }
 
-void CreateLabel(Label& label, HWND parent, const FormObjectDescription& d, TColor background) {
+void CreateLabel(Label& label, HWND parent, const FormObjectDescription& d, Color background) {
   label.CreateIn(parent, Setting(d, "Left"), Setting(d, "Top"), CaptionOf(d), background);
 }
 
@@ -57,20 +57,20 @@ void Move(const Window& control, const FormObjectDescription& d) {
 // is client area.
 FormLayout LayoutFor(int dpi) {
   const SIZE frame96 = FrameSizeForDpi(kFormStyle, kFormExStyle, kDesignDpi);
-  return LayOutForm(SetShareFormDescription(), dpi, frame96.cx, frame96.cy);
+  return LayOutForm(ShareDialogFormDescription(), dpi, frame96.cx, frame96.cy);
 }
 }  // namespace
 
-SetShareWindow::SetShareWindow() : fontName_(kDesignedFont) {}
+ShareDialogWindow::ShareDialogWindow() : fontName_(kDesignedFont) {}
 
-SetShareWindow::~SetShareWindow() {
+ShareDialogWindow::~ShareDialogWindow() {
   if (worker_.joinable()) worker_.join();
 }
 
-void SetShareWindow::CreateWindowAndControls() {
-  RegisterOnce(kSetShareClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
-  const FormDescription& description = SetShareFormDescription();
-  Create(kFormExStyle, kSetShareClass, ToWide("共有フォルダの設定"), kFormStyle, CW_USEDEFAULT,
+void ShareDialogWindow::CreateWindowAndControls() {
+  RegisterOnce(kShareDialogClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
+  const FormDescription& description = ShareDialogFormDescription();
+  Create(kFormExStyle, kShareDialogClass, ToWide("共有フォルダの設定"), kFormStyle, CW_USEDEFAULT,
          CW_USEDEFAULT, description.Width, description.Height, nullptr);
   HWND form = Handle();
   SetMainForm(true);
@@ -82,61 +82,64 @@ void SetShareWindow::CreateWindowAndControls() {
 
   RECT client;
   GetClientRect(form, &client);
-  const FormObjectDescription& panel = layout.Control(kTopPanel);
+  const FormObjectDescription& panel = layout.Control(kHeaderPanel);
   panelHeight_ = Setting(panel, "Height");
-  pnlTop_.CreateIn(form, Setting(panel, "Left"), Setting(panel, "Top"), client.right, panelHeight_,
-                   clWindow);
-  const FormObjectDescription& icon = layout.Control(kIcon);
-  image1_.CreateIn(pnlTop_.Handle(), Setting(icon, "Left"), Setting(icon, "Top"),
-                   Setting(icon, "Width"), Setting(icon, "Height"), kMainIconId, clWindow);
+  headerPanel_.CreateIn(form, Setting(panel, "Left"), Setting(panel, "Top"), client.right,
+                        panelHeight_, clWindow);
+  const FormObjectDescription& icon = layout.Control(kHeaderIcon);
+  headerIcon_.CreateIn(headerPanel_.Handle(), Setting(icon, "Left"), Setting(icon, "Top"),
+                       Setting(icon, "Width"), Setting(icon, "Height"), kMainIconId, clWindow);
   UseIconSizeFor(layout);
-  CreateLabel(labelTop1_, pnlTop_.Handle(), layout.Control(kTopText1), clWindow);
-  CreateLabel(labelTop2_, pnlTop_.Handle(), layout.Control(kTopText2), clWindow);
-  CreateLabel(labelTop3_, pnlTop_.Handle(), layout.Control(kTopText3), clWindow);
+  CreateLabel(headerLine1_, headerPanel_.Handle(), layout.Control(kHeaderLine1), clWindow);
+  CreateLabel(headerLine2_, headerPanel_.Handle(), layout.Control(kHeaderLine2), clWindow);
+  CreateLabel(headerLine3_, headerPanel_.Handle(), layout.Control(kHeaderLine3), clWindow);
 
-  CreateLabel(label3_, form, layout.Control(kPathPrompt), clBtnFace);
-  CreateLabel(label2_, form, layout.Control(kPathLabel), clBtnFace);
-  txtSharePath_.CreateIn(form, layout.Control(kSharePath), TakeTabOrder);
-  btnSansyo_.CreateIn(form, layout.Control(kBrowseButton), TakeTabOrder);
-  CreateLabel(label6_, form, layout.Control(kPathExample), clBtnFace);
-  CreateLabel(label4_, form, layout.Control(kNamePrompt), clBtnFace);
-  CreateLabel(label1_, form, layout.Control(kNameLabel), clBtnFace);
-  txtShareName_.CreateIn(form, layout.Control(kShareName), TakeTabOrder);
-  CreateLabel(label7_, form, layout.Control(kNameExample), clBtnFace);
-  btnShare_.CreateIn(form, layout.Control(kShareButton), TakeTabOrder);
-  btnCancel_.CreateIn(form, layout.Control(kCancelButton), TakeTabOrder);
-  for (PlButtonWindow* b : {&btnSansyo_, &btnShare_, &btnCancel_}) b->Model().SetDpi(dpi_);
+  CreateLabel(browseHintLabel_, form, layout.Control(kBrowseHint), clBtnFace);
+  CreateLabel(sharePathLabel_, form, layout.Control(kSharePathLabel), clBtnFace);
+  sharePathEdit_.CreateIn(form, layout.Control(kSharePathEdit), TakeTabOrder);
+  browseButton_.CreateIn(form, layout.Control(kBrowseButton), TakeTabOrder);
+  CreateLabel(sharePathExampleLabel_, form, layout.Control(kSharePathExample), clBtnFace);
+  CreateLabel(shareNameHintLabel_, form, layout.Control(kShareNameHint), clBtnFace);
+  CreateLabel(shareNameLabel_, form, layout.Control(kShareNameLabel), clBtnFace);
+  shareNameEdit_.CreateIn(form, layout.Control(kShareNameEdit), TakeTabOrder);
+  CreateLabel(shareNameExampleLabel_, form, layout.Control(kShareNameExample), clBtnFace);
+  shareButton_.CreateIn(form, layout.Control(kShareButton), TakeTabOrder);
+  cancelButton_.CreateIn(form, layout.Control(kCancelButton), TakeTabOrder);
+  for (PlainButtonWindow* b : {&browseButton_, &shareButton_, &cancelButton_}) {
+    b->Model().SetDpi(dpi_);
+  }
   EditField::Options memoOptions;
   memoOptions.multiLine = true;
   memoOptions.visible = false;
-  const FormObjectDescription& memo = layout.Control(kMemo);
-  memo1_.CreateIn(form, Setting(memo, "Left"), Setting(memo, "Top"), Setting(memo, "Width"),
-                  Setting(memo, "Height"), memoOptions);
-  memo1_.SetText("Memo1");
+  const FormObjectDescription& memo = layout.Control(kLayoutMemo);
+  layoutMemo_.CreateIn(form, Setting(memo, "Left"), Setting(memo, "Top"), Setting(memo, "Width"),
+                       Setting(memo, "Height"), memoOptions);
+  layoutMemo_.SetText("Memo1");
   CreateLabel(busyLabel_, form, layout.Control(kBusyText), clBtnFace);
   ShowWindow(busyLabel_.Handle(), SW_HIDE);
 
-  btnSansyo_.Model().OnClick = [this](TxPlButton&) {
-    if (logic_) logic_->btnSansyoClick();
+  browseButton_.Model().OnClick = [this](PlainButton&) {
+    if (logic_) logic_->OnBrowseClick();
   };
-  btnShare_.Model().OnClick = [this](TxPlButton&) {
-    if (logic_) logic_->btnShareClick();
+  shareButton_.Model().OnClick = [this](PlainButton&) {
+    if (logic_) logic_->OnShareClick();
   };
-  btnCancel_.Model().OnClick = [this](TxPlButton&) {
-    if (logic_) logic_->btnCancelClick();
+  cancelButton_.Model().OnClick = [this](PlainButton&) {
+    if (logic_) logic_->OnCancelClick();
   };
 
   // Creation order is the order in which the form offers dialog keys.
-  for (Window* c :
-       std::initializer_list<Window*>{&pnlTop_, &txtSharePath_, &btnSansyo_, &txtShareName_,
-                                      &btnShare_, &btnCancel_, &memo1_}) {
+  for (Window* c : std::initializer_list<Window*>{&headerPanel_, &sharePathEdit_, &browseButton_,
+                                                  &shareNameEdit_, &shareButton_, &cancelButton_,
+                                                  &layoutMemo_}) {
     AddControl(c);
   }
-  SetTabOrder({&txtSharePath_, &btnSansyo_, &txtShareName_, &btnShare_, &btnCancel_, &memo1_});
+  SetTabOrder({&sharePathEdit_, &browseButton_, &shareNameEdit_, &shareButton_, &cancelButton_,
+               &layoutMemo_});
   ApplyFont();
 }
 
-void SetShareWindow::ShowFirstTime() {
+void ShareDialogWindow::ShowFirstTime() {
   RECT r;
   GetWindowRect(Handle(), &r);
   int w = r.right - r.left, h = r.bottom - r.top;
@@ -151,13 +154,13 @@ void SetShareWindow::ShowFirstTime() {
   if (logic_) logic_->ShowingChanged();
 }
 
-AnsiString SetShareWindow::IconTitleFontName() {
+AnsiString ShareDialogWindow::IconTitleFontName() {
   LOGFONTW font{};
   SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
   return ToAnsi(font.lfFaceName);
 }
 
-void SetShareWindow::SetFontName(const AnsiString& faceName) {
+void ShareDialogWindow::SetFontName(const AnsiString& faceName) {
   if (ToWide(faceName).size() >= LF_FACESIZE) {
     throw Exception(Format("Font name '%s' is too long", faceName.c_str()));
   }
@@ -165,7 +168,7 @@ void SetShareWindow::SetFontName(const AnsiString& faceName) {
   ApplyFont();
 }
 
-void SetShareWindow::ApplyFont() {
+void ShareDialogWindow::ApplyFont() {
   LOGFONTW lf{};
   lf.lfHeight = fontHeight_;
   lf.lfCharSet = SHIFTJIS_CHARSET;
@@ -174,17 +177,18 @@ void SetShareWindow::ApplyFont() {
   face.copy(lf.lfFaceName, LF_FACESIZE - 1);
   font_.reset(CreateFontIndirectW(&lf));
   HFONT f = font_.get();
-  for (Label* l : {&labelTop1_, &labelTop2_, &labelTop3_, &label3_, &label2_, &label6_, &label4_,
-                   &label1_, &label7_, &busyLabel_}) {
+  for (Label* l : {&headerLine1_, &headerLine2_, &headerLine3_, &browseHintLabel_, &sharePathLabel_,
+                   &sharePathExampleLabel_, &shareNameHintLabel_, &shareNameLabel_,
+                   &shareNameExampleLabel_, &busyLabel_}) {
     l->SetFont(f);
   }
-  for (Window* w : std::initializer_list<Window*>{&txtSharePath_, &txtShareName_, &memo1_,
-                                                  &btnSansyo_, &btnShare_, &btnCancel_}) {
+  for (Window* w : std::initializer_list<Window*>{&sharePathEdit_, &shareNameEdit_, &layoutMemo_,
+                                                  &browseButton_, &shareButton_, &cancelButton_}) {
     SendMessageW(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
   }
 }
 
-void SetShareWindow::SizeClientArea(const FormLayout& layout) {
+void ShareDialogWindow::SizeClientArea(const FormLayout& layout) {
   const SIZE frame = FrameSizeForDpi(kFormStyle, kFormExStyle, layout.Dpi);
   SetWindowPos(Handle(), nullptr, 0, 0, layout.ClientWidth + frame.cx,
                layout.ClientHeight + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -192,7 +196,7 @@ void SetShareWindow::SizeClientArea(const FormLayout& layout) {
 
 // The big icon (task switcher, taskbar) at our size nearest to 32 x scale; the small one at the
 // size the title bar draws at this DPI.
-void SetShareWindow::ApplyTitleBarIcons() {
+void ShareDialogWindow::ApplyTitleBarIcons() {
   const int big = NearestIconSize(ScaleToDpi(32, dpi_));
   const int small = SystemMetricForDpi(SM_CXSMICON, dpi_);
   bigIcon_.reset(static_cast<HICON>(
@@ -205,12 +209,12 @@ void SetShareWindow::ApplyTitleBarIcons() {
 
 // Our image nearest to the control's size, rather than one the system scales from whichever
 // it picks.
-void SetShareWindow::UseIconSizeFor(const FormLayout& layout) {
-  image1_.UseIconSize(NearestIconSize(Setting(layout.Control(kIcon), "Width")));
+void ShareDialogWindow::UseIconSizeFor(const FormLayout& layout) {
+  headerIcon_.UseIconSize(NearestIconSize(Setting(layout.Control(kHeaderIcon), "Width")));
 }
 
 // Every control to its place at the new DPI, fonts first so that labels size to the new text.
-void SetShareWindow::ApplyDpi(int dpi, const RECT& suggested) {
+void ShareDialogWindow::ApplyDpi(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   const FormLayout layout = LayoutFor(dpi_);
   fontHeight_ = layout.FontHeight;
@@ -219,25 +223,31 @@ void SetShareWindow::ApplyDpi(int dpi, const RECT& suggested) {
   ApplyTitleBarIcons();
   ApplyFont();
 
-  const FormObjectDescription& panel = layout.Control(kTopPanel);
+  const FormObjectDescription& panel = layout.Control(kHeaderPanel);
   panelHeight_ = Setting(panel, "Height");
   RECT client;
   GetClientRect(Handle(), &client);
-  SetWindowPos(pnlTop_.Handle(), nullptr, Setting(panel, "Left"), Setting(panel, "Top"),
+  SetWindowPos(headerPanel_.Handle(), nullptr, Setting(panel, "Left"), Setting(panel, "Top"),
                client.right, panelHeight_, SWP_NOZORDER | SWP_NOACTIVATE);
-  Move(image1_, layout.Control(kIcon));
+  Move(headerIcon_, layout.Control(kHeaderIcon));
   UseIconSizeFor(layout);
-  const std::pair<Label*, const char*> labels[] = {
-      {&labelTop1_, kTopText1}, {&labelTop2_, kTopText2}, {&labelTop3_, kTopText3},
-      {&label3_, kPathPrompt},  {&label2_, kPathLabel},   {&label6_, kPathExample},
-      {&label4_, kNamePrompt},  {&label1_, kNameLabel},   {&label7_, kNameExample},
-      {&busyLabel_, kBusyText}};
+  const std::pair<Label*, const char*> labels[] = {{&headerLine1_, kHeaderLine1},
+                                                   {&headerLine2_, kHeaderLine2},
+                                                   {&headerLine3_, kHeaderLine3},
+                                                   {&browseHintLabel_, kBrowseHint},
+                                                   {&sharePathLabel_, kSharePathLabel},
+                                                   {&sharePathExampleLabel_, kSharePathExample},
+                                                   {&shareNameHintLabel_, kShareNameHint},
+                                                   {&shareNameLabel_, kShareNameLabel},
+                                                   {&shareNameExampleLabel_, kShareNameExample},
+                                                   {&busyLabel_, kBusyText}};
   for (const auto& [label, name] : labels) Move(*label, layout.Control(name));
-  txtSharePath_.Place(layout.Control(kSharePath));
-  txtShareName_.Place(layout.Control(kShareName));
-  Move(memo1_, layout.Control(kMemo));
-  const std::pair<PlButtonWindow*, const char*> buttons[] = {
-      {&btnSansyo_, kBrowseButton}, {&btnShare_, kShareButton}, {&btnCancel_, kCancelButton}};
+  sharePathEdit_.Place(layout.Control(kSharePathEdit));
+  shareNameEdit_.Place(layout.Control(kShareNameEdit));
+  Move(layoutMemo_, layout.Control(kLayoutMemo));
+  const std::pair<PlainButtonWindow*, const char*> buttons[] = {{&browseButton_, kBrowseButton},
+                                                                {&shareButton_, kShareButton},
+                                                                {&cancelButton_, kCancelButton}};
   for (const auto& [button, name] : buttons) {
     button->Model().SetDpi(dpi_);
     ApplyButtonGeometry(button->Model(), layout.Control(name));
@@ -245,41 +255,41 @@ void SetShareWindow::ApplyDpi(int dpi, const RECT& suggested) {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void SetShareWindow::SetTopTexts(const AnsiString& top1, const AnsiString& top2,
-                                 const AnsiString& top3) {
-  labelTop1_.SetCaption(top1);
-  labelTop2_.SetCaption(top2);
-  labelTop3_.SetCaption(top3);
+void ShareDialogWindow::SetTopTexts(const AnsiString& top1, const AnsiString& top2,
+                                    const AnsiString& top3) {
+  headerLine1_.SetCaption(top1);
+  headerLine2_.SetCaption(top2);
+  headerLine3_.SetCaption(top3);
 }
 
-void SetShareWindow::SetExampleLabelColor(TColor color) {
-  label6_.SetFontColor(color);
-  label7_.SetFontColor(color);
+void ShareDialogWindow::SetExampleLabelColor(Color color) {
+  sharePathExampleLabel_.SetFontColor(color);
+  shareNameExampleLabel_.SetFontColor(color);
 }
 
-void SetShareWindow::CenterButtonCaptions() {
-  for (PlButtonWindow* b : {&btnSansyo_, &btnShare_, &btnCancel_}) {
+void ShareDialogWindow::CenterButtonCaptions() {
+  for (PlainButtonWindow* b : {&browseButton_, &shareButton_, &cancelButton_}) {
     b->Model().SetCaptionVertCenter(true);
   }
 }
 
-bool SetShareWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
+bool ShareDialogWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
 
-void SetShareWindow::RepaintNow() {
+void ShareDialogWindow::RepaintNow() {
   RedrawWindow(Handle(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void SetShareWindow::RestoreDefaultCursor() {
+void ShareDialogWindow::RestoreDefaultCursor() {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
-void SetShareWindow::SetBusy(bool busy) {
+void ShareDialogWindow::SetBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
   if (busy) focusBeforeBusy_ = GetFocus();
-  for (Window* w : std::initializer_list<Window*>{&btnShare_, &btnSansyo_, &btnCancel_,
-                                                  &txtSharePath_, &txtShareName_}) {
+  for (Window* w : std::initializer_list<Window*>{&shareButton_, &browseButton_, &cancelButton_,
+                                                  &sharePathEdit_, &shareNameEdit_}) {
     EnableWindow(w->Handle(), busy ? FALSE : TRUE);
   }
   ShowWindow(busyLabel_.Handle(), busy ? SW_SHOWNA : SW_HIDE);
@@ -292,7 +302,7 @@ void SetShareWindow::SetBusy(bool busy) {
   }
 }
 
-void SetShareWindow::RunInBackground(std::function<void()> work, std::function<void()> done) {
+void ShareDialogWindow::RunInBackground(std::function<void()> work, std::function<void()> done) {
   if (worker_.joinable()) throw Exception("The background work is still running");
   workDone_ = std::move(done);
   HWND self = Handle();
@@ -302,7 +312,7 @@ void SetShareWindow::RunInBackground(std::function<void()> work, std::function<v
   });
 }
 
-LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT ShareDialogWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kWorkDoneMessage:
       if (worker_.joinable()) {
@@ -320,8 +330,8 @@ LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SIZE:
       // The top panel follows the dialog's width.
-      if (pnlTop_.Handle()) {
-        SetWindowPos(pnlTop_.Handle(), nullptr, 0, 0, LOWORD(lp), panelHeight_,
+      if (headerPanel_.Handle()) {
+        SetWindowPos(headerPanel_.Handle(), nullptr, 0, 0, LOWORD(lp), panelHeight_,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;

@@ -1,14 +1,14 @@
 // How the plain button draws its face.
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "framework/dpi_scale.h"
 
 namespace qv {
 
 namespace {
 
-constexpr TColor kPressedInnerRing = 0x808080;
-constexpr TColor kRoundOutline = 0x757575;
-constexpr TColor kRoundFocusOutline = 0x202020;
+constexpr Color kPressedInnerRing = 0x808080;
+constexpr Color kRoundOutline = 0x757575;
+constexpr Color kRoundFocusOutline = 0x202020;
 
 // Runs `undo` when the scope is left, also by an exception: painting must leave the canvas's pen
 // and text colour as it found them.
@@ -26,7 +26,7 @@ class ScopeExit {
 
 // A one-pixel ring on the border pixels of `r`, drawn with lines (which exclude their end point,
 // so each segment starts where the previous one stopped).
-void DrawRing(ICanvas& canvas, const TRect& r, TColor color) {
+void DrawRing(ICanvas& canvas, const Rect& r, Color color) {
   canvas.SetPenColor(color);
   canvas.SetPenWidth(1);
   canvas.MoveTo(r.Left, r.Bottom - 1);
@@ -37,9 +37,9 @@ void DrawRing(ICanvas& canvas, const TRect& r, TColor color) {
 }
 
 // `width` one-pixel rings inwards from `r`.
-void DrawRings(ICanvas& canvas, const TRect& r, int width, TColor color) {
+void DrawRings(ICanvas& canvas, const Rect& r, int width, Color color) {
   for (int i = 0; i < width; ++i) {
-    DrawRing(canvas, TRect{r.Left + i, r.Top + i, r.Right - i, r.Bottom - i}, color);
+    DrawRing(canvas, Rect{r.Left + i, r.Top + i, r.Right - i, r.Bottom - i}, color);
   }
 }
 
@@ -49,7 +49,7 @@ int Channel(int begin, int end, int row, int lastRow) {
 
 }  // namespace
 
-void TxPlButton::Paint(ICanvas& target) {
+void PlainButton::Paint(ICanvas& target) {
   // A button that shows its parent's colour is drawn directly; any other is composed off-screen
   // and copied in one step, so that it never shows half-drawn.
   if (parentColor_) {
@@ -61,9 +61,9 @@ void TxPlButton::Paint(ICanvas& target) {
   offscreen->CopyToTarget(0, 0);
 }
 
-void TxPlButton::DrawButton(ICanvas& canvas) {
-  canvas.SetBrushStyle(TBrushStyle::bsSolid);
-  frameRect_ = TRect{0, 0, width_, height_};
+void PlainButton::DrawButton(ICanvas& canvas) {
+  canvas.SetBrushStyle(BrushStyle::Solid);
+  frameRect_ = Rect{0, 0, width_, height_};
   if (gradation_) {
     DrawGradation(canvas);
   } else {
@@ -98,17 +98,17 @@ void TxPlButton::DrawButton(ICanvas& canvas) {
   }
   DrawCaption(canvas, captionB_, topB);
 
-  canvas.SetBrushStyle(TBrushStyle::bsClear);
-  frameRect_ = TRect{0, 0, width_, height_};
+  canvas.SetBrushStyle(BrushStyle::Clear);
+  frameRect_ = Rect{0, 0, width_, height_};
   DrawFrame(canvas);
 
   if (host_.IsActiveControl() && hasFocus_) DrawFocus(canvas);
 }
 
-void TxPlButton::DrawGradation(ICanvas& canvas) {
+void PlainButton::DrawGradation(ICanvas& canvas) {
   // The end colours are resolved and snapped once per paint, not once per row.
-  const TColor end = canvas.NearestColor(canvas.ColorToRGB(gradEndColor_));
-  const TColor begin = canvas.NearestColor(canvas.ColorToRGB(gradBeginColor_));
+  const qv::Color end = canvas.NearestColor(canvas.ColorToRGB(gradEndColor_));
+  const qv::Color begin = canvas.NearestColor(canvas.ColorToRGB(gradBeginColor_));
   canvas.SetPenWidth(1);
   if (height_ > 1) {
     const int last = height_ - 1;
@@ -126,8 +126,8 @@ void TxPlButton::DrawGradation(ICanvas& canvas) {
   }
 }
 
-void TxPlButton::DrawImage(ICanvas& canvas) {
-  const TGraphic* graphic = image_.picture_.Graphic();
+void PlainButton::DrawImage(ICanvas& canvas) {
+  const Graphic* graphic = image_.picture_.Graphic();
   if (!image_.visible_ || !graphic) return;
 
   const int d = PressShift() ? Scaled(1) : 0;
@@ -138,10 +138,10 @@ void TxPlButton::DrawImage(ICanvas& canvas) {
   const unsigned embossed = (!enabled_ && hasFocus_) ? draw::kDssDisabled : 0;
 
   switch (graphic->Kind()) {
-    case TGraphicKind::Bitmap:
-      if (image_.transParent_) {
+    case GraphicKind::Bitmap:
+      if (image_.transparent_) {
         // The bottom-left pixel names the colour left out; a monochrome bitmap leaves out white.
-        TColor transparent = clWhite;
+        qv::Color transparent = clWhite;
         if (!graphic->Monochrome() && graphic->Height() > 0) {
           transparent = graphic->Pixel(0, graphic->Height() - 1);
         }
@@ -150,41 +150,41 @@ void TxPlButton::DrawImage(ICanvas& canvas) {
         canvas.DrawStateImage(*graphic, x, y, draw::kDstBitmap | embossed);
       }
       break;
-    case TGraphicKind::Icon:
+    case GraphicKind::Icon:
       canvas.DrawStateImage(*graphic, x, y, draw::kDstIcon | embossed);
       break;
-    case TGraphicKind::Other:
+    case GraphicKind::Other:
       break;
   }
 }
 
-void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int top) {
+void PlainButton::DrawCaption(ICanvas& canvas, const PlainButtonCaption& caption, int top) {
   const AnsiString& text = caption.Caption();
   // Characters count as UTF-16 code units; every code page 932 character is one.
   const int n = static_cast<int>(Cp932CharCount(text));
   if (n == 0) return;
-  canvas.SetBrushStyle(TBrushStyle::bsClear);
+  canvas.SetBrushStyle(BrushStyle::Clear);
 
-  TxPlBtnAlignment a = caption.Alignment();
-  if (a == TxPlBtnAlignment::taEven && n == 1) a = TxPlBtnAlignment::taCenter;
+  CaptionAlignment a = caption.Alignment();
+  if (a == CaptionAlignment::Even && n == 1) a = CaptionAlignment::Center;
 
   const int margin = Scaled(2);
   int x = 0;
   int available = 0;
   unsigned align = draw::kTaLeft;
   switch (a) {
-    case TxPlBtnAlignment::taEven:
+    case CaptionAlignment::Even:
       x = caption.Left() + margin;
       available = width_ - caption.Left() - caption.Right() - 2 * margin;
       break;
-    case TxPlBtnAlignment::taLeft:
+    case CaptionAlignment::Left:
       x = caption.Left() + margin;
       break;
-    case TxPlBtnAlignment::taRight:
+    case CaptionAlignment::Right:
       x = width_ - caption.Right() - margin;
       align = draw::kTaRight;
       break;
-    case TxPlBtnAlignment::taCenter:
+    case CaptionAlignment::Center:
       x = width_ / 2;
       align = draw::kTaCenter;
       break;
@@ -200,14 +200,14 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   // text is wider than the room).
   int gap = 0;
   int remainder = 0;
-  if (a == TxPlBtnAlignment::taEven) {
+  if (a == CaptionAlignment::Even) {
     const int spare = available - canvas.TextWidth(text);
     gap = spare / (n - 1);
     remainder = spare % (n - 1);
   }
 
   auto output = [&](int ox, int oy) {
-    if (a != TxPlBtnAlignment::taEven) {
+    if (a != CaptionAlignment::Even) {
       canvas.DeviceTextOut(ox, oy, text);
       return;
     }
@@ -235,43 +235,43 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   output(x, top);
 }
 
-void TxPlButton::DrawFrame(ICanvas& canvas) {
+void PlainButton::DrawFrame(ICanvas& canvas) {
   switch (buttonStyle_) {
-    case TxPlButtonStyle::bsNormal:
+    case PlainButtonStyle::Normal:
       if (!pressed_) {
         DrawFrameEdge(canvas, draw::kEdgeRaised, draw::kBfRect);
       } else {
         const int w = Scaled(1);
-        DrawRings(canvas, TRect{0, 0, width_, height_}, w, clBtnShadow);
-        DrawRings(canvas, TRect{w, w, width_ - w, height_ - w}, w, kPressedInnerRing);
+        DrawRings(canvas, Rect{0, 0, width_, height_}, w, clBtnShadow);
+        DrawRings(canvas, Rect{w, w, width_ - w, height_ - w}, w, kPressedInnerRing);
       }
       break;
-    case TxPlButtonStyle::bsFlat:
+    case PlainButtonStyle::Flat:
       switch (flatFrameType_) {
-        case TxPlBtnFrameType::bffFlat:
+        case FrameType::Flat:
           DrawFrameEdge(canvas, draw::kEdgeBump, draw::kBfRect | draw::kBfFlat);
           break;
-        case TxPlBtnFrameType::bffEtched:
+        case FrameType::Etched:
           DrawFrameEdge(canvas, draw::kEdgeEtched, draw::kBfRect);
           break;
-        case TxPlBtnFrameType::bffBump:
+        case FrameType::Bump:
           DrawFrameEdge(canvas, draw::kEdgeBump, draw::kBfRect);
           break;
       }
       break;
-    case TxPlButtonStyle::bsRoundRect:
+    case PlainButtonStyle::RoundRect:
       canvas.SetPenColor(kRoundOutline);
       canvas.SetPenWidth(Scaled(1));
       canvas.RoundRect(0, 0, width_, height_, Scaled(kRoundSize), Scaled(kRoundSize));
       break;
-    case TxPlButtonStyle::bsFlatNoFrame:
-    case TxPlButtonStyle::bsRoundRectNoFrame:
+    case PlainButtonStyle::FlatNoFrame:
+    case PlainButtonStyle::RoundRectNoFrame:
       break;
   }
 }
 
-void TxPlButton::DrawFocus(ICanvas& canvas) {
-  frameRect_ = TRect{0, 0, width_, height_};
+void PlainButton::DrawFocus(ICanvas& canvas) {
+  frameRect_ = Rect{0, 0, width_, height_};
   if (IsRoundStyle()) {
     canvas.SelectAlternatePen(kRoundFocusOutline);
     ScopeExit release([&] { canvas.ReleaseAlternatePen(); });
@@ -285,40 +285,38 @@ void TxPlButton::DrawFocus(ICanvas& canvas) {
     return;
   }
   const int inset = Scaled(3);
-  frameRect_ = TRect{inset, inset, width_ - inset, height_ - inset};
-  if (buttonStyle_ == TxPlButtonStyle::bsFlat) {
+  frameRect_ = Rect{inset, inset, width_ - inset, height_ - inset};
+  if (buttonStyle_ == PlainButtonStyle::Flat) {
     // Follow the inner ring of the flat frames, which differs by a pixel from the raised edge.
-    if (flatFrameType_ == TxPlBtnFrameType::bffBump) {
+    if (flatFrameType_ == FrameType::Bump) {
       ++frameRect_.Right;
       ++frameRect_.Bottom;
-    } else if (flatFrameType_ == TxPlBtnFrameType::bffEtched) {
+    } else if (flatFrameType_ == FrameType::Etched) {
       --frameRect_.Right;
       --frameRect_.Bottom;
     }
   }
-  const TColor previous = canvas.FontColor();
+  const qv::Color previous = canvas.FontColor();
   ScopeExit restore([&] { canvas.SetFontColor(previous); });
   canvas.SetFontColor(clWhite);
   // The focus rectangle is a one-pixel dotted line; a scaled one is that many nested rectangles.
-  const TRect outer = frameRect_;
+  const Rect outer = frameRect_;
   for (int i = 0; i < Scaled(1); ++i) {
-    canvas.DrawFocusRect(TRect{outer.Left + i, outer.Top + i, outer.Right - i, outer.Bottom - i});
+    canvas.DrawFocusRect(Rect{outer.Left + i, outer.Top + i, outer.Right - i, outer.Bottom - i});
   }
   frameRect_ = outer;
 }
 
 // The system's edges are one pixel per ring (outer and inner); scaled, each ring is drawn that
 // many times, the outer rings from the border inwards and then the inner rings.
-void TxPlButton::DrawFrameEdge(ICanvas& canvas, unsigned edge, unsigned flags) {
+void PlainButton::DrawFrameEdge(ICanvas& canvas, unsigned edge, unsigned flags) {
   const int width = Scaled(1);
   if (width == 1) {
     canvas.DrawEdge(frameRect_, edge, flags);
     return;
   }
-  const TRect r = frameRect_;
-  const auto inset = [&r](int i) {
-    return TRect{r.Left + i, r.Top + i, r.Right - i, r.Bottom - i};
-  };
+  const Rect r = frameRect_;
+  const auto inset = [&r](int i) { return Rect{r.Left + i, r.Top + i, r.Right - i, r.Bottom - i}; };
   for (int i = 0; i < width; ++i) canvas.DrawEdge(inset(i), edge & draw::kEdgeOuterMask, flags);
   for (int i = 0; i < width; ++i) {
     canvas.DrawEdge(inset(width + i), edge & draw::kEdgeInnerMask, flags);

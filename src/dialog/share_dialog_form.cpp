@@ -1,11 +1,11 @@
-#include "dialog/set_share_form.h"
+#include "dialog/share_dialog_form.h"
 
 namespace qv {
 
 namespace {
 
 using P = StoredProperty;
-using namespace set_share_form;
+using namespace share_dialog_form;
 
 FormObjectDescription Placed(const char* name, int left, int top, int width, int height) {
   return {name,
@@ -37,33 +37,34 @@ FormDescription MakeDescription() {
   form.Height = 388;
   form.FontHeight = -12;
   form.Controls = {
-      {kTopPanel,
+      {kHeaderPanel,
        {P{"Left", std::int64_t{0}}, P{"Top", std::int64_t{0}}, P{"Height", std::int64_t{97}}}},
-      Placed(kIcon, 32, 16, 32, 32),
-      LabelAt(kTopText1, 88, 16, ""),
-      LabelAt(kTopText2, 88, 40, ""),
-      LabelAt(kTopText3, 88, 64, ""),
-      LabelAt(kPathPrompt, 40, 128, "このコンピュータで管理する場所を[参照]ボタンより選択します:"),
-      LabelAt(kPathLabel, 40, 160, "管理する場所:"),
-      {kSharePath,
+      Placed(kHeaderIcon, 32, 16, 32, 32),
+      LabelAt(kHeaderLine1, 88, 16, ""),
+      LabelAt(kHeaderLine2, 88, 40, ""),
+      LabelAt(kHeaderLine3, 88, 64, ""),
+      LabelAt(kBrowseHint, 40, 128, "このコンピュータで管理する場所を[参照]ボタンより選択します:"),
+      LabelAt(kSharePathLabel, 40, 160, "管理する場所:"),
+      {kSharePathEdit,
        {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{157}}, P{"Width", std::int64_t{265}},
         P{"Height", std::int64_t{18}}, P{"TabStop", false}, P{"Color", FormIdent{"clBtnFace"}},
         P{"Ctl3D", false}, P{"ParentCtl3D", false}, P{"ReadOnly", true},
         P{"TabOrder", std::int64_t{0}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
         P{"Long", std::int64_t{0}}}},
       Button(kBrowseButton, 408, 155, 49, 23, 1, "参照"),
-      LabelAt(kPathExample, 136, 184, "例） C:\\VeltoData"),
-      LabelAt(kNamePrompt, 40, 224, "他のコンピュータで表示させる共有フォルダの名前を入力します:"),
-      LabelAt(kNameLabel, 40, 256, "共有名:"),
-      {kShareName,
+      LabelAt(kSharePathExample, 136, 184, "例） C:\\VeltoData"),
+      LabelAt(kShareNameHint, 40, 224,
+              "他のコンピュータで表示させる共有フォルダの名前を入力します:"),
+      LabelAt(kShareNameLabel, 40, 256, "共有名:"),
+      {kShareNameEdit,
        {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{253}}, P{"Width", std::int64_t{137}},
         P{"Height", std::int64_t{18}}, P{"Ctl3D", false}, P{"MaxLength", std::int64_t{80}},
         P{"ParentCtl3D", false}, P{"TabOrder", std::int64_t{2}},
         P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}},
-      LabelAt(kNameExample, 136, 280, "例） VeltoData"),
+      LabelAt(kShareNameExample, 136, 280, "例） VeltoData"),
       Button(kShareButton, 360, 304, 81, 26, 3, "共有"),
       Button(kCancelButton, 472, 304, 81, 26, 4, "キャンセル"),
-      Placed(kMemo, 8, 296, 185, 49),
+      Placed(kLayoutMemo, 8, 296, 185, 49),
       // Left of the buttons, shown only while the share button's work runs.
       LabelAt(kBusyText, 232, 311, "設定しています…"),
   };
@@ -72,7 +73,7 @@ FormDescription MakeDescription() {
 
 }  // namespace
 
-const FormDescription& SetShareFormDescription() {
+const FormDescription& ShareDialogFormDescription() {
   static const FormDescription form = MakeDescription();
   return form;
 }

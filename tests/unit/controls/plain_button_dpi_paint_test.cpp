@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "controls/form_scaling.h"
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "fake_hosts.h"
 #include "recording_canvas.h"
 
@@ -41,7 +41,7 @@ class PlButtonAt144 : public ::testing::Test {
   }
 
   FakeButtonHost host;
-  TxPlButton button{host};
+  PlainButton button{host};
   RecordingCanvas canvas;
 };
 
@@ -53,7 +53,7 @@ TEST_F(PlButtonAt144, OneGradationRowPerPixelOfTheScaledHeight) {
   ASSERT_EQ(offscreen.size(), 1u);
   EXPECT_EQ(offscreen[0].width, 122);
   EXPECT_EQ(offscreen[0].height, 39);
-  const std::vector<TColor> rows = GradationRows(canvas.Log(), 1);
+  const std::vector<Color> rows = GradationRows(canvas.Log(), 1);
   ASSERT_EQ(rows.size(), 39u);
   EXPECT_EQ(rows.front(), RgbColor(255, 255, 255));
   EXPECT_EQ(rows.back(), RgbColor(192, 192, 192));
@@ -71,14 +71,14 @@ TEST_F(PlButtonAt144, CaptionAtTheScaledTopAndShiftedTwoPixelsWhenPressed) {
   EXPECT_EQ(texts[0].text, "共有");
 
   host.active = true;
-  button.HandleMouseDown(mbLeft, {ssLeft}, 10, 10, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 10, 10, false);
   const auto pressed = Paint(Op::DeviceTextOut);
   ASSERT_EQ(pressed.size(), 1u);
   EXPECT_EQ(pressed[0].x, 63);
   EXPECT_EQ(pressed[0].y, 14);
 
   // Centred vertically: (39 - 12) / 2 plus the scaled one-pixel drop.
-  button.HandleMouseUp(mbLeft, {}, 200, 200);
+  button.HandleMouseUp(MouseButton::Left, {}, 200, 200);
   button.SetCaptionVertCenter(true);
   const auto centred = Paint(Op::DeviceTextOut);
   ASSERT_EQ(centred.size(), 1u);
@@ -89,7 +89,7 @@ TEST_F(PlButtonAt144, RaisedFrameIsTwoPixelsPerRingAndTheFocusRectangleTwoDeep) 
   host.active = true;
   const auto edges = Paint(Op::DrawEdge);
   const struct {
-    TRect rect;
+    Rect rect;
     unsigned edge;
   } expected[] = {{{0, 0, 122, 39}, 1},
                   {{1, 1, 121, 38}, 1},  // raised outer ring
@@ -103,18 +103,18 @@ TEST_F(PlButtonAt144, RaisedFrameIsTwoPixelsPerRingAndTheFocusRectangleTwoDeep) 
   }
   const auto focus = Paint(Op::DrawFocusRect);
   ASSERT_EQ(focus.size(), 2u);
-  EXPECT_EQ(focus[0].rect, (TRect{5, 5, 117, 34}));  // inset 3 at 150 %, rounded up
-  EXPECT_EQ(focus[1].rect, (TRect{6, 6, 116, 33}));
-  EXPECT_EQ(button.FrameRect(), (TRect{5, 5, 117, 34}));
+  EXPECT_EQ(focus[0].rect, (Rect{5, 5, 117, 34}));  // inset 3 at 150 %, rounded up
+  EXPECT_EQ(focus[1].rect, (Rect{6, 6, 116, 33}));
+  EXPECT_EQ(button.FrameRect(), (Rect{5, 5, 117, 34}));
 }
 
 TEST_F(PlButtonAt144, PressedFrameRingsAreTwoPixelsWide) {
   host.active = true;
-  button.HandleMouseDown(mbLeft, {ssLeft}, 10, 10, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 10, 10, false);
   Paint(Op::LineTo);
   const auto moves = canvas.Log().Of(Op::MoveTo);
   // Each ring starts at its bottom-left corner: four rings, two of each colour.
-  std::vector<std::pair<int, TColor>> starts;
+  std::vector<std::pair<int, Color>> starts;
   for (const DrawRecord& m : moves) {
     const bool ringColour = m.penColor == clBtnShadow || m.penColor == 0x808080;
     if (m.canvas == 1 && ringColour && m.y == button.Height() - 1 - m.x) {
@@ -122,31 +122,31 @@ TEST_F(PlButtonAt144, PressedFrameRingsAreTwoPixelsWide) {
     }
   }
   ASSERT_EQ(starts.size(), 4u);
-  EXPECT_EQ(starts[0], (std::pair<int, TColor>{0, clBtnShadow}));
-  EXPECT_EQ(starts[1], (std::pair<int, TColor>{1, clBtnShadow}));
-  EXPECT_EQ(starts[2], (std::pair<int, TColor>{2, 0x808080}));
-  EXPECT_EQ(starts[3], (std::pair<int, TColor>{3, 0x808080}));
+  EXPECT_EQ(starts[0], (std::pair<int, Color>{0, clBtnShadow}));
+  EXPECT_EQ(starts[1], (std::pair<int, Color>{1, clBtnShadow}));
+  EXPECT_EQ(starts[2], (std::pair<int, Color>{2, 0x808080}));
+  EXPECT_EQ(starts[3], (std::pair<int, Color>{3, 0x808080}));
 }
 
 TEST_F(PlButtonAt144, RoundedOutlineShapeAndFocusScaleTheirCorners) {
-  button.SetButtonStyle(TxPlButtonStyle::bsRoundRect);
+  button.SetButtonStyle(PlainButtonStyle::RoundRect);
   ASSERT_FALSE(host.shapesSet.empty());
-  EXPECT_EQ(host.shapesSet.back().bounds, (TRect{0, 0, 123, 40}));
+  EXPECT_EQ(host.shapesSet.back().bounds, (Rect{0, 0, 123, 40}));
   EXPECT_EQ(host.shapesSet.back().ellipseWidth, 15);
   EXPECT_EQ(host.shapesSet.back().ellipseHeight, 15);
 
   host.active = true;
   const auto rounds = Paint(Op::RoundRect);
   ASSERT_EQ(rounds.size(), 3u);  // the outline, then two dotted focus rings
-  EXPECT_EQ(rounds[0].rect, (TRect{0, 0, 122, 39}));
+  EXPECT_EQ(rounds[0].rect, (Rect{0, 0, 122, 39}));
   EXPECT_EQ(rounds[0].width, 15);
   EXPECT_EQ(rounds[0].penWidth, 2);
   EXPECT_EQ(rounds[0].penColor, 0x757575u);
   EXPECT_FALSE(rounds[0].alternatePen);
-  EXPECT_EQ(rounds[1].rect, (TRect{3, 3, 119, 36}));
+  EXPECT_EQ(rounds[1].rect, (Rect{3, 3, 119, 36}));
   EXPECT_EQ(rounds[1].width, 12);
   EXPECT_TRUE(rounds[1].alternatePen);
-  EXPECT_EQ(rounds[2].rect, (TRect{4, 4, 118, 35}));
+  EXPECT_EQ(rounds[2].rect, (Rect{4, 4, 118, 35}));
   EXPECT_TRUE(rounds[2].alternatePen);
 
   // Back on a 96-DPI screen the shape is the designed one again.
