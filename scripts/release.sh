@@ -81,9 +81,12 @@ if [ "$referenced" != "$present" ]; then
   diff <(echo "$referenced") <(echo "$present") >&2 || true
   exit 1
 fi
-awk -v body="$(cmark-gfm --to html -e table docs/guide-ja.md)" \
-  '$0 == "<!-- guide -->" { print body; next } { print }' docs/guide-template.html \
-  >"$OUT/guide-ja.html"
+# The body goes through the environment: awk -v would take the backslashes of the paths as escapes.
+GUIDE_BODY=$(cmark-gfm --to html -e table docs/guide-ja.md) \
+  awk '$0 == "<!-- guide -->" { print ENVIRON["GUIDE_BODY"]; next } { print }' \
+  docs/guide-template.html >"$OUT/guide-ja.html"
+grep -qF '\\KEIRI-PC\VeltoData' "$OUT/guide-ja.html" ||
+  { echo "release.sh: the guide's paths lost their backslashes" >&2; exit 1; }
 
 (cd "$OUT" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
   xargs sha256sum >SHA256SUMS)
