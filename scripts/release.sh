@@ -57,7 +57,11 @@ trap - EXIT
 echo "== writing dist/$NAME"
 rm -rf "$OUT" "$OUT.zip"
 mkdir -p "$OUT"
-x86_64-w64-mingw32-strip --strip-all -o "$OUT/qvsetshare.exe" "$TREE/src/win/qvsetshare.exe"
+# Strip writes the current time (or SOURCE_DATE_EPOCH) into the PE header, undoing the linker's
+# --no-insert-timestamp; 0 keeps the header as linked, so the exe does not depend on the commit's
+# date and a plain rebuild and strip (README.md) gives the same file.
+SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip --strip-all -o "$OUT/qvsetshare.exe" \
+  "$TREE/src/win/qvsetshare.exe"
 
 for dpi in "${GUIDE_DPIS[@]}"; do
   shots=$TREE/screenshots/guide/${dpi}dpi
