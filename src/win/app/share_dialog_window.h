@@ -17,7 +17,7 @@
 namespace qv::win {
 
 // Window class of the dialog, for test drivers.
-inline constexpr wchar_t kShareDialogClass[] = L"ShareDialog";
+inline constexpr wchar_t kShareDialogClass[] = L"TfmSetShare";
 inline constexpr int kMainIconId = 1;
 
 class ShareDialogWindow : public Form, public IShareDialogView {
