@@ -94,6 +94,9 @@ void SetShareWindow::CreateWindowAndControls() {
   label1_.CreateIn(form, 40, 256, "共有名:", clBtnFace);
   txtShareName_.CreateIn(form, kTxtShareName, TakeTabOrder);
   label7_.CreateIn(form, 136, 280, "例） VeltoData", clBtnFace);
+  // Our labels are not the system's STATIC, from which screen readers would take the names.
+  txtSharePath_.SetAccessibleName(label2_.Text());
+  txtShareName_.SetAccessibleName(label1_.Text());
   btnShare_.CreateIn(form, kBtnShare, TakeTabOrder);
   btnCancel_.CreateIn(form, kBtnCancel, TakeTabOrder);
   EditField::Options memoOptions;
