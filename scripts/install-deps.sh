@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format
+  cmake ninja-build g++ clang-14 libclang-rt-14-dev clang-format zlib1g-dev
   googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth imagemagick x11-apps

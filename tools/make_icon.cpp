@@ -1,6 +1,8 @@
 // Draws qvsetshare.ico: an amber folder on a network cable (a folder shared on the network).
 // Every size is drawn on its own, with edges snapped to whole pixels so the small sizes stay crisp,
-// and anti-aliased by supersampling. Output: a .ico with 32-bit BGRA images and AND masks.
+// and anti-aliased by supersampling. Output: a .ico with 32-bit BGRA images and AND masks for the
+// sizes the program and the shell draw small, and PNG images (Windows Vista and later read them)
+// for the large ones, which would otherwise be most of the program's size.
 //
 // Usage: make_icon <out.ico>
 #include <algorithm>
@@ -11,8 +13,11 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 namespace {
 
@@ -221,12 +226,60 @@ std::vector<uint8_t> IconImage(const Canvas& canvas) {
   return out;
 }
 
+void PutBig32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+void PngChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  PutBig32(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutBig32(out, static_cast<uint32_t>(
+                    crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+// One icon image as a PNG: 8-bit RGBA, rows top-down, no filter, zlib at its best compression
+// (the same bytes on every run, so the build stays reproducible).
+std::vector<uint8_t> PngImage(const Canvas& canvas) {
+  const int n = canvas.size();
+  const std::vector<uint8_t> bgra = canvas.Bgra();
+  std::vector<uint8_t> raw;
+  for (int y = 0; y < n; ++y) {
+    raw.push_back(0);  // filter: none
+    for (int x = 0; x < n; ++x) {
+      const uint8_t* p = &bgra[(static_cast<size_t>(y) * n + x) * 4];
+      raw.insert(raw.end(), {p[2], p[1], p[0], p[3]});
+    }
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<uint8_t> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) !=
+      Z_OK) {
+    throw std::runtime_error("cannot compress a PNG image");
+  }
+  packed.resize(packedSize);
+
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  PutBig32(header, static_cast<uint32_t>(n));
+  PutBig32(header, static_cast<uint32_t>(n));
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter, no interlace
+  PngChunk(out, "IHDR", header);
+  PngChunk(out, "IDAT", packed);
+  PngChunk(out, "IEND", {});
+  return out;
+}
+
+// Sizes from here up are stored as PNG.
+constexpr int kSmallestPng = 64;
+
 std::vector<uint8_t> IconFile() {
   std::vector<std::vector<uint8_t>> images;
   for (int size : kSizes) {
     Canvas canvas(size);
     DrawIcon(canvas);
-    images.push_back(IconImage(canvas));
+    images.push_back(size >= kSmallestPng ? PngImage(canvas) : IconImage(canvas));
   }
   std::vector<uint8_t> out;
   Put16(out, 0);  // reserved

@@ -182,28 +182,39 @@ TEST_F(ExeResources, IconGroupHoldsTheEightSizesAt32Bits) {
 
 // Each image is one the system accepts as an icon of its size, with a real alpha channel: opaque
 // in the middle of the drawing, transparent in the top right corner (the folder's tab is left).
+// The small sizes are 32-bit bitmaps with an AND mask; from 64 pixels up they are PNG images,
+// which keep the program small. Either way the system must load each one with its alpha.
 TEST_F(ExeResources, EveryIconImageLoadsWithAlpha) {
   const auto entries = ParseGroup(Resource(MAKEINTRESOURCEW(1), RT_GROUP_ICON));
   ASSERT_EQ(entries.size(), 8u);
+  static const unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   for (const auto& e : entries) {
     SCOPED_TRACE("size " + std::to_string(e.width));
     auto image = Resource(MAKEINTRESOURCEW(e.iconId), RT_ICON);
-    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, image.data(), sizeof header);
-    EXPECT_EQ(header.biWidth, e.width);
-    EXPECT_EQ(header.biHeight, 2 * e.width);  // colour rows plus mask rows
-    EXPECT_EQ(header.biBitCount, 32);
     const size_t n = static_cast<size_t>(e.width);
-    const size_t maskBytes = ((n + 31) / 32) * 4 * n;
-    ASSERT_EQ(image.size(), sizeof header + n * n * 4 + maskBytes);
-
-    // Rows are stored bottom-up.
-    const auto alpha = [&](size_t x, size_t y) {
-      return image[sizeof header + ((n - 1 - y) * n + x) * 4 + 3];
-    };
-    EXPECT_EQ(alpha(n - 1, 0), 0);
-    EXPECT_EQ(alpha(n / 2, n / 2), 255);
+    const bool png =
+        image.size() > 24 && std::memcmp(image.data(), kPngSignature, sizeof kPngSignature) == 0;
+    EXPECT_EQ(png, e.width >= 64);
+    if (png) {
+      // IHDR: width and height (big-endian), 8 bits per channel, colour type 6 (RGBA).
+      auto big32 = [&](size_t at) {
+        return (uint32_t{image[at]} << 24) | (uint32_t{image[at + 1]} << 16) |
+               (uint32_t{image[at + 2]} << 8) | image[at + 3];
+      };
+      EXPECT_EQ(big32(16), n);
+      EXPECT_EQ(big32(20), n);
+      EXPECT_EQ(image[24], 8);
+      EXPECT_EQ(image[25], 6);
+    } else {
+      ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+      BITMAPINFOHEADER header;
+      std::memcpy(&header, image.data(), sizeof header);
+      EXPECT_EQ(header.biWidth, e.width);
+      EXPECT_EQ(header.biHeight, 2 * e.width);  // colour rows plus mask rows
+      EXPECT_EQ(header.biBitCount, 32);
+      const size_t maskBytes = ((n + 31) / 32) * 4 * n;
+      ASSERT_EQ(image.size(), sizeof header + n * n * 4 + maskBytes);
+    }
 
     UniqueIcon icon(CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE,
                                              0x00030000, e.width, e.width, LR_DEFAULTCOLOR));
@@ -216,6 +227,22 @@ TEST_F(ExeResources, EveryIconImageLoadsWithAlpha) {
     EXPECT_EQ(colour.bmWidth, e.width);
     EXPECT_EQ(colour.bmHeight, e.width);
     EXPECT_EQ(colour.bmBitsPixel, 32);
+
+    // The loaded colours keep their alpha: a transparent corner and an opaque middle.
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = e.width;
+    bi.bmiHeader.biHeight = -e.width;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<uint8_t> pixels(n * n * 4);
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDIBits(screen, colourBitmap.get(), 0, e.width, pixels.data(), &bi, DIB_RGB_COLORS),
+              e.width);
+    ReleaseDC(nullptr, screen);
+    const auto alpha = [&](size_t x, size_t y) { return pixels[(y * n + x) * 4 + 3]; };
+    EXPECT_EQ(alpha(n - 1, 0), 0);
+    EXPECT_EQ(alpha(n / 2, n / 2), 255);
   }
 }
 
