@@ -327,7 +327,8 @@ TEST(AccessibleNames, TheDialogsFieldsAreNamedAfterTheirLabelsAtTheFirstRequest)
         if (lstrcmpiW(cls, L"Edit") == 0) {
           RECT r;
           GetWindowRect(child, &r);
-          const LONG key = IsWindowVisible(child) ? r.top : LONG_MAX;
+          // The dialog is still hidden: the memo is told apart by its own style.
+          const LONG key = (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) ? r.top : LONG_MAX;
           reinterpret_cast<std::vector<std::pair<LONG, HWND>>*>(list)->push_back({key, child});
         }
         return TRUE;
