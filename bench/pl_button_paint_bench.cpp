@@ -2,17 +2,17 @@
 // onto the recording canvas: the cost of the painting logic itself.
 #include <benchmark/benchmark.h>
 
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "fake_hosts.h"
 #include "recording_canvas.h"
 
 namespace qv::test {
 namespace {
 
-void PaintButton(benchmark::State& state, TxPlButtonStyle style) {
+void PaintButton(benchmark::State& state, PlainButtonStyle style) {
   FakeButtonHost host;
   host.active = true;
-  TxPlButton button(host);
+  PlainButton button(host);
   button.SetBounds(0, 0, 81, 26);
   button.SetButtonStyle(style);
   button.CaptionA().SetCaption("共有");
@@ -27,10 +27,10 @@ void PaintButton(benchmark::State& state, TxPlButtonStyle style) {
 }
 
 void BM_PaintDefaultButton(benchmark::State& state) {
-  PaintButton(state, TxPlButtonStyle::bsNormal);
+  PaintButton(state, PlainButtonStyle::Normal);
 }
 void BM_PaintRoundedButton(benchmark::State& state) {
-  PaintButton(state, TxPlButtonStyle::bsRoundRect);
+  PaintButton(state, PlainButtonStyle::RoundRect);
 }
 
 BENCHMARK(BM_PaintDefaultButton);

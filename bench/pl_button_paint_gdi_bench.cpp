@@ -6,13 +6,13 @@
 
 #include <cstdio>
 
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "win/controls/gdi_canvas.h"
 #include "win/framework/gdi.h"
 
 namespace {
 
-class BenchHost : public qv::IPlButtonHost {
+class BenchHost : public qv::IPlainButtonHost {
  public:
   void RepaintNow() override {}
   void ScheduleRepaint() override {}
@@ -23,8 +23,8 @@ class BenchHost : public qv::IPlButtonHost {
   bool HoldsCapture() const override { return false; }
   void TrackMouseLeave() override {}
   qv::KeyboardState ReadKeyboardState() const override { return {}; }
-  qv::TPoint CursorClientPos() const override { return {}; }
-  void SetRoundShape(const qv::TRect&, int, int) override {}
+  qv::Point CursorClientPos() const override { return {}; }
+  void SetRoundShape(const qv::Rect&, int, int) override {}
   void ClearShape() override {}
   bool SetFormModalResult(std::int32_t) override { return false; }
   void ApplyBounds(int, int, int, int) override {}
@@ -33,7 +33,7 @@ class BenchHost : public qv::IPlButtonHost {
   void ApplyWindowText(const qv::AnsiString&) override {}
 };
 
-double MicrosecondsPerPaint(qv::TxPlButton& button, HDC dc, int paints) {
+double MicrosecondsPerPaint(qv::PlainButton& button, HDC dc, int paints) {
   LARGE_INTEGER frequency, start, stop;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
@@ -54,9 +54,9 @@ int main() {
   qv::win::UniqueBitmap target(CreateCompatibleBitmap(screen.get(), 81, 26));
   qv::win::SelectedObject selected(dc.get(), target.get());
 
-  for (auto style : {qv::TxPlButtonStyle::bsNormal, qv::TxPlButtonStyle::bsRoundRect}) {
+  for (auto style : {qv::PlainButtonStyle::Normal, qv::PlainButtonStyle::RoundRect}) {
     BenchHost host;
-    qv::TxPlButton button(host);
+    qv::PlainButton button(host);
     button.SetBounds(0, 0, 81, 26);
     button.SetButtonStyle(style);
     button.CaptionA().SetCaption("共有");
@@ -65,7 +65,7 @@ int main() {
     const double us = MicrosecondsPerPaint(button, dc.get(), kPaints);
     std::printf(
         "%-28s %8.1f us per paint (%d paints)\n",
-        style == qv::TxPlButtonStyle::bsNormal ? "PaintDefaultButtonGdi" : "PaintRoundedButtonGdi",
+        style == qv::PlainButtonStyle::Normal ? "PaintDefaultButtonGdi" : "PaintRoundedButtonGdi",
         us, kPaints);
   }
   return 0;

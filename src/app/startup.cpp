@@ -5,13 +5,14 @@ namespace qv {
 int RunStartup(IStartupHost& host, IMessageBoxes& boxes, const DialogPrefill& prefill) {
   // One step, so that two copies started at the same instant cannot both miss each other.
   // A mutex that could not be made leaves this copy unguarded, which is better than not running.
-  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::mcAlreadyExists) {
-    boxes.MessageDlg("アプリケーションは既に起動しています。", MsgDlgType::mtInformation, mbOK);
+  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::AlreadyExists) {
+    boxes.ShowMessage("アプリケーションは既に起動しています。", MessageKind::Information,
+                      MessageButton::Ok);
     return 0;
   }
   try {
     host.InitializeApplication(kApplicationTitle);
-    TfmSetShare& form = host.CreateMainForm();
+    ShareDialog& form = host.CreateMainForm();
     // Every run serves the second edition, whatever the executable is called.
     form.Fields().Edition = 1;
     form.Prefill(prefill.path, prefill.name);

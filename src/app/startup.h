@@ -6,7 +6,7 @@
 #include <exception>
 #include <optional>
 
-#include "dialog/set_share.h"
+#include "dialog/share_dialog.h"
 #include "framework/ansi_string.h"
 #include "framework/message_box.h"
 
@@ -15,19 +15,19 @@ namespace qv {
 constexpr char kSingleInstanceMutexName[] = "MOLOKAU_101";
 constexpr char kApplicationTitle[] = "共有フォルダの設定";
 
-enum class MutexCreation { mcCreated, mcAlreadyExists, mcFailed };
+enum class MutexCreation { Created, AlreadyExists, Failed };
 
 class IStartupHost {
  public:
   virtual ~IStartupHost() = default;
 
   // Creates the named mutex in the session's namespace (default security, not owned). On
-  // mcCreated the handle is kept until the process ends; on mcAlreadyExists the handle the
+  // Created the handle is kept for the rest of the run; on AlreadyExists the handle the
   // system gave is closed before returning.
   virtual MutexCreation CreateSingleInstanceMutex(const AnsiString& name) = 0;
   virtual void InitializeApplication(const AnsiString& title) = 0;
-  // Creates the dialog as the main window; its FormCreate runs during the call.
-  virtual TfmSetShare& CreateMainForm() = 0;
+  // Creates the dialog as the main window; its OnCreate runs during the call.
+  virtual ShareDialog& CreateMainForm() = 0;
   // Shows the main window and runs the loop until it closes. An error that escapes the first
   // showing (before the loop handles errors itself) leaves this call.
   virtual void RunMessageLoop() = 0;

@@ -50,7 +50,7 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     report.Tell(kSystemLocationRefused);
     return kExitRefused;
   }
-  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::mcAlreadyExists) {
+  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::AlreadyExists) {
     report.Tell(kAlreadyRunning);
     return kExitAlreadyRunning;
   }

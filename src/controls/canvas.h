@@ -11,33 +11,33 @@ namespace qv {
 
 // A picture's graphic. Graphics are immutable once made, so a picture that "copies" another
 // one may share it.
-enum class TGraphicKind { Bitmap, Icon, Other };
+enum class GraphicKind { Bitmap, Icon, Other };
 
-class TGraphic {
+class Graphic {
  public:
-  virtual ~TGraphic() = default;
-  virtual TGraphicKind Kind() const = 0;
+  virtual ~Graphic() = default;
+  virtual GraphicKind Kind() const = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // Bitmaps only: whether it has one bit per pixel, and the colour of one pixel.
   virtual bool Monochrome() const { return false; }
-  virtual TColor Pixel(int x, int y) const = 0;
+  virtual Color Pixel(int x, int y) const = 0;
 };
 
 // Holds at most one graphic.
-class TPicture {
+class Picture {
  public:
-  const TGraphic* Graphic() const { return graphic_.get(); }
+  const qv::Graphic* Graphic() const { return graphic_.get(); }
   bool Empty() const { return graphic_ == nullptr; }
-  void SetGraphic(std::shared_ptr<const TGraphic> graphic) { graphic_ = std::move(graphic); }
-  void Assign(const TPicture& source) { graphic_ = source.graphic_; }
+  void SetGraphic(std::shared_ptr<const qv::Graphic> graphic) { graphic_ = std::move(graphic); }
+  void Assign(const Picture& source) { graphic_ = source.graphic_; }
   void Clear() { graphic_.reset(); }
 
  private:
-  std::shared_ptr<const TGraphic> graphic_;
+  std::shared_ptr<const qv::Graphic> graphic_;
 };
 
-enum class TBrushStyle { bsSolid, bsClear };
+enum class BrushStyle { Solid, Clear };
 
 // Arguments of the platform's direct drawing calls (their documented values).
 namespace draw {
@@ -72,37 +72,37 @@ class ICanvas {
  public:
   virtual ~ICanvas() = default;
 
-  virtual void SetBrushStyle(TBrushStyle style) = 0;
-  virtual void SetBrushColor(TColor color) = 0;
-  virtual void SetPenColor(TColor color) = 0;
+  virtual void SetBrushStyle(BrushStyle style) = 0;
+  virtual void SetBrushColor(Color color) = 0;
+  virtual void SetPenColor(Color color) = 0;
   virtual void SetPenWidth(int width) = 0;
-  virtual void SetFont(const TFont& font) = 0;
-  virtual TColor FontColor() const = 0;
-  virtual void SetFontColor(TColor color) = 0;
+  virtual void SetFont(const Font& font) = 0;
+  virtual Color FontColor() const = 0;
+  virtual void SetFontColor(Color color) = 0;
 
-  virtual void FillRect(const TRect& rect) = 0;
+  virtual void FillRect(const Rect& rect) = 0;
   virtual void MoveTo(int x, int y) = 0;
   virtual void LineTo(int x, int y) = 0;  // excludes its end point
   virtual void RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                          int ellipseHeight) = 0;
   // A bitmap drawn with one colour left out.
-  virtual void DrawTransparent(int x, int y, const TGraphic& bitmap, TColor transparentColor) = 0;
+  virtual void DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) = 0;
   // The canvas's own text output of code page 932 bytes.
   virtual void TextOutput(int x, int y, std::string_view text) = 0;
   virtual int TextWidth(std::string_view text) = 0;
   virtual int TextHeight(std::string_view text) = 0;
 
   // Direct calls on the device context.
-  virtual void DrawEdge(const TRect& rect, unsigned edge, unsigned flags) = 0;
-  virtual void DrawFocusRect(const TRect& rect) = 0;
-  virtual void DrawStateImage(const TGraphic& graphic, int x, int y, unsigned flags) = 0;
+  virtual void DrawEdge(const Rect& rect, unsigned edge, unsigned flags) = 0;
+  virtual void DrawFocusRect(const Rect& rect) = 0;
+  virtual void DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) = 0;
   virtual void SetTextAlign(unsigned align) = 0;
   virtual void DeviceTextOut(int x, int y, std::string_view text) = 0;
   // A cosmetic one-pixel pen that sets every other pixel, selected until released.
-  virtual void SelectAlternatePen(TColor color) = 0;
+  virtual void SelectAlternatePen(Color color) = 0;
   virtual void ReleaseAlternatePen() = 0;
-  virtual TColor ColorToRGB(TColor color) = 0;  // system colours through the colour table
-  virtual TColor NearestColor(TColor rgb) = 0;  // what the device can show
+  virtual Color ColorToRGB(Color color) = 0;  // system colours through the colour table
+  virtual Color NearestColor(Color rgb) = 0;  // what the device can show
   virtual std::unique_ptr<IOffscreenBitmap> CreateOffscreen(int width, int height) = 0;
 };
 

@@ -13,38 +13,39 @@
 
 namespace qv {
 
-enum TShiftFlag : std::uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = EnumSet<TShiftFlag, std::uint8_t>;
+// Keys and mouse buttons held, and whether a click was the second of a double click.
+enum class ShiftFlag : std::uint8_t { Shift, Alt, Ctrl, Left, Right, Middle, Double };
+using ShiftState = EnumSet<ShiftFlag, std::uint8_t>;
 
-enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
+enum class MouseButton : std::uint8_t { Left, Right, Middle };
 
-struct TPoint {
+struct Point {
   int X = 0;
   int Y = 0;
-  bool operator==(const TPoint&) const = default;
+  bool operator==(const Point&) const = default;
 };
 
-struct TRect {
+struct Rect {
   int Left = 0;
   int Top = 0;
   int Right = 0;
   int Bottom = 0;
-  bool operator==(const TRect&) const = default;
-  bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+  bool operator==(const Rect&) const = default;
+  bool Contains(Point p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
 };
 
 // The font a control draws its text with.
-struct TFont {
+struct Font {
   AnsiString Name = "ＭＳ Ｐゴシック";
   int Height = -12;            // negative: character height in pixels
   std::uint8_t Charset = 128;  // Shift-JIS
-  TColor Color = clWindowText;
+  qv::Color Color = clWindowText;
   std::uint8_t Style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out
-  bool operator==(const TFont&) const = default;
+  bool operator==(const Font&) const = default;
 };
 
 // A window message as the controls' message handlers see it.
-struct TMessage {
+struct WindowMessage {
   std::uint32_t Msg = 0;
   std::uintptr_t WParam = 0;
   std::intptr_t LParam = 0;
@@ -76,11 +77,11 @@ constexpr std::uint32_t kKeyDataAltDown = 0x20000000;
 // The platform's 256-entry key state table; an entry with the high bit set is down.
 using KeyboardState = std::array<std::uint8_t, 256>;
 
-// The current shift state read from the key state table; ssDouble is never set here.
-TShiftState ShiftStateFromKeyboard(const KeyboardState& keys);
+// The current shift state read from the key state table; ShiftFlag::Double is never set here.
+ShiftState ShiftStateFromKeyboard(const KeyboardState& keys);
 
 // The shift state of a mouse message: its key flags (MK_SHIFT 4, MK_CONTROL 8, MK_LBUTTON 1,
 // MK_RBUTTON 2, MK_MBUTTON 0x10) plus Alt, which mouse messages do not carry.
-TShiftState ShiftStateFromMouseKeys(std::uint32_t mouseKeys, bool altDown);
+ShiftState ShiftStateFromMouseKeys(std::uint32_t mouseKeys, bool altDown);
 
 }  // namespace qv

@@ -13,41 +13,41 @@
 
 namespace qv {
 
-enum TKeyStyle : std::uint8_t { ksEnter, ksLeft, ksUp, ksRight, ksDown };
-using TKeyStyles = EnumSet<TKeyStyle, std::uint8_t>;
+enum class FocusKey : std::uint8_t { Enter, Left, Up, Right, Down };
+using FocusKeys = EnumSet<FocusKey, std::uint8_t>;
 
-enum class TCursorPos : std::uint8_t { cpAllSel, cpLeft, cpRight };
-using TCursorPoss = TCursorPos;
+// Where the caret goes when the field gets the focus.
+enum class EntryCaret : std::uint8_t { SelectAll, Left, Right };
 
-enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
-enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
-enum class TImeMode : std::uint8_t {
-  imDisable,
-  imClose,
-  imOpen,
-  imDontCare,
-  imSAlpha,
-  imAlpha,
-  imHira,
-  imSKata,
-  imKata,
-  imChinese,
-  imSHanguel,
-  imHanguel
+enum class BorderStyle : std::uint8_t { None, Single };
+enum class TextAlignment : std::uint8_t { Left, Right, Center };
+enum class InputMethodMode : std::uint8_t {
+  Disable,
+  Close,
+  Open,
+  DontCare,
+  SAlpha,
+  Alpha,
+  Hira,
+  SKata,
+  Kata,
+  Chinese,
+  SHanguel,
+  Hanguel
 };
 
-class TxEdit {
+class EditBox {
  public:
-  using TNotifyEvent = std::function<void(TxEdit& sender)>;
-  using TKeyEvent = std::function<void(TxEdit& sender, std::uint16_t& key, TShiftState)>;
-  using TKeyPressEvent = std::function<void(TxEdit& sender, std::uint16_t& key)>;
+  using NotifyHandler = std::function<void(EditBox& sender)>;
+  using KeyHandler = std::function<void(EditBox& sender, std::uint16_t& key, ShiftState)>;
+  using KeyPressHandler = std::function<void(EditBox& sender, std::uint16_t& key)>;
   // A window-message handler of the control.
-  using TWndMethod = void (TxEdit::*)(TMessage&);
+  using MessageHandler = void (EditBox::*)(WindowMessage&);
 
-  explicit TxEdit(IEditHost& host);
-  virtual ~TxEdit() = default;
-  TxEdit(const TxEdit&) = delete;
-  TxEdit& operator=(const TxEdit&) = delete;
+  explicit EditBox(IEditHost& host);
+  virtual ~EditBox() = default;
+  EditBox(const EditBox&) = delete;
+  EditBox& operator=(const EditBox&) = delete;
   const char* ClassName() const { return "TxEdit"; }
 
   // --- Properties of the base ---
@@ -55,8 +55,8 @@ class TxEdit {
   void SetName(const AnsiString& value) { name_ = value; }
   AnsiString Text() const { return host_.Text(); }
   void SetText(const AnsiString& value) { host_.SetText(value); }
-  TImeMode ImeMode() const { return imeMode_; }
-  void SetImeMode(TImeMode value) { imeMode_ = value; }
+  InputMethodMode ImeMode() const { return imeMode_; }
+  void SetImeMode(InputMethodMode value) { imeMode_ = value; }
   bool Ctl3D() const { return ctl3D_; }
   // The border is a creation parameter: a change re-creates the window.
   void SetCtl3D(bool value);
@@ -64,22 +64,22 @@ class TxEdit {
   void SetParentCtl3D(bool value) { parentCtl3D_ = value; }
 
   // --- Its own properties ---
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment value);
-  TBorderStyle KeyEdit3D() const { return keyEdit3D_; }
-  void SetKeyEdit3D(TBorderStyle value);
-  TKeyStyles KeyStyles() const { return keyStyles_; }
-  void SetKeyStyles(TKeyStyles value);
-  TCursorPoss CursorPos() const { return cursorPos_; }
-  void SetCursorPos(TCursorPoss value) { cursorPos_ = value; }
+  TextAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TextAlignment value);
+  BorderStyle KeyEdit3D() const { return keyEdit3D_; }
+  void SetKeyEdit3D(BorderStyle value);
+  FocusKeys KeyStyles() const { return keyStyles_; }
+  void SetKeyStyles(FocusKeys value);
+  EntryCaret CursorPos() const { return cursorPos_; }
+  void SetCursorPos(EntryCaret value) { cursorPos_ = value; }
   Currency Curr() const;
   void SetCurr(Currency value);
   std::int32_t Long() const;
   void SetLong(std::int32_t value);
-  AnsiString kana() const;
-  void Setkana(const AnsiString& value);
-  bool KanaSw() const { return kanaSw_; }
-  void SetKanaSw(bool value) { kanaSw_ = value; }
+  AnsiString KatakanaReading() const;
+  void SetReading(const AnsiString& value);
+  bool CapturesReading() const { return capturesReading_; }
+  void SetCapturesReading(bool value) { capturesReading_ = value; }
   bool KillPaste() const { return killPaste_; }
   void SetKillPaste(bool value) { killPaste_ = value; }
 
@@ -90,45 +90,45 @@ class TxEdit {
   const AnsiString& Reading() const { return reading_; }
 
   // --- Events ---
-  TNotifyEvent OnEnter, OnExit;
-  TKeyEvent OnKeyDown;
-  TKeyPressEvent OnKeyPress;
+  NotifyHandler OnEnter, OnExit;
+  KeyHandler OnKeyDown;
+  KeyPressHandler OnKeyPress;
 
   // --- What the window tells the control ---
   // Every window message passes here first.
-  void WindowProc(TMessage& message) { (this->*windowProc_)(message); }
-  TWndMethod CurrentWindowProc() const { return windowProc_; }
+  void WindowProc(WindowMessage& message) { (this->*windowProc_)(message); }
+  MessageHandler CurrentWindowProc() const { return windowProc_; }
   virtual void DoEnter();
   virtual void DoExit();
   // A key cleared to 0 is not passed on to the EDIT control.
   virtual void KeyPress(std::uint16_t& key);
-  virtual void KeyDown(std::uint16_t& key, TShiftState shift);
+  virtual void KeyDown(std::uint16_t& key, ShiftState shift);
 
   // The control's message handlers.
-  void StandardWindowProc(TMessage& message);
-  void PasteFilter(TMessage& message);
-  void ReadingCapture(TMessage& message);
+  void StandardWindowProc(WindowMessage& message);
+  void PasteFilter(WindowMessage& message);
+  void ReadingCapture(WindowMessage& message);
 
  private:
-  void CaptureMessage(const TMessage& message);
+  void CaptureMessage(const WindowMessage& message);
   void MoveFocus(bool previous);
 
   IEditHost& host_;
   AnsiString name_;
-  TImeMode imeMode_ = TImeMode::imDontCare;
+  InputMethodMode imeMode_ = InputMethodMode::DontCare;
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
   // Own data, in declaration order.
-  TAlignment alignment_ = TAlignment::taLeftJustify;
-  TBorderStyle keyEdit3D_ = TBorderStyle::bsNone;
-  TKeyStyles keyStyles_{ksEnter, ksUp};
-  TWndMethod baseHandler_ = nullptr;
-  TWndMethod entryHandler_ = nullptr;
-  TCursorPoss cursorPos_ = TCursorPos::cpAllSel;
-  bool kanaSw_ = false;
+  TextAlignment alignment_ = TextAlignment::Left;
+  BorderStyle keyEdit3D_ = BorderStyle::None;
+  FocusKeys keyStyles_{FocusKey::Enter, FocusKey::Up};
+  MessageHandler baseHandler_ = nullptr;
+  MessageHandler entryHandler_ = nullptr;
+  EntryCaret cursorPos_ = EntryCaret::SelectAll;
+  bool capturesReading_ = false;
   AnsiString reading_;
   bool killPaste_ = true;
-  TWndMethod windowProc_ = &TxEdit::StandardWindowProc;
+  MessageHandler windowProc_ = &EditBox::StandardWindowProc;
 };
 
 }  // namespace qv

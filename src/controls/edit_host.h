@@ -26,7 +26,7 @@ class IEditHost {
   virtual ~IEditHost() = default;
 
   // The framework's standard handling of a window message (it ends in the EDIT control).
-  virtual void DefaultHandler(TMessage& message) = 0;
+  virtual void DefaultHandler(WindowMessage& message) = 0;
 
   // Text and selection, in the positions of the window's own text (its characters).
   virtual AnsiString Text() const = 0;

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "controls/edit.h"
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "framework/errors.h"
 
 namespace qv {
@@ -30,7 +30,7 @@ constexpr std::array<const char*, 12> kImeModeNames = {
 
 struct NamedColor {
   const char* Name;
-  TColor Value;
+  Color Value;
 };
 constexpr std::array<NamedColor, 9> kColorNames = {{{"clBlack", clBlack},
                                                     {"clWhite", clWhite},
@@ -77,7 +77,7 @@ E AsEnum(const StoredProperty& p, const std::array<const char*, N>& names) {
   InvalidValue(p);
 }
 
-TColor AsColor(const StoredProperty& p) {
+Color AsColor(const StoredProperty& p) {
   if (const auto* id = std::get_if<FormIdent>(&p.Value)) {
     for (const NamedColor& c : kColorNames) {
       if (id->Name == c.Name) return c.Value;
@@ -86,23 +86,16 @@ TColor AsColor(const StoredProperty& p) {
   }
   const auto* v = std::get_if<std::int64_t>(&p.Value);
   if (!v || *v < 0 || *v > 0xFFFFFFFF) InvalidValue(p);
-  return static_cast<TColor>(*v);
+  return static_cast<Color>(*v);
 }
 
-FormValue ColorValue(TColor c) {
-  for (const NamedColor& named : kColorNames) {
-    if (named.Value == c && IsSystemColor(c)) return FormIdent{named.Name};
-  }
-  return std::int64_t{c};
-}
-
-TKeyStyles AsKeyStyles(const StoredProperty& p) {
+FocusKeys AsKeyStyles(const StoredProperty& p) {
   const auto* set = std::get_if<FormSet>(&p.Value);
   if (!set) InvalidValue(p);
-  TKeyStyles styles;
+  FocusKeys styles;
   for (const std::string& item : set->Items) {
     StoredProperty one{p.Name, FormIdent{item}};
-    styles.Include(AsEnum<TKeyStyle>(one, kKeyStyleNames));
+    styles.Include(AsEnum<FocusKey>(one, kKeyStyleNames));
   }
   return styles;
 }
@@ -130,15 +123,15 @@ void ApplyAll(const std::vector<StoredProperty>& properties,
   }
 }
 
-void AddCaptionSetters(std::vector<PropertySetter>& setters, TxPlButton& button, bool first) {
-  auto caption = [&button, first]() -> TxPlBtnCaption& {
+void AddCaptionSetters(std::vector<PropertySetter>& setters, PlainButton& button, bool first) {
+  auto caption = [&button, first]() -> PlainButtonCaption& {
     return first ? button.CaptionA() : button.CaptionB();
   };
   const std::string prefix = first ? "CaptionA." : "CaptionB.";
   setters.push_back({prefix + "Caption",
                      [caption](const StoredProperty& p) { caption().SetCaption(AsString(p)); }});
   setters.push_back({prefix + "Alignment", [caption](const StoredProperty& p) {
-                       caption().SetAlignment(AsEnum<TxPlBtnAlignment>(p, kCaptionAlignmentNames));
+                       caption().SetAlignment(AsEnum<CaptionAlignment>(p, kCaptionAlignmentNames));
                      }});
   setters.push_back(
       {prefix + "Left", [caption](const StoredProperty& p) { caption().SetLeft(AsInt(p)); }});
@@ -146,26 +139,22 @@ void AddCaptionSetters(std::vector<PropertySetter>& setters, TxPlButton& button,
       {prefix + "Right", [caption](const StoredProperty& p) { caption().SetRight(AsInt(p)); }});
 }
 
-std::vector<PropertySetter> ButtonSetters(TxPlButton& b) {
+std::vector<PropertySetter> ButtonSetters(PlainButton& b) {
   std::vector<PropertySetter> s = {
-      {"Tag", [&b](const StoredProperty& p) { b.SetTag(AsInt(p)); }},
       {"Left", [&b](const StoredProperty& p) { b.SetLeft(AsInt(p)); }},
       {"Top", [&b](const StoredProperty& p) { b.SetTop(AsInt(p)); }},
       {"Width", [&b](const StoredProperty& p) { b.SetWidth(AsInt(p)); }},
       {"Height", [&b](const StoredProperty& p) { b.SetHeight(AsInt(p)); }},
       {"Color", [&b](const StoredProperty& p) { b.SetColor(AsColor(p)); }},
       {"Enabled", [&b](const StoredProperty& p) { b.SetEnabled(AsBool(p)); }},
-      {"Hint", [&b](const StoredProperty& p) { b.SetHint(AsString(p)); }},
       {"ParentColor", [&b](const StoredProperty& p) { b.SetParentColor(AsBool(p)); }},
       {"ParentFont", [&b](const StoredProperty& p) { b.SetParentFont(AsBool(p)); }},
-      {"ParentShowHint", [&b](const StoredProperty& p) { b.SetParentShowHint(AsBool(p)); }},
-      {"ShowHint", [&b](const StoredProperty& p) { b.SetShowHint(AsBool(p)); }},
       {"TabOrder", [&b](const StoredProperty& p) { b.SetTabOrder(AsInt(p)); }},
       {"TabStop", [&b](const StoredProperty& p) { b.SetTabStop(AsBool(p)); }},
       {"Visible", [&b](const StoredProperty& p) { b.SetVisible(AsBool(p)); }},
       {"ButtonStyle",
        [&b](const StoredProperty& p) {
-         b.SetButtonStyle(AsEnum<TxPlButtonStyle>(p, kButtonStyleNames));
+         b.SetButtonStyle(AsEnum<PlainButtonStyle>(p, kButtonStyleNames));
        }},
       {"Cancel", [&b](const StoredProperty& p) { b.SetCancel(AsBool(p)); }},
       {"Gradation", [&b](const StoredProperty& p) { b.SetGradation(AsBool(p)); }},
@@ -176,7 +165,7 @@ std::vector<PropertySetter> ButtonSetters(TxPlButton& b) {
       {"Image.Left", [&b](const StoredProperty& p) { b.Image().SetLeft(AsInt(p)); }},
       {"Image.Top", [&b](const StoredProperty& p) { b.Image().SetTop(AsInt(p)); }},
       {"Image.Visible", [&b](const StoredProperty& p) { b.Image().SetVisible(AsBool(p)); }},
-      {"Image.TransParent", [&b](const StoredProperty& p) { b.Image().SetTransParent(AsBool(p)); }},
+      {"Image.TransParent", [&b](const StoredProperty& p) { b.Image().SetTransparent(AsBool(p)); }},
       {"Image.VertCenter", [&b](const StoredProperty& p) { b.Image().SetVertCenter(AsBool(p)); }},
       {"Image.HorzCenter", [&b](const StoredProperty& p) { b.Image().SetHorzCenter(AsBool(p)); }},
       {"CaptionLineSpace", [&b](const StoredProperty& p) { b.SetCaptionLineSpace(AsInt(p)); }},
@@ -184,7 +173,7 @@ std::vector<PropertySetter> ButtonSetters(TxPlButton& b) {
       {"CaptionVertCenter", [&b](const StoredProperty& p) { b.SetCaptionVertCenter(AsBool(p)); }},
       {"FlatFrameType",
        [&b](const StoredProperty& p) {
-         b.SetFlatFrameType(AsEnum<TxPlBtnFrameType>(p, kFrameTypeNames));
+         b.SetFlatFrameType(AsEnum<FrameType>(p, kFrameTypeNames));
        }},
   };
   AddCaptionSetters(s, b, true);
@@ -192,91 +181,35 @@ std::vector<PropertySetter> ButtonSetters(TxPlButton& b) {
   return s;
 }
 
-void WriteCaption(std::vector<StoredProperty>& out, const TxPlBtnCaption& c, const char* prefix) {
-  const std::string p(prefix);
-  out.push_back({p + "Caption", c.Caption()});
-  if (c.Alignment() != TxPlBtnAlignment::taCenter) {
-    out.push_back({p + "Alignment", FormIdent{kCaptionAlignmentNames[std::size_t(c.Alignment())]}});
-  }
-  if (c.Left() != 0) out.push_back({p + "Left", std::int64_t{c.Left()}});
-  if (c.Right() != 0) out.push_back({p + "Right", std::int64_t{c.Right()}});
-}
-
 }  // namespace
 
-void ReadButtonDescription(TxPlButton& button, const FormObjectDescription& description,
+void ReadButtonDescription(PlainButton& button, const FormObjectDescription& description,
                            const BasePropertySink& base) {
   button.SetName(description.Name);
   button.SetParent(true);
   ApplyAll(description.Properties, ButtonSetters(button), base);
 }
 
-std::vector<StoredProperty> WriteButtonDescription(const TxPlButton& b) {
-  std::vector<StoredProperty> out;
-  auto add = [&out](const char* name, FormValue v) { out.push_back({name, std::move(v)}); };
-  if (b.Tag() != 0) add("Tag", std::int64_t{b.Tag()});
-  add("Left", std::int64_t{b.Left()});
-  add("Top", std::int64_t{b.Top()});
-  add("Width", std::int64_t{b.Width()});
-  add("Height", std::int64_t{b.Height()});
-  if (b.Color() != clBtnFace && !b.ParentColor()) add("Color", ColorValue(b.Color()));
-  if (!b.Enabled()) add("Enabled", false);
-  if (!b.Hint().empty()) add("Hint", b.Hint());
-  if (b.ParentColor()) add("ParentColor", true);
-  if (!b.ParentFont()) add("ParentFont", false);
-  if (!b.ParentShowHint()) add("ParentShowHint", false);
-  if (b.ShowHint()) add("ShowHint", true);
-  if (b.TabOrder() != -1) add("TabOrder", std::int64_t{b.TabOrder()});
-  if (!b.TabStop()) add("TabStop", false);
-  if (!b.Visible()) add("Visible", false);
-
-  if (b.ButtonStyle() != TxPlButtonStyle::bsNormal) {
-    add("ButtonStyle", FormIdent{kButtonStyleNames[std::size_t(b.ButtonStyle())]});
-  }
-  if (b.Cancel()) add("Cancel", true);
-  if (!b.Gradation()) add("Gradation", false);
-  if (b.GradBeginColor() != clWhite) add("GradBeginColor", ColorValue(b.GradBeginColor()));
-  if (b.GradEndColor() != clSilver) add("GradEndColor", ColorValue(b.GradEndColor()));
-  if (!b.HasFocus()) add("HasFocus", false);
-  if (b.ModalResult() != 0) add("ModalResult", std::int64_t{b.ModalResult()});
-
-  const TxPlBtnImage& image = b.Image();
-  if (image.Left() != 10) add("Image.Left", std::int64_t{image.Left()});
-  add("Image.Top", std::int64_t{image.Top()});
-  if (!image.Visible()) add("Image.Visible", false);
-  if (image.TransParent()) add("Image.TransParent", true);
-  if (!image.VertCenter()) add("Image.VertCenter", false);
-  if (image.HorzCenter()) add("Image.HorzCenter", true);
-
-  WriteCaption(out, b.CaptionA(), "CaptionA.");
-  WriteCaption(out, b.CaptionB(), "CaptionB.");
-  if (b.CaptionLineSpace() != 4) add("CaptionLineSpace", std::int64_t{b.CaptionLineSpace()});
-  add("CaptionTop", std::int64_t{b.CaptionTop()});
-  if (!b.CaptionVertCenter()) add("CaptionVertCenter", false);
-  if (b.FlatFrameType() != TxPlBtnFrameType::bffFlat) {
-    add("FlatFrameType", FormIdent{kFrameTypeNames[std::size_t(b.FlatFrameType())]});
-  }
-  return out;
-}
-
-void ReadEditDescription(TxEdit& e, const FormObjectDescription& description,
+void ReadEditDescription(EditBox& e, const FormObjectDescription& description,
                          const BasePropertySink& base) {
   e.SetName(description.Name);
   const std::vector<PropertySetter> setters = {
       {"Text", [&e](const StoredProperty& p) { e.SetText(AsString(p)); }},
       {"ImeMode",
-       [&e](const StoredProperty& p) { e.SetImeMode(AsEnum<TImeMode>(p, kImeModeNames)); }},
+       [&e](const StoredProperty& p) { e.SetImeMode(AsEnum<InputMethodMode>(p, kImeModeNames)); }},
       {"Ctl3D", [&e](const StoredProperty& p) { e.SetCtl3D(AsBool(p)); }},
       {"ParentCtl3D", [&e](const StoredProperty& p) { e.SetParentCtl3D(AsBool(p)); }},
       {"Alignment",
-       [&e](const StoredProperty& p) { e.SetAlignment(AsEnum<TAlignment>(p, kAlignmentNames)); }},
+       [&e](const StoredProperty& p) {
+         e.SetAlignment(AsEnum<TextAlignment>(p, kAlignmentNames));
+       }},
       {"KeyEdit3D",
        [&e](const StoredProperty& p) {
-         e.SetKeyEdit3D(AsEnum<TBorderStyle>(p, kBorderStyleNames));
+         e.SetKeyEdit3D(AsEnum<BorderStyle>(p, kBorderStyleNames));
        }},
       {"KeyStyles", [&e](const StoredProperty& p) { e.SetKeyStyles(AsKeyStyles(p)); }},
       {"CursorPos",
-       [&e](const StoredProperty& p) { e.SetCursorPos(AsEnum<TCursorPos>(p, kCursorPosNames)); }},
+       [&e](const StoredProperty& p) { e.SetCursorPos(AsEnum<EntryCaret>(p, kCursorPosNames)); }},
       // A stored amount is written with a full stop, whatever the user's separator.
       {"Curr",
        [&e](const StoredProperty& p) {
@@ -285,8 +218,8 @@ void ReadEditDescription(TxEdit& e, const FormObjectDescription& description,
          e.SetCurr(*amount);
        }},
       {"Long", [&e](const StoredProperty& p) { e.SetLong(AsInt(p)); }},
-      {"kana", [&e](const StoredProperty& p) { e.Setkana(AsString(p)); }},
-      {"KanaSw", [&e](const StoredProperty& p) { e.SetKanaSw(AsBool(p)); }},
+      {"kana", [&e](const StoredProperty& p) { e.SetReading(AsString(p)); }},
+      {"KanaSw", [&e](const StoredProperty& p) { e.SetCapturesReading(AsBool(p)); }},
       {"KillPaste", [&e](const StoredProperty& p) { e.SetKillPaste(AsBool(p)); }},
   };
   ApplyAll(description.Properties, setters, base);

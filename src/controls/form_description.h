@@ -1,7 +1,6 @@
 // Form descriptions of the system's own controls: the stored settings of one control, applied
 // in their stored order through the controls' setters (so a stored position switches centring
-// off unless a centring flag stored after it switches it on again), and written in that order
-// with the stored defaults left out.
+// off unless a centring flag stored after it switches it on again).
 #pragma once
 
 #include <cstdint>
@@ -14,15 +13,15 @@
 
 namespace qv {
 
-class TxPlButton;
-class TxEdit;
+class PlainButton;
+class EditBox;
 
-// An enumeration value or a colour name, as in bsRoundRect or clBtnFace.
+// An enumeration value or a colour name, as stored: bsRoundRect, clBtnFace.
 struct FormIdent {
   std::string Name;
   bool operator==(const FormIdent&) const = default;
 };
-// A set of enumeration values, as in [ksEnter, ksUp].
+// A set of enumeration values, as stored: [ksEnter, ksUp].
 struct FormSet {
   std::vector<std::string> Items;
   bool operator==(const FormSet&) const = default;
@@ -48,14 +47,11 @@ using BasePropertySink = std::function<void(const StoredProperty&)>;
 // Names the button, gives it its parent (the name becomes its first caption), then applies the
 // stored settings in order. A setting the button does not know goes to `base`; without one it is
 // an error, as is a value of the wrong kind (qv::Exception).
-void ReadButtonDescription(TxPlButton& button, const FormObjectDescription& description,
+void ReadButtonDescription(PlainButton& button, const FormObjectDescription& description,
                            const BasePropertySink& base = {});
 
-// The button's stored settings in their stored order (pictures and events are not written).
-std::vector<StoredProperty> WriteButtonDescription(const TxPlButton& button);
-
 // Names the field and applies its stored settings in order, like ReadButtonDescription.
-void ReadEditDescription(TxEdit& edit, const FormObjectDescription& description,
+void ReadEditDescription(EditBox& edit, const FormObjectDescription& description,
                          const BasePropertySink& base = {});
 
 }  // namespace qv

@@ -4,9 +4,9 @@
 
 namespace qv {
 
-void RaiseAssignError(const TPersistent* source, const TPersistent& target) {
-  throw EConvertError(Format("%s を %s に代入することはできません",
-                             source ? source->ClassName() : "nil", target.ClassName()));
+void RaiseAssignError(const Persistent* source, const Persistent& target) {
+  throw ConvertError(Format("%s を %s に代入することはできません",
+                            source ? source->ClassName() : "nil", target.ClassName()));
 }
 
 }  // namespace qv

@@ -3,14 +3,14 @@
 
 namespace qv {
 
-class TPersistent {
+class Persistent {
  public:
-  virtual ~TPersistent() = default;
+  virtual ~Persistent() = default;
   virtual const char* ClassName() const = 0;
 };
 
 // The framework's refusal of an assignment between incompatible persistent objects: a conversion
 // error naming the given object's class (or "nil") and then the target's class.
-[[noreturn]] void RaiseAssignError(const TPersistent* source, const TPersistent& target);
+[[noreturn]] void RaiseAssignError(const Persistent* source, const Persistent& target);
 
 }  // namespace qv

@@ -21,7 +21,7 @@ Cp932Path EnvironmentProbes::GetDocumentsDir() {
   return dir;
 }
 
-std::int32_t EnvironmentProbes::ReadRegInteger(RegRoot root, const AnsiString& keyPath,
+std::int32_t EnvironmentProbes::ReadRegInteger(RegistryRoot root, const AnsiString& keyPath,
                                                const AnsiString& valueName) {
   if (GetOsMajorVersion() < 6) return 0;
 

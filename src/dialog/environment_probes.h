@@ -10,7 +10,7 @@
 
 namespace qv {
 
-enum class RegRoot { rkCurrentUser, rkLocalMachine };
+enum class RegistryRoot { CurrentUser, LocalMachine };
 
 // A registry value as a 32-bit number, or why there is none.
 struct RegistryDword {
@@ -29,7 +29,7 @@ class IProbePlatform {
   virtual ~IProbePlatform() = default;
 
   // Whether the process's token lists the built-in group S-1-5-32-<rid>; deny-only and disabled
-  // entries count too. Raises EOSError with the system's code and text when the token cannot be
+  // entries count too. Raises OsError with the system's code and text when the token cannot be
   // read.
   virtual bool IsInBuiltinGroup(std::int32_t rid) = 0;
   // The system directory; "" on failure.
@@ -41,7 +41,7 @@ class IProbePlatform {
   // Major version number as the system reports it; no failure is detected.
   virtual std::int32_t OsMajorVersion() = 0;
   // A value under root\subKey (subKey without a leading backslash), opened for reading only.
-  virtual RegistryDword ReadDword(RegRoot root, const AnsiString& subKey,
+  virtual RegistryDword ReadDword(RegistryRoot root, const AnsiString& subKey,
                                   const AnsiString& valueName) = 0;
 };
 
@@ -53,7 +53,7 @@ class EnvironmentProbes {
  public:
   explicit EnvironmentProbes(IProbePlatform& platform) : platform_(platform) {}
 
-  // Whether the process token lists S-1-5-32-<rid>. Raises EOSError when a system call fails.
+  // Whether the process token lists S-1-5-32-<rid>. Raises OsError when a system call fails.
   bool IsInBuiltinGroup(std::int32_t rid) { return platform_.IsInBuiltinGroup(rid); }
   // The system directory without a trailing backslash, or "".
   AnsiString GetSystemDir();
@@ -62,7 +62,8 @@ class EnvironmentProbes {
   std::int32_t GetOsMajorVersion() { return platform_.OsMajorVersion(); }
   // The 32-bit number stored in a value, or 0 when it was not read. Raises Exception for a value
   // that is not a 32-bit number.
-  std::int32_t ReadRegInteger(RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
+  std::int32_t ReadRegInteger(RegistryRoot root, const AnsiString& keyPath,
+                              const AnsiString& valueName);
 
  private:
   IProbePlatform& platform_;

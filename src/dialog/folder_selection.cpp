@@ -1,7 +1,7 @@
 // The browse button: the shell's folder browser, with three rules on what may be picked: a path of
 // at most 255 bytes, one that code page 932 can spell, and the system drive's root only after a
 // question when user account control is on.
-#include "dialog/set_share.h"
+#include "dialog/share_dialog.h"
 #include "dialog/share_name_fitting.h"
 
 #include "framework/errors.h"
@@ -18,7 +18,7 @@ constexpr char kPoliciesSystemKey[] =
 
 }  // namespace
 
-void TfmSetShare::btnSansyoClick() {
+void ShareDialog::OnBrowseClick() {
   AnsiString path = view_.SharePathText();
   if (Trim(path).empty()) path = fields_.SystemDriveRoot;
   if (!SelectFolder("共有場所の参照", path, false)) return;
@@ -31,11 +31,12 @@ void TfmSetShare::btnSansyoClick() {
   view_.SetShareNameText(fields_.ShareName);
 }
 
-bool TfmSetShare::SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck) {
+bool ShareDialog::SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck) {
   const AnsiString systemDriveRoot = SystemDriveRootOf(probes_.GetSystemDir());
   std::int32_t userAccountControl =
-      skipCheck ? 0
-                : probes_.ReadRegInteger(RegRoot::rkLocalMachine, kPoliciesSystemKey, "EnableLUA");
+      skipCheck
+          ? 0
+          : probes_.ReadRegInteger(RegistryRoot::LocalMachine, kPoliciesSystemKey, "EnableLUA");
   const AnsiString browserTitle = title.empty() ? AnsiString("フォルダを選択して下さい") : title;
   const AnsiString startPath = path;  // every opening starts at the folder given on entry
 
@@ -43,28 +44,28 @@ bool TfmSetShare::SelectFolder(const AnsiString& title, AnsiString& path, bool s
     std::optional<Cp932Path> picked = browser_.BrowseForFolder(browserTitle, startPath);
     if (!picked) return false;
     if (!picked->representable) {
-      boxes_.MessageDlg(kUnrepresentablePathText, MsgDlgType::mtError, mbOK);
+      boxes_.ShowMessage(kUnrepresentablePathText, MessageKind::Error, MessageButton::Ok);
       return false;
     }
     if (picked->text.size() > kMaxSharePathBytes) {
-      boxes_.MessageDlg(
+      boxes_.ShowMessage(
           "選択した場所(パス)の文字長が処理できる範囲を超えました。\r別の場所を選択して下さい。\r",
-          MsgDlgType::mtError, mbOK);
+          MessageKind::Error, MessageButton::Ok);
       return false;
     }
     if (userAccountControl != 1 || AnsiUpperCase(picked->text) != systemDriveRoot) {
       path = picked->text;
       return true;
     }
-    int answer = boxes_.MessageDlg(
+    int answer = boxes_.ShowMessage(
         "この場所に保存するアクセス許可がありません。\r管理者に連絡してアクセス許可を取得してくださ"
         "い。\r\r"
         "代わりに［ドキュメント］フォルダに保存しますか？\r",
-        MsgDlgType::mtWarning, mbYes | mbNo);
-    if (answer == mrYes) {
+        MessageKind::Warning, MessageButton::Yes | MessageButton::No);
+    if (answer == MessageResult::Yes) {
       Cp932Path documents = probes_.GetDocumentsDir();
       if (!documents.representable) {
-        boxes_.MessageDlg(kUnrepresentablePathText, MsgDlgType::mtError, mbOK);
+        boxes_.ShowMessage(kUnrepresentablePathText, MessageKind::Error, MessageButton::Ok);
         return false;
       }
       path = documents.text;

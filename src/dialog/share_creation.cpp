@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "dialog/set_share.h"
+#include "dialog/share_dialog.h"
 #include "framework/errors.h"
 
 namespace qv {
@@ -26,7 +26,7 @@ class FlagScope {
 };
 }  // namespace
 
-void TfmSetShare::btnShareClick() {
+void ShareDialog::OnShareClick() {
   // Clicks and Enter that arrive while this handler's own boxes are open, or while its work runs.
   if (shareRunning_) return;
   FlagScope running(shareRunning_);
@@ -37,25 +37,28 @@ void TfmSetShare::btnShareClick() {
   fields_.ShareName = request.name;
 
   if (ShareRefusal refusal = ShareSetup::CheckPath(request); refusal != ShareRefusal::None) {
-    boxes_.MessageDlg(ShareSetup::RefusalText(refusal), MsgDlgType::mtInformation, mbOK);
+    boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
+                       MessageButton::Ok);
     view_.FocusBrowseButton();
     return;
   }
   // The grant reaches every file under the folder and cannot be undone by this program.
   if (setup_.IsSystemLocation(request.path) &&
-      boxes_.MessageDlg(share_text::kSystemLocationQuestion, MsgDlgType::mtWarning, mbOK | mbCancel,
-                        mrCancel) != mrOk) {
+      boxes_.ShowMessage(share_text::kSystemLocationQuestion, MessageKind::Warning,
+                         MessageButton::Ok | MessageButton::Cancel,
+                         MessageResult::Cancel) != MessageResult::Ok) {
     view_.FocusBrowseButton();
     return;
   }
   if (!setup_.DirectoryExists(request.path) &&
-      boxes_.MessageDlg(share_text::kCreateQuestion, MsgDlgType::mtConfirmation, mbOK | mbCancel) !=
-          mrOk) {
+      boxes_.ShowMessage(share_text::kCreateQuestion, MessageKind::Confirmation,
+                         MessageButton::Ok | MessageButton::Cancel) != MessageResult::Ok) {
     view_.FocusBrowseButton();
     return;
   }
   if (ShareRefusal refusal = ShareSetup::CheckName(request); refusal != ShareRefusal::None) {
-    boxes_.MessageDlg(ShareSetup::RefusalText(refusal), MsgDlgType::mtInformation, mbOK);
+    boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
+                       MessageButton::Ok);
     view_.FocusShareName();
     return;
   }
@@ -83,22 +86,26 @@ void TfmSetShare::btnShareClick() {
   }
 }
 
-void TfmSetShare::FinishShare(const ShareOutcome& outcome) {
+void ShareDialog::FinishShare(const ShareOutcome& outcome) {
   bool closeAfterwards = std::exchange(closeRequested_, false);
   // The grant's error (or a library that could not be bound) leaves this handler as it would
   // have without the background; a share already made stays in place.
   if (outcome.error) std::rethrow_exception(outcome.error);
   if (!outcome.failedFolder.empty()) {
-    boxes_.MessageDlg(setup_.FolderErrorText(outcome), MsgDlgType::mtInformation, mbOK);
+    boxes_.ShowMessage(setup_.FolderErrorText(outcome), MessageKind::Information,
+                       MessageButton::Ok);
   } else if (outcome.shareResult != 0) {
-    boxes_.MessageDlg(setup_.ShareErrorText(outcome.shareResult), MsgDlgType::mtInformation, mbOK);
+    boxes_.ShowMessage(setup_.ShareErrorText(outcome.shareResult), MessageKind::Information,
+                       MessageButton::Ok);
   } else {
     if (outcome.grantSkipped) {
-      boxes_.MessageDlg(share_text::kNoPermissionsOnVolume, MsgDlgType::mtInformation, mbOK);
+      boxes_.ShowMessage(share_text::kNoPermissionsOnVolume, MessageKind::Information,
+                         MessageButton::Ok);
     }
     // The user is asked here in any case; that answer decides, not a close asked for earlier.
-    if (boxes_.MessageDlg(AnsiString(share_text::kShared) + "\r" + share_text::kEndQuestion,
-                          MsgDlgType::mtConfirmation, mbOK | mbCancel) == mrOk) {
+    if (boxes_.ShowMessage(AnsiString(share_text::kShared) + "\r" + share_text::kEndQuestion,
+                           MessageKind::Confirmation,
+                           MessageButton::Ok | MessageButton::Cancel) == MessageResult::Ok) {
       view_.Close();
     }
     return;
@@ -106,7 +113,7 @@ void TfmSetShare::FinishShare(const ShareOutcome& outcome) {
   if (closeAfterwards) view_.Close();
 }
 
-bool TfmSetShare::CloseQuery() {
+bool ShareDialog::CloseQuery() {
   if (!shareRunning_) return true;
   closeRequested_ = true;
   return false;

@@ -7,7 +7,7 @@ AnsiString OSErrorText(std::uint32_t code, const AnsiString& systemText) {
   return Format("システムエラー。コード：%d.\r\n%s", static_cast<int>(code), systemText.c_str());
 }
 
-EOSError::EOSError(std::uint32_t code, const AnsiString& systemText)
+OsError::OsError(std::uint32_t code, const AnsiString& systemText)
     : Exception(OSErrorText(code, systemText)), code_(code) {}
 
 AnsiString WithClosingPeriod(const AnsiString& text) {

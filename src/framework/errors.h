@@ -21,9 +21,9 @@ class Exception : public std::exception {
 };
 
 // An operating-system call that must succeed has failed.
-class EOSError : public Exception {
+class OsError : public Exception {
  public:
-  EOSError(std::uint32_t code, const AnsiString& systemText);
+  OsError(std::uint32_t code, const AnsiString& systemText);
   std::uint32_t ErrorCode() const noexcept { return code_; }
   const char* ClassName() const noexcept override { return "EOSError"; }
 
@@ -32,7 +32,7 @@ class EOSError : public Exception {
 };
 
 // Incompatible assignment between persistent objects, bad numeric text and the like.
-class EConvertError : public Exception {
+class ConvertError : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EConvertError"; }

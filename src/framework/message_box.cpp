@@ -5,24 +5,24 @@ namespace qv {
 namespace {
 struct KindLook {
   const char* caption;
-  MsgIcon icon;
+  MessageIcon icon;
 };
 
-KindLook LookOf(MsgDlgType type) {
+KindLook LookOf(MessageKind type) {
   switch (type) {
-    case MsgDlgType::mtWarning:
-      return {"警告", MsgIcon::Exclamation};
-    case MsgDlgType::mtError:
-      return {"エラー", MsgIcon::Stop};
-    case MsgDlgType::mtInformation:
-      return {"情報", MsgIcon::Information};
-    case MsgDlgType::mtConfirmation:
+    case MessageKind::Warning:
+      return {"警告", MessageIcon::Exclamation};
+    case MessageKind::Error:
+      return {"エラー", MessageIcon::Stop};
+    case MessageKind::Information:
+      return {"情報", MessageIcon::Information};
+    case MessageKind::Confirmation:
       break;
   }
-  return {"確認", MsgIcon::Question};
+  return {"確認", MessageIcon::Question};
 }
 
-int IndexOfResult(const std::vector<MsgButtonLayout>& buttons, int result) {
+int IndexOfResult(const std::vector<MessageButtonLayout>& buttons, int result) {
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     if (buttons[i].result == result) return static_cast<int>(i);
   }
@@ -30,36 +30,40 @@ int IndexOfResult(const std::vector<MsgButtonLayout>& buttons, int result) {
 }
 }  // namespace
 
-MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons set, int defaultResult) {
+MessageBoxLayout BuildMessageBox(MessageKind type, MessageButtons set, int defaultResult) {
   KindLook look = LookOf(type);
   MessageBoxLayout layout{look.caption, look.icon, {}, -1, -1};
   // Fixed left-to-right order, whatever order the caller thinks of.
-  if (set & mbYes) layout.buttons.push_back({"はい(&Y)", mrYes});
-  if (set & mbNo) layout.buttons.push_back({"いいえ(&N)", mrNo});
-  if (set & mbOK) layout.buttons.push_back({"OK", mrOk});
-  if (set & mbCancel) layout.buttons.push_back({"キャンセル", mrCancel});
+  if (set & MessageButton::Yes) layout.buttons.push_back({"はい(&Y)", MessageResult::Yes});
+  if (set & MessageButton::No) layout.buttons.push_back({"いいえ(&N)", MessageResult::No});
+  if (set & MessageButton::Ok) layout.buttons.push_back({"OK", MessageResult::Ok});
+  if (set & MessageButton::Cancel) layout.buttons.push_back({"キャンセル", MessageResult::Cancel});
 
   layout.defaultButton =
-      defaultResult != mrNone ? IndexOfResult(layout.buttons, defaultResult) : -1;
-  if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrOk);
-  if (layout.defaultButton < 0) layout.defaultButton = IndexOfResult(layout.buttons, mrYes);
+      defaultResult != MessageResult::None ? IndexOfResult(layout.buttons, defaultResult) : -1;
+  if (layout.defaultButton < 0)
+    layout.defaultButton = IndexOfResult(layout.buttons, MessageResult::Ok);
+  if (layout.defaultButton < 0)
+    layout.defaultButton = IndexOfResult(layout.buttons, MessageResult::Yes);
   // A set without OK or Yes (Cancel alone, No with Cancel): the first button, as the system's
   // own boxes do, so that Enter always has a button to press.
   if (layout.defaultButton < 0 && !layout.buttons.empty()) layout.defaultButton = 0;
-  layout.cancelButton = IndexOfResult(layout.buttons, mrCancel);
-  if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrNo);
-  if (layout.cancelButton < 0) layout.cancelButton = IndexOfResult(layout.buttons, mrOk);
+  layout.cancelButton = IndexOfResult(layout.buttons, MessageResult::Cancel);
+  if (layout.cancelButton < 0)
+    layout.cancelButton = IndexOfResult(layout.buttons, MessageResult::No);
+  if (layout.cancelButton < 0)
+    layout.cancelButton = IndexOfResult(layout.buttons, MessageResult::Ok);
   return layout;
 }
 
 MessageBoxLayout BuildErrorBox(const AnsiString& applicationTitle) {
-  MessageBoxLayout layout = BuildMessageBox(MsgDlgType::mtError, mbOK);
+  MessageBoxLayout layout = BuildMessageBox(MessageKind::Error, MessageButton::Ok);
   layout.caption = applicationTitle;
   return layout;
 }
 
 MessageBoxLayout BuildApplicationErrorBox() {
-  MessageBoxLayout layout = BuildMessageBox(MsgDlgType::mtError, mbOK);
+  MessageBoxLayout layout = BuildMessageBox(MessageKind::Error, MessageButton::Ok);
   layout.caption = "アプリケーション エラー";
   return layout;
 }

@@ -9,38 +9,39 @@
 
 namespace qv {
 
-enum class MsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+enum class MessageKind { Warning, Error, Information, Confirmation };
 
-// A set of buttons: OR of these bits.
-enum MsgDlgBtn : unsigned { mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2, mbCancel = 1u << 3 };
-using MsgDlgButtons = unsigned;
+// A set of buttons: OR of these bits, as in MessageButton::Ok | MessageButton::Cancel.
+using MessageButtons = unsigned;
+struct MessageButton {
+  enum : MessageButtons { Yes = 1u << 0, No = 1u << 1, Ok = 1u << 2, Cancel = 1u << 3 };
+};
 
-// Answers of a box. Closing it by its close box or Alt+F4 answers mrCancel whatever its buttons.
-constexpr int mrNone = 0;
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
-constexpr int mrYes = 6;
-constexpr int mrNo = 7;
+// Answers of a box. Closing it by its close box or Alt+F4 answers Cancel whatever its buttons.
+struct MessageResult {
+  enum : int { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+};
 
-enum class MsgIcon { Exclamation, Stop, Information, Question };
+enum class MessageIcon { Exclamation, Stop, Information, Question };
 
-struct MsgButtonLayout {
+struct MessageButtonLayout {
   AnsiString caption;
   int result;
 };
 
 struct MessageBoxLayout {
   AnsiString caption;
-  MsgIcon icon;
-  std::vector<MsgButtonLayout> buttons;  // left to right
-  int defaultButton;                     // index into buttons (Enter); -1 only without buttons
-  int cancelButton;                      // index into buttons (Esc); -1: Esc does nothing
+  MessageIcon icon;
+  std::vector<MessageButtonLayout> buttons;  // left to right
+  int defaultButton;                         // index into buttons (Enter); -1 only without buttons
+  int cancelButton;                          // index into buttons (Esc); -1: Esc does nothing
 };
 
 // The box of a kind with a set of buttons. The default (Enter) button is OK if the set holds it,
-// else Yes; defaultResult names another button of the set instead (mrNone keeps that rule).
-MessageBoxLayout BuildMessageBox(MsgDlgType type, MsgDlgButtons buttons,
-                                 int defaultResult = mrNone);
+// else Yes; defaultResult names another button of the set instead (MessageResult::None keeps that
+// rule).
+MessageBoxLayout BuildMessageBox(MessageKind type, MessageButtons buttons,
+                                 int defaultResult = MessageResult::None);
 
 // The box the message dispatch shows for an error that escapes a handler: caption the
 // application title, stop icon, OK.
@@ -53,8 +54,8 @@ MessageBoxLayout BuildApplicationErrorBox();
 class IMessageBoxes {
  public:
   virtual ~IMessageBoxes() = default;
-  virtual int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
-                         int defaultResult = mrNone) = 0;
+  virtual int ShowMessage(const AnsiString& text, MessageKind type, MessageButtons buttons,
+                          int defaultResult = MessageResult::None) = 0;
 };
 
 }  // namespace qv

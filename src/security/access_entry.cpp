@@ -68,13 +68,13 @@ AccessEntry::AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t ma
 
 AccessEntry AccessEntry::Read(ByteView bytes) {
   if (bytes.size() < layout::kAceHeaderSize || layout::ReadU16(bytes, 2) != bytes.size()) {
-    throw ESecurityException("An access-control entry's size field does not match its bytes");
+    throw SecurityError("An access-control entry's size field does not match its bytes");
   }
   if (IsKnownAceType(bytes[0])) {
     const auto sidAt = SidOffset(bytes);
-    if (!sidAt) throw ESecurityException("An access-control entry is shorter than its fields");
+    if (!sidAt) throw SecurityError("An access-control entry is shorter than its fields");
     if (!layout::SidLengthIn(bytes.subspan(*sidAt))) {
-      throw ESecurityException("An access-control entry's SID is malformed or runs past it");
+      throw SecurityError("An access-control entry's SID is malformed or runs past it");
     }
   }
   return AccessEntry(Bytes(bytes.begin(), bytes.end()));

@@ -40,7 +40,7 @@ class AccessEntry {
   // A plain entry: type, flags, size, mask, then the trustee's SID.
   AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t mask, const Sid& trustee);
 
-  // The entry that fills the bytes exactly, as a list stores it. Raises ESecurityException when
+  // The entry that fills the bytes exactly, as a list stores it. Raises SecurityError when
   // its size field is not the bytes' length, or when an entry of a known layout has fields or a
   // SID that do not fit it. Bytes behind the SID are kept.
   static AccessEntry Read(ByteView bytes);

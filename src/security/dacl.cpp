@@ -8,10 +8,10 @@ namespace qv {
 
 Dacl Dacl::Read(ByteView bytes) {
   const auto shape = layout::WalkAcl(bytes);
-  if (!shape) throw ESecurityException("The access-control list does not fit its bytes");
+  if (!shape) throw SecurityError("The access-control list does not fit its bytes");
   if (shape->Revision < layout::kAclRevision || shape->Revision > layout::kAclRevisionDs) {
-    throw ESecurityException(Format("Access-control list revision %u is not supported",
-                                    static_cast<unsigned>(shape->Revision)));
+    throw SecurityError(Format("Access-control list revision %u is not supported",
+                               static_cast<unsigned>(shape->Revision)));
   }
   Dacl dacl;
   dacl.revision_ = shape->Revision;
@@ -20,8 +20,8 @@ Dacl Dacl::Read(ByteView bytes) {
     const std::size_t size = layout::ReadU16(bytes, offset + 2);
     AccessEntry entry = AccessEntry::Read(bytes.subspan(offset, size));
     if (IsSystemAceType(entry.Type())) {
-      throw ESecurityException(Format("An entry of type 0x%02X does not belong in a DACL",
-                                      static_cast<unsigned>(entry.Type())));
+      throw SecurityError(Format("An entry of type 0x%02X does not belong in a DACL",
+                                 static_cast<unsigned>(entry.Type())));
     }
     dacl.entries_.push_back(std::move(entry));
     offset += size;
@@ -45,8 +45,8 @@ Bytes Dacl::Build() const {
   }
   // A wrapped size would describe a different list.
   if (size > layout::kMaxAclSize) {
-    throw ESecurityException(Format("The access-control list needs %llu bytes, more than 65535",
-                                    static_cast<unsigned long long>(size)));
+    throw SecurityError(Format("The access-control list needs %llu bytes, more than 65535",
+                               static_cast<unsigned long long>(size)));
   }
   Bytes acl(layout::kAclHeaderSize);
   acl[0] = revision;

@@ -18,7 +18,7 @@ class Dacl {
 
   // The list that begins the bytes, entries in stored order. Never reads outside the bytes; only
   // the header's size belongs to the list, and room behind its last entry is not kept. Raises
-  // ESecurityException, as a whole, for a list that does not fit its bytes, a revision other
+  // SecurityError, as a whole, for a list that does not fit its bytes, a revision other
   // than 2 to 4, an entry of a known layout that does not hold together, and an audit or label
   // entry, which has no place in a DACL.
   static Dacl Read(ByteView bytes);
@@ -32,7 +32,7 @@ class Dacl {
   std::size_t InsertBeforeInherited(AccessEntry entry);
 
   // The header, then the entries' bytes back to back, exactly as long as they need. The revision
-  // is the list's, raised to what its entries need. Raises ESecurityException when the list would
+  // is the list's, raised to what its entries need. Raises SecurityError when the list would
   // not fit the header's 16-bit size.
   Bytes Build() const;
 

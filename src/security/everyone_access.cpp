@@ -27,10 +27,10 @@ std::optional<Bytes> DaclOfSelfRelativeDescriptor(ByteView descriptor, bool& nul
   nullDacl = false;
   constexpr std::size_t kHeader = 20;
   if (descriptor.size() < kHeader || descriptor[0] != 1) {
-    throw ESecurityException("Not a self-relative security descriptor");
+    throw SecurityError("Not a self-relative security descriptor");
   }
   std::uint16_t control = layout::ReadU16(descriptor, 2);
-  if ((control & 0x8000) == 0) throw ESecurityException("Not a self-relative security descriptor");
+  if ((control & 0x8000) == 0) throw SecurityError("Not a self-relative security descriptor");
   if ((control & 0x0004) == 0) return std::nullopt;  // no DACL
   std::uint32_t offset = layout::ReadU32(descriptor, 16);
   if (offset == 0) {
@@ -38,11 +38,11 @@ std::optional<Bytes> DaclOfSelfRelativeDescriptor(ByteView descriptor, bool& nul
     return std::nullopt;
   }
   if (offset < kHeader || offset + 8 > descriptor.size()) {
-    throw ESecurityException("The descriptor's DACL lies outside it");
+    throw SecurityError("The descriptor's DACL lies outside it");
   }
   std::uint16_t size = layout::ReadU16(descriptor, offset + 2);
   if (offset + size > descriptor.size()) {
-    throw ESecurityException("The descriptor's DACL lies outside it");
+    throw SecurityError("The descriptor's DACL lies outside it");
   }
   return Bytes(descriptor.begin() + offset, descriptor.begin() + offset + size);
 }

@@ -17,12 +17,12 @@ constexpr std::uint32_t kReadAndExecute = 0x001200A9;
 
 // The rights a DACL gives Everyone. With reachesContents, only entries that files and subfolders
 // inherit count (both OBJECT_INHERIT_ACE and CONTAINER_INHERIT_ACE; explicit or inherited alike);
-// otherwise only entries that apply to the object itself. Raises ESecurityException for a list
+// otherwise only entries that apply to the object itself. Raises SecurityError for a list
 // that cannot be read.
 std::uint32_t EveryoneRights(ByteView dacl, bool reachesContents);
 
 // The DACL of a self-relative security descriptor: nothing when it carries none (a NULL DACL
-// included, which denies nobody anything). Raises ESecurityException for a descriptor that does not
+// included, which denies nobody anything). Raises SecurityError for a descriptor that does not
 // hold together.
 std::optional<Bytes> DaclOfSelfRelativeDescriptor(ByteView descriptor, bool& nullDacl);
 

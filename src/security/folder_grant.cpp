@@ -38,14 +38,14 @@ std::uint32_t SecurityInformationToWrite(std::uint16_t control) {
 }
 
 void Grant(IFolderSecurity& folders, const AnsiString& path) {
-  if (path.empty()) throw ESecurityException("No folder named");
+  if (path.empty()) throw SecurityError("No folder named");
   const FolderDacl folder = folders.ReadDacl(path);
   if (folder.error != 0) {
-    throw ESecurityException(Format("Reading the DACL failed with code %u", folder.error));
+    throw SecurityError(Format("Reading the DACL failed with code %u", folder.error));
   }
   // No DACL, or a NULL DACL: there is no list to add to.
   if (!folder.present || folder.dacl.empty()) {
-    throw ESecurityException("The folder has no DACL to add to");
+    throw SecurityError("The folder has no DACL to add to");
   }
   Dacl dacl = Dacl::Read(folder.dacl);
   // Sharing the same folder again must not pile up equal entries.
@@ -54,7 +54,7 @@ void Grant(IFolderSecurity& folders, const AnsiString& path) {
       AccessEntry(ace::kAccessAllowed, kInheritedByAll, kFileAllAccess, EveryoneSid()));
   const std::uint32_t code =
       folders.WriteDacl(path, SecurityInformationToWrite(folder.control), dacl.Build());
-  if (code != 0) throw ESecurityException(Format("Writing the DACL failed with code %u", code));
+  if (code != 0) throw SecurityError(Format("Writing the DACL failed with code %u", code));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 namespace qv {
 
-class ESecurityException : public Exception {
+class SecurityError : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "ESecurityException"; }

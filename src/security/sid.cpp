@@ -6,7 +6,7 @@ namespace qv {
 
 Sid::Sid(ByteView bytes) {
   const auto length = layout::SidLengthIn(bytes);
-  if (!length) throw ESecurityException("The SID is malformed or does not fit its bytes");
+  if (!length) throw SecurityError("The SID is malformed or does not fit its bytes");
   bytes_.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(*length));
 }
 

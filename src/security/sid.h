@@ -9,7 +9,7 @@ namespace qv {
 
 class Sid {
  public:
-  // A copy of the well-formed SID that begins the bytes; raises ESecurityException otherwise.
+  // A copy of the well-formed SID that begins the bytes; raises SecurityError otherwise.
   explicit Sid(ByteView bytes);
 
   // The SID's own bytes (8 + 4 per sub-authority).

@@ -1,4 +1,4 @@
-// The list reader on any bytes: it either reads a list or raises ESecurityException; it never
+// The list reader on any bytes: it either reads a list or raises SecurityError; it never
 // reads outside the bytes (the sanitizers see to that) and never fails in another way.
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const qv::AccessEntry& entry : dacl.Entries()) {
       if (auto trustee = entry.Trustee()) (void)trustee->Text();
     }
-  } catch (const qv::ESecurityException&) {
+  } catch (const qv::SecurityError&) {
   }
   return 0;
 }

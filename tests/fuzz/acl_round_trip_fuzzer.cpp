@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::optional<qv::Dacl> first;
   try {
     first = qv::Dacl::Read(input);
-  } catch (const qv::ESecurityException&) {
+  } catch (const qv::SecurityError&) {
     return 0;  // not a list: the reader fuzzer covers these
   }
   const qv::Bytes built = first->Build();

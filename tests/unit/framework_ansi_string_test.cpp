@@ -37,7 +37,7 @@ TEST(Errors, OperatingSystemErrorTexts) {
   EXPECT_EQ(OSErrorText(0, "ignored"), "OS 機能呼び出しの失敗");
   EXPECT_EQ(OSErrorText(5, "アクセスが拒否されました。\r\n"),
             "システムエラー。コード：5.\r\nアクセスが拒否されました。\r\n");
-  EXPECT_EQ(EOSError(122, "x").Message(), "システムエラー。コード：122.\r\nx");
+  EXPECT_EQ(OsError(122, "x").Message(), "システムエラー。コード：122.\r\nx");
 }
 
 TEST(Errors, ClosingPeriodRule) {

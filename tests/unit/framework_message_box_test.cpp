@@ -6,66 +6,93 @@ namespace qv {
 namespace {
 
 struct BoxCase {
-  MsgDlgType type;
-  MsgDlgButtons buttons;
+  MessageKind type;
+  MessageButtons buttons;
   const char* caption;
-  MsgIcon icon;
+  MessageIcon icon;
   std::vector<std::pair<const char*, int>> expected;  // left to right
   int defaultIndex, cancelIndex;
 };
 
 TEST(MessageBox, KindsButtonOrderDefaultAndCancel) {
   const BoxCase cases[] = {
-      {MsgDlgType::mtInformation, mbOK, "情報", MsgIcon::Information, {{"OK", mrOk}}, 0, 0},
-      {MsgDlgType::mtConfirmation,
-       mbOK | mbCancel,
+      {MessageKind::Information,
+       MessageButton::Ok,
+       "情報",
+       MessageIcon::Information,
+       {{"OK", MessageResult::Ok}},
+       0,
+       0},
+      {MessageKind::Confirmation,
+       MessageButton::Ok | MessageButton::Cancel,
        "確認",
-       MsgIcon::Question,
-       {{"OK", mrOk}, {"キャンセル", mrCancel}},
+       MessageIcon::Question,
+       {{"OK", MessageResult::Ok}, {"キャンセル", MessageResult::Cancel}},
        0,
        1},
       // The set's order of naming does not matter: Yes always stands left of No.
-      {MsgDlgType::mtWarning,
-       mbNo | mbYes,
+      {MessageKind::Warning,
+       MessageButton::No | MessageButton::Yes,
        "警告",
-       MsgIcon::Exclamation,
-       {{"はい(&Y)", mrYes}, {"いいえ(&N)", mrNo}},
+       MessageIcon::Exclamation,
+       {{"はい(&Y)", MessageResult::Yes}, {"いいえ(&N)", MessageResult::No}},
        0,
        1},
-      {MsgDlgType::mtError, mbOK, "エラー", MsgIcon::Stop, {{"OK", mrOk}}, 0, 0},
-      {MsgDlgType::mtConfirmation,
-       mbYes | mbNo | mbOK | mbCancel,
+      {MessageKind::Error,
+       MessageButton::Ok,
+       "エラー",
+       MessageIcon::Stop,
+       {{"OK", MessageResult::Ok}},
+       0,
+       0},
+      {MessageKind::Confirmation,
+       MessageButton::Yes | MessageButton::No | MessageButton::Ok | MessageButton::Cancel,
        "確認",
-       MsgIcon::Question,
-       {{"はい(&Y)", mrYes}, {"いいえ(&N)", mrNo}, {"OK", mrOk}, {"キャンセル", mrCancel}},
+       MessageIcon::Question,
+       {{"はい(&Y)", MessageResult::Yes},
+        {"いいえ(&N)", MessageResult::No},
+        {"OK", MessageResult::Ok},
+        {"キャンセル", MessageResult::Cancel}},
        2,
        3},
-      {MsgDlgType::mtWarning,
-       mbYes | mbCancel,
+      {MessageKind::Warning,
+       MessageButton::Yes | MessageButton::Cancel,
        "警告",
-       MsgIcon::Exclamation,
-       {{"はい(&Y)", mrYes}, {"キャンセル", mrCancel}},
+       MessageIcon::Exclamation,
+       {{"はい(&Y)", MessageResult::Yes}, {"キャンセル", MessageResult::Cancel}},
        0,
        1},
       // Neither OK nor Yes: the first button is the default, never an index outside the set.
-      {MsgDlgType::mtConfirmation,
-       mbCancel,
+      {MessageKind::Confirmation,
+       MessageButton::Cancel,
        "確認",
-       MsgIcon::Question,
-       {{"キャンセル", mrCancel}},
+       MessageIcon::Question,
+       {{"キャンセル", MessageResult::Cancel}},
        0,
        0},
-      {MsgDlgType::mtWarning,
-       mbCancel | mbNo,
+      {MessageKind::Warning,
+       MessageButton::Cancel | MessageButton::No,
        "警告",
-       MsgIcon::Exclamation,
-       {{"いいえ(&N)", mrNo}, {"キャンセル", mrCancel}},
+       MessageIcon::Exclamation,
+       {{"いいえ(&N)", MessageResult::No}, {"キャンセル", MessageResult::Cancel}},
        0,
        1},
-      {MsgDlgType::mtInformation, mbNo, "情報", MsgIcon::Information, {{"いいえ(&N)", mrNo}}, 0, 0},
+      {MessageKind::Information,
+       MessageButton::No,
+       "情報",
+       MessageIcon::Information,
+       {{"いいえ(&N)", MessageResult::No}},
+       0,
+       0},
       // No button that cancels: Esc does nothing.
-      {MsgDlgType::mtConfirmation, mbYes, "確認", MsgIcon::Question, {{"はい(&Y)", mrYes}}, 0, -1},
-      {MsgDlgType::mtError, 0, "エラー", MsgIcon::Stop, {}, -1, -1},
+      {MessageKind::Confirmation,
+       MessageButton::Yes,
+       "確認",
+       MessageIcon::Question,
+       {{"はい(&Y)", MessageResult::Yes}},
+       0,
+       -1},
+      {MessageKind::Error, 0, "エラー", MessageIcon::Stop, {}, -1, -1},
   };
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.caption << " set " << c.buttons);
@@ -86,9 +113,9 @@ TEST(MessageBox, KindsButtonOrderDefaultAndCancel) {
 }
 
 TEST(MessageBox, EveryButtonSetHasItsDefaultAndCancelInsideTheSet) {
-  for (MsgDlgButtons set = 1; set < 16; ++set) {
+  for (MessageButtons set = 1; set < 16; ++set) {
     SCOPED_TRACE(testing::Message() << "set " << set);
-    MessageBoxLayout layout = BuildMessageBox(MsgDlgType::mtConfirmation, set);
+    MessageBoxLayout layout = BuildMessageBox(MessageKind::Confirmation, set);
     int count = static_cast<int>(layout.buttons.size());
     EXPECT_GE(layout.defaultButton, 0);
     EXPECT_LT(layout.defaultButton, count);
@@ -100,13 +127,13 @@ TEST(MessageBox, EveryButtonSetHasItsDefaultAndCancelInsideTheSet) {
 TEST(MessageBox, ErrorBoxesOfTheFramework) {
   MessageBoxLayout handler = BuildErrorBox("共有フォルダの設定");
   EXPECT_EQ(handler.caption, "共有フォルダの設定");
-  EXPECT_EQ(handler.icon, MsgIcon::Stop);
+  EXPECT_EQ(handler.icon, MessageIcon::Stop);
   ASSERT_EQ(handler.buttons.size(), 1u);
-  EXPECT_EQ(handler.buttons[0].result, mrOk);
+  EXPECT_EQ(handler.buttons[0].result, MessageResult::Ok);
 
   MessageBoxLayout lastResort = BuildApplicationErrorBox();
   EXPECT_EQ(lastResort.caption, "アプリケーション エラー");
-  EXPECT_EQ(lastResort.icon, MsgIcon::Stop);
+  EXPECT_EQ(lastResort.icon, MessageIcon::Stop);
 }
 
 }  // namespace

@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "win/app/set_share_window.h"
+#include "win/app/share_dialog_window.h"
 #include "win/controls/edit_window.h"
-#include "win/controls/pl_button_window.h"
+#include "win/controls/plain_button_window.h"
 #include "win/framework/accessible_names.h"
 #include "win/framework/com_apartment.h"
 #include "win/framework/controls.h"
@@ -128,9 +128,9 @@ class AccessibleTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(JoinComApartment());
     form.CreateHidden();
-    button = std::make_unique<PlButtonWindow>();
+    button = std::make_unique<PlainButtonWindow>();
     button->CreateIn(form.Handle(), Button("共有"));
-    button->Model().OnClick = [this](TxPlButton&) { ++clicks; };
+    button->Model().OnClick = [this](PlainButton&) { ++clicks; };
     label.CreateIn(form.Handle(), 10, 10, "共有名:", clBtnFace);
     other.CreateIn(form.Handle(), Button("キャンセル"));
     for (Window* w : std::initializer_list<Window*>{button.get(), &other}) form.AddControl(w);
@@ -141,8 +141,8 @@ class AccessibleTest : public testing::Test {
   }
 
   TestForm form;
-  std::unique_ptr<PlButtonWindow> button;
-  PlButtonWindow other;
+  std::unique_ptr<PlainButtonWindow> button;
+  PlainButtonWindow other;
   Label label;
   int clicks = 0;
 };
@@ -246,10 +246,10 @@ TEST_F(AccessibleTest, AnObjectKeptAfterItsWindowHasGoneAnswersNotConnected) {
   // The window destroyed under its C++ object, and the C++ object destroyed with its window.
   for (bool objectFirst : {false, true}) {
     SCOPED_TRACE(objectFirst ? "object first" : "window first");
-    auto b = std::make_unique<PlButtonWindow>();
+    auto b = std::make_unique<PlainButtonWindow>();
     b->CreateIn(form.Handle(), Button("参照"));
     int localClicks = 0;
-    b->Model().OnClick = [&](TxPlButton&) { ++localClicks; };
+    b->Model().OnClick = [&](PlainButton&) { ++localClicks; };
     Acc acc = Fetch(b->Handle());
     ASSERT_TRUE(acc);
     if (objectFirst) {
@@ -315,7 +315,7 @@ TEST(AccessibleNames, TheDialogsFieldsAreNamedAfterTheirLabelsAtTheFirstRequest)
   ASSERT_TRUE(JoinComApartment());
   RecordingNames names;
   ScopedAccessibleNameStore scope(names);
-  SetShareWindow window;
+  ShareDialogWindow window;
   window.CreateWindowAndControls();
   // The dialog's edit fields, top to bottom; the hidden memo last.
   std::vector<std::pair<LONG, HWND>> edits;
@@ -362,7 +362,7 @@ TEST(AccessibleNames, AFieldWindowMadeAnewIsNamedAgain) {
   edit.SetAccessibleName(L"共有名:");
   const HWND first = edit.Handle();
   SendMessageW(first, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
-  edit.Model().SetAlignment(TAlignment::taRightJustify);  // re-creates the window
+  edit.Model().SetAlignment(TextAlignment::Right);  // re-creates the window
   const HWND second = edit.Handle();
   ASSERT_NE(first, second);
   SendMessageW(second, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "win/controls/gdi_canvas.h"
 #include "win/framework/gdi.h"
 
@@ -14,7 +14,7 @@ namespace qv::win {
 namespace {
 
 // A button with no window: nothing to repaint, focus as the test says.
-class QuietHost : public IPlButtonHost {
+class QuietHost : public IPlainButtonHost {
  public:
   bool active = false;
   void RepaintNow() override {}
@@ -26,8 +26,8 @@ class QuietHost : public IPlButtonHost {
   bool HoldsCapture() const override { return false; }
   void TrackMouseLeave() override {}
   KeyboardState ReadKeyboardState() const override { return {}; }
-  TPoint CursorClientPos() const override { return {}; }
-  void SetRoundShape(const TRect&, int, int) override {}
+  Point CursorClientPos() const override { return {}; }
+  void SetRoundShape(const Rect&, int, int) override {}
   void ClearShape() override {}
   bool SetFormModalResult(std::int32_t) override { return false; }
   void ApplyBounds(int, int, int, int) override {}
@@ -73,7 +73,7 @@ class GdiCanvasTest : public testing::Test {
  protected:
   GdiCanvasTest() {
     button.SetBounds(0, 0, 81, 26);
-    button.SetFont(TFont{"ＭＳ Ｐゴシック", -12, SHIFTJIS_CHARSET, clWindowText, 0});
+    button.SetFont(Font{"ＭＳ Ｐゴシック", -12, SHIFTJIS_CHARSET, clWindowText, 0});
   }
   void Paint() {
     GdiCanvas canvas(surface.dc());
@@ -81,7 +81,7 @@ class GdiCanvasTest : public testing::Test {
   }
 
   QuietHost host;
-  TxPlButton button{host};
+  PlainButton button{host};
   Surface surface{81, 26};
 };
 
@@ -108,7 +108,7 @@ TEST_F(GdiCanvasTest, DefaultButtonHasTheGradationAndARaisedEdge) {
 }
 
 TEST_F(GdiCanvasTest, WithoutAFrameTopRowIsWhiteAndBottomRowSilver) {
-  button.SetButtonStyle(TxPlButtonStyle::bsFlatNoFrame);
+  button.SetButtonStyle(PlainButtonStyle::FlatNoFrame);
   Paint();
   for (int x = 0; x < 81; ++x) {
     EXPECT_EQ(surface.At(x, 0), RGB(255, 255, 255)) << x;
@@ -163,7 +163,7 @@ TEST_F(GdiCanvasTest, FocusRectangleIsDottedThreePixelsInside) {
 
 TEST_F(GdiCanvasTest, RoundedStyleOutlineAndFocus) {
   host.active = true;
-  button.SetButtonStyle(TxPlButtonStyle::bsRoundRect);
+  button.SetButtonStyle(PlainButtonStyle::RoundRect);
   Paint();
   EXPECT_EQ(surface.At(40, 0), RGB(0x75, 0x75, 0x75));
   EXPECT_EQ(surface.At(40, 25), RGB(0x75, 0x75, 0x75));
@@ -189,7 +189,7 @@ HBITMAP TwoColourBitmap(COLORREF left, COLORREF right) {
 }
 
 TEST_F(GdiCanvasTest, BitmapPictureIsDrawnCentredAndEmbossedWhenDisabled) {
-  TPicture picture;
+  Picture picture;
   picture.SetGraphic(std::make_shared<GdiBitmap>(TwoColourBitmap(RGB(255, 0, 0), RGB(255, 0, 0))));
   button.Image().SetPicture(picture);
   Paint();
@@ -208,11 +208,11 @@ TEST_F(GdiCanvasTest, BitmapPictureIsDrawnCentredAndEmbossedWhenDisabled) {
 }
 
 TEST_F(GdiCanvasTest, TransparentBitmapLeavesOutItsBottomLeftColour) {
-  TPicture picture;
+  Picture picture;
   picture.SetGraphic(std::make_shared<GdiBitmap>(TwoColourBitmap(RGB(0, 255, 0), RGB(255, 0, 0))));
   ASSERT_EQ(picture.Graphic()->Pixel(0, 15), RGB(0, 255, 0));
   button.Image().SetPicture(picture);
-  button.Image().SetTransParent(true);
+  button.Image().SetTransparent(true);
   Paint();
   EXPECT_EQ(surface.At(12, 10), Grey(230));  // the green half shows the gradation (row 10)
   EXPECT_EQ(surface.At(20, 10), RGB(255, 0, 0));
@@ -230,7 +230,7 @@ TEST_F(GdiCanvasTest, IconPictureIsDrawn) {
   UniqueBitmap colour(TwoColourBitmap(RGB(0, 0, 255), RGB(0, 0, 255)));
   info.hbmMask = mask.get();
   info.hbmColor = colour.get();
-  TPicture picture;
+  Picture picture;
   auto icon = std::make_shared<GdiIcon>(CreateIconIndirect(&info));
   ASSERT_EQ(icon->Width(), 16);
   ASSERT_EQ(icon->Height(), 16);
@@ -249,7 +249,7 @@ TEST_F(GdiCanvasTest, DeviceContextIsHandedBackAsItCame) {
   const COLORREF textColour = GetTextColor(dc);
   host.active = true;
   button.CaptionA().SetCaption("OK");
-  for (TxPlButtonStyle style : {TxPlButtonStyle::bsNormal, TxPlButtonStyle::bsRoundRect}) {
+  for (PlainButtonStyle style : {PlainButtonStyle::Normal, PlainButtonStyle::RoundRect}) {
     button.SetButtonStyle(style);
     button.SetParentColor(true);  // drawn on this DC directly
     Paint();
@@ -268,14 +268,14 @@ TEST_F(GdiCanvasTest, PaintingReleasesEveryObject) {
   host.active = true;
   button.CaptionA().SetCaption("共有");
   button.CaptionB().SetCaption("ABC");
-  button.CaptionB().SetAlignment(TxPlBtnAlignment::taEven);
-  TPicture picture;
+  button.CaptionB().SetAlignment(CaptionAlignment::Even);
+  Picture picture;
   picture.SetGraphic(std::make_shared<GdiBitmap>(TwoColourBitmap(RGB(0, 255, 0), RGB(255, 0, 0))));
   button.Image().SetPicture(picture);
   auto paintRound = [this](int times) {
     for (int i = 0; i < times; ++i) {
-      button.SetButtonStyle(i % 2 ? TxPlButtonStyle::bsRoundRect : TxPlButtonStyle::bsNormal);
-      button.Image().SetTransParent(i % 4 < 2);
+      button.SetButtonStyle(i % 2 ? PlainButtonStyle::RoundRect : PlainButtonStyle::Normal);
+      button.Image().SetTransparent(i % 4 < 2);
       button.SetEnabled(i % 8 < 4);
       Paint();
     }
@@ -302,7 +302,7 @@ TEST_F(GdiCanvasTest, PaintingReleasesEveryObject) {
   EXPECT_EQ(freeAfter, kFree);
 
   button.SetEnabled(true);
-  button.SetButtonStyle(TxPlButtonStyle::bsFlatNoFrame);
+  button.SetButtonStyle(PlainButtonStyle::FlatNoFrame);
   Paint();
   EXPECT_EQ(surface.At(2, 12), Grey(225));
 }

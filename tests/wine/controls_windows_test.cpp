@@ -10,7 +10,7 @@
 
 #include "controls/form_description.h"
 #include "win/controls/edit_window.h"
-#include "win/controls/pl_button_window.h"
+#include "win/controls/plain_button_window.h"
 #include "win/framework/cp932.h"
 #include "win/framework/form.h"
 
@@ -58,8 +58,8 @@ class ControlsWindowTest : public testing::Test {
     cancel.CreateIn(form.Handle(), ButtonDescription("btnCancel", "キャンセル", 120, 80));
     share.Model().SetCaptionVertCenter(true);
     cancel.Model().SetCaptionVertCenter(true);
-    share.Model().OnClick = [this](TxPlButton&) { ++shareClicks; };
-    cancel.Model().OnClick = [this](TxPlButton&) { ++cancelClicks; };
+    share.Model().OnClick = [this](PlainButton&) { ++shareClicks; };
+    cancel.Model().OnClick = [this](PlainButton&) { ++cancelClicks; };
     for (Window* w : std::initializer_list<Window*>{&path, &name, &share, &cancel}) {
       form.AddControl(w);
     }
@@ -112,7 +112,7 @@ class ControlsWindowTest : public testing::Test {
 
   TestForm form;
   EditWindow path, name;
-  PlButtonWindow share, cancel;
+  PlainButtonWindow share, cancel;
   int shareClicks = 0, cancelClicks = 0;
 };
 
@@ -164,7 +164,7 @@ TEST_F(ControlsWindowTest, MouseClickClicksOnceAndKeepsTheFormOpen) {
 
 TEST_F(ControlsWindowTest, DoubleClickClicksOnceAndRaisesTheDoubleClick) {
   int doubleClicks = 0;
-  share.Model().OnDblClick = [&](TxPlButton&) { ++doubleClicks; };
+  share.Model().OnDblClick = [&](PlainButton&) { ++doubleClicks; };
   Click(share.Handle(), 40, 13);
   PostMessageW(share.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(40, 13));
   PostMessageW(share.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(40, 13));
@@ -295,7 +295,7 @@ TEST_F(ControlsWindowTest, PasteWhileTheClipboardIsHeldElsewhereChangesNothing) 
 
 TEST_F(ControlsWindowTest, AlignmentRecreatesTheFieldKeepingTextAndFocus) {
   SetFocus(name.Handle());
-  name.Model().SetAlignment(TAlignment::taRightJustify);
+  name.Model().SetAlignment(TextAlignment::Right);
   ASSERT_TRUE(name.Handle());
   EXPECT_TRUE(GetWindowLongW(name.Handle(), GWL_STYLE) & ES_RIGHT);
   EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
@@ -305,14 +305,14 @@ TEST_F(ControlsWindowTest, AlignmentRecreatesTheFieldKeepingTextAndFocus) {
 }
 
 TEST_F(ControlsWindowTest, ReadingCaptureTakesTypedCharactersAsHalfWidthKatakana) {
-  name.Model().SetKanaSw(true);
+  name.Model().SetCapturesReading(true);
   SetFocus(name.Handle());
   Pump();
   SendMessageW(name.Handle(), WM_CHAR, L'A', 1);
   SendMessageW(name.Handle(), WM_CHAR, 0x3042, 1);  // hiragana a, typed with the input method off
   SendMessageW(name.Handle(), WM_CHAR, VK_BACK, 1);
   EXPECT_EQ(name.Model().Reading(), "A\x82\xA0");
-  EXPECT_EQ(name.Model().kana(), "A\xB1");
+  EXPECT_EQ(name.Model().KatakanaReading(), "A\xB1");
   SetFocus(share.Handle());
   SetFocus(name.Handle());
   EXPECT_EQ(name.Model().Reading(), "");
@@ -330,7 +330,7 @@ TEST_F(ControlsWindowTest, LocaleMappingConvertsWholeTexts) {
 }
 
 TEST_F(ControlsWindowTest, RoundedStyleShapesTheWindow) {
-  share.Model().SetButtonStyle(TxPlButtonStyle::bsRoundRect);
+  share.Model().SetButtonStyle(PlainButtonStyle::RoundRect);
   RECT box{};
   EXPECT_NE(GetWindowRgnBox(share.Handle(), &box), ERROR);
   EXPECT_EQ(box.left, 0);
@@ -340,7 +340,7 @@ TEST_F(ControlsWindowTest, RoundedStyleShapesTheWindow) {
   EXPECT_NE(GetWindowRgnBox(share.Handle(), &box), ERROR);
   EXPECT_LE(box.right, 61);
   EXPECT_GE(box.bottom, 30);
-  share.Model().SetButtonStyle(TxPlButtonStyle::bsNormal);
+  share.Model().SetButtonStyle(PlainButtonStyle::Normal);
   EXPECT_EQ(GetWindowRgnBox(share.Handle(), &box), ERROR);
 }
 

@@ -40,7 +40,7 @@ TEST_F(WinProbesTest, Folders) {
 TEST_F(WinProbesTest, VersionAndUserAccountControl) {
   EXPECT_EQ(probes.GetOsMajorVersion(), 6);
   EXPECT_EQ(probes.ReadRegInteger(
-                RegRoot::rkLocalMachine,
+                RegistryRoot::LocalMachine,
                 "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", "EnableLUA"),
             0);
 }
@@ -63,7 +63,7 @@ class WinRegistryTest : public WinProbesTest {
               ERROR_SUCCESS);
   }
   std::int32_t Read(const char* name) {
-    return probes.ReadRegInteger(RegRoot::rkCurrentUser, "\\Software\\QvDialogProbeTest", name);
+    return probes.ReadRegInteger(RegistryRoot::CurrentUser, "\\Software\\QvDialogProbeTest", name);
   }
   HKEY key_ = nullptr;
 };
@@ -82,7 +82,8 @@ TEST_F(WinRegistryTest, ValuesOfEveryKind) {
   EXPECT_EQ(Read("MinusOne"), -1);
   EXPECT_EQ(Read("Missing"), 0);
   EXPECT_EQ(Read("会計"), 7);
-  EXPECT_EQ(probes.ReadRegInteger(RegRoot::rkCurrentUser, "\\Software\\QvNoSuchKey", "Seven"), 0);
+  EXPECT_EQ(probes.ReadRegInteger(RegistryRoot::CurrentUser, "\\Software\\QvNoSuchKey", "Seven"),
+            0);
   struct Case {
     const char *name, *message;
   } cases[] = {

@@ -104,20 +104,20 @@ HWND WaitForFocusedChild(HWND box) {
 
 TEST(MessageBoxWindow, EachButtonAnswersItsResult) {
   struct Case {
-    MsgDlgButtons set;
+    MessageButtons set;
     const wchar_t* press;
     int expected;
   };
   const Case cases[] = {
-      {mbOK, L"OK", mrOk},
-      {mbOK | mbCancel, L"OK", mrOk},
-      {mbOK | mbCancel, L"キャンセル", mrCancel},
-      {mbYes | mbNo, L"はい(&Y)", mrYes},
-      {mbYes | mbNo, L"いいえ(&N)", mrNo},
+      {MessageButton::Ok, L"OK", MessageResult::Ok},
+      {MessageButton::Ok | MessageButton::Cancel, L"OK", MessageResult::Ok},
+      {MessageButton::Ok | MessageButton::Cancel, L"キャンセル", MessageResult::Cancel},
+      {MessageButton::Yes | MessageButton::No, L"はい(&Y)", MessageResult::Yes},
+      {MessageButton::Yes | MessageButton::No, L"いいえ(&N)", MessageResult::No},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "set " << c.set);
-    int result = ShowWhile("本文", BuildMessageBox(MsgDlgType::mtConfirmation, c.set),
+    int result = ShowWhile("本文", BuildMessageBox(MessageKind::Confirmation, c.set),
                            [&](HWND box, const SeenBox&) {
                              HWND b = ButtonWithText(box, c.press);
                              ASSERT_NE(b, nullptr);
@@ -128,10 +128,11 @@ TEST(MessageBoxWindow, EachButtonAnswersItsResult) {
 }
 
 TEST(MessageBoxWindow, CloseBoxAnswersCancelWhateverTheButtons) {
-  for (MsgDlgButtons set : {MsgDlgButtons(mbOK), MsgDlgButtons(mbYes | mbNo)}) {
-    int result = ShowWhile("x", BuildMessageBox(MsgDlgType::mtWarning, set),
+  for (MessageButtons set : {MessageButtons(MessageButton::Ok),
+                             MessageButtons(MessageButton::Yes | MessageButton::No)}) {
+    int result = ShowWhile("x", BuildMessageBox(MessageKind::Warning, set),
                            [](HWND box, const SeenBox&) { PostMessageW(box, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(result, mrCancel);
+    EXPECT_EQ(result, MessageResult::Cancel);
   }
 }
 
@@ -143,39 +144,46 @@ TEST(MessageBoxWindow, EnterPressesDefaultAndEscapeTheCancelButton) {
       PostMessageW(focused ? focused : box, WM_KEYDOWN, key, 0);
     };
   };
-  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
+  EXPECT_EQ(ShowWhile("x",
+                      BuildMessageBox(MessageKind::Confirmation,
+                                      MessageButton::Ok | MessageButton::Cancel),
                       toFocused(VK_RETURN)),
-            mrOk);
-  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
+            MessageResult::Ok);
+  EXPECT_EQ(ShowWhile("x",
+                      BuildMessageBox(MessageKind::Confirmation,
+                                      MessageButton::Ok | MessageButton::Cancel),
                       toFocused(VK_ESCAPE)),
-            mrCancel);
+            MessageResult::Cancel);
   EXPECT_EQ(
-      ShowWhile("x", BuildMessageBox(MsgDlgType::mtWarning, mbYes | mbNo), toFocused(VK_RETURN)),
-      mrYes);
+      ShowWhile("x", BuildMessageBox(MessageKind::Warning, MessageButton::Yes | MessageButton::No),
+                toFocused(VK_RETURN)),
+      MessageResult::Yes);
   EXPECT_EQ(
-      ShowWhile("x", BuildMessageBox(MsgDlgType::mtWarning, mbYes | mbNo), toFocused(VK_ESCAPE)),
-      mrNo);
-  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MsgDlgType::mtInformation, mbOK), toFocused(VK_ESCAPE)),
-            mrOk);
+      ShowWhile("x", BuildMessageBox(MessageKind::Warning, MessageButton::Yes | MessageButton::No),
+                toFocused(VK_ESCAPE)),
+      MessageResult::No);
+  EXPECT_EQ(ShowWhile("x", BuildMessageBox(MessageKind::Information, MessageButton::Ok),
+                      toFocused(VK_ESCAPE)),
+            MessageResult::Ok);
 }
 
 TEST(MessageBoxWindow, ASetWithoutOkOrYesStartsOnItsFirstButton) {
   struct Case {
-    MsgDlgButtons set;
+    MessageButtons set;
     WPARAM key;
     const wchar_t* focused;
     int expected;
   };
   const Case cases[] = {
-      {mbCancel, VK_RETURN, L"キャンセル", mrCancel},
-      {mbCancel, VK_ESCAPE, L"キャンセル", mrCancel},
-      {mbNo | mbCancel, VK_RETURN, L"いいえ(&N)", mrNo},
-      {mbNo | mbCancel, VK_ESCAPE, L"いいえ(&N)", mrCancel},
+      {MessageButton::Cancel, VK_RETURN, L"キャンセル", MessageResult::Cancel},
+      {MessageButton::Cancel, VK_ESCAPE, L"キャンセル", MessageResult::Cancel},
+      {MessageButton::No | MessageButton::Cancel, VK_RETURN, L"いいえ(&N)", MessageResult::No},
+      {MessageButton::No | MessageButton::Cancel, VK_ESCAPE, L"いいえ(&N)", MessageResult::Cancel},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "set " << c.set << " key " << c.key);
     std::wstring focused;
-    int result = ShowWhile("x", BuildMessageBox(MsgDlgType::mtConfirmation, c.set),
+    int result = ShowWhile("x", BuildMessageBox(MessageKind::Confirmation, c.set),
                            [&](HWND box, const SeenBox&) {
                              HWND child = WaitForFocusedChild(box);
                              if (child) focused = Text(child);
@@ -192,7 +200,8 @@ TEST(MessageBoxWindow, ASetWithoutOkOrYesStartsOnItsFirstButton) {
 TEST(MessageBoxWindow, LayoutCaptionTextAndCentring) {
   SeenBox seen;
   ShowWhile(
-      "一行目\r二行目\r", BuildMessageBox(MsgDlgType::mtConfirmation, mbOK | mbCancel),
+      "一行目\r二行目\r",
+      BuildMessageBox(MessageKind::Confirmation, MessageButton::Ok | MessageButton::Cancel),
       [](HWND box, const SeenBox&) { PostMessageW(box, WM_CLOSE, 0, 0); }, &seen);
   EXPECT_EQ(seen.caption, L"確認");
   // A lone carriage return breaks the line.
@@ -215,7 +224,7 @@ TEST(MessageBoxWindow, LongTextWrapsAtHalfTheScreenWidth) {
   for (int i = 0; i < 40; ++i) longText += "共有フォルダ ";
   SeenBox seen;
   ShowWhile(
-      longText, BuildMessageBox(MsgDlgType::mtInformation, mbOK),
+      longText, BuildMessageBox(MessageKind::Information, MessageButton::Ok),
       [](HWND box, const SeenBox&) { PostMessageW(box, WM_CLOSE, 0, 0); }, &seen);
   int sw = GetSystemMetrics(SM_CXSCREEN);
   EXPECT_LE(seen.textRect.right - seen.textRect.left, sw / 2 + 1);
@@ -247,7 +256,7 @@ TEST(ApplicationErrors, LastResortBoxNamesTheErrorAndGivesItsMessage) {
     seen = Read(box);
     PostMessageW(box, WM_CLOSE, 0, 0);
   });
-  Application::Instance().ShowLastResortError(EOSError(122, "too small"));
+  Application::Instance().ShowLastResortError(OsError(122, "too small"));
   player.join();
   EXPECT_EQ(seen.caption, L"アプリケーション エラー");
   EXPECT_NE(seen.text.find(L"EOSError"), std::wstring::npos);

@@ -99,7 +99,7 @@ TEST(WindowFramework, ARefusedWindowIsRaisedWithTheSystemsCodeAndText) {
     try {
       c.attempt(window);
       ADD_FAILURE() << "no error raised";
-    } catch (const EOSError& e) {
+    } catch (const OsError& e) {
       DWORD code = e.ErrorCode();
       if (!c.codes.empty()) {
         EXPECT_NE(std::find(c.codes.begin(), c.codes.end(), code), c.codes.end())

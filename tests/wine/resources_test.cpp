@@ -7,11 +7,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <set>
 #include <string>
-#include <type_traits>
 #include <vector>
+
+#include "win/framework/gdi.h"
 
 namespace {
 
@@ -22,20 +22,9 @@ std::wstring ExePath() {
   return path;
 }
 
-struct ModuleFreer {
-  void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
-
-struct IconDestroyer {
-  void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+using qv::win::UniqueBitmap;
+using qv::win::UniqueIcon;
+using UniqueModule = qv::win::UniqueLibrary;
 
 std::vector<uint8_t> VersionInfo() {
   const std::wstring path = ExePath();

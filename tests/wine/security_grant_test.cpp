@@ -166,7 +166,7 @@ TEST_F(SecurityGrantTest, AMissingFolderGivesTheGrantsMessage) {
     try {
       GrantEveryoneFullControl(folders, path);
       ADD_FAILURE() << "no error";
-    } catch (const ESecurityException& e) {
+    } catch (const SecurityError& e) {
       ADD_FAILURE() << "the model's error escaped: " << e.Message();
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), kGrantFailed);

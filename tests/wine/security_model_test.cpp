@@ -232,7 +232,7 @@ TEST(SecurityModelTest, ListsTheRealIsValidAclRefusesWeRefuseToo) {
     Bytes padded = c.list;
     padded.resize(padded.size() + 128, 0);  // the real walk trusts the header; give it room
     EXPECT_FALSE(IsValidAcl(reinterpret_cast<PACL>(padded.data())));
-    EXPECT_THROW(Dacl::Read(c.list), ESecurityException);
+    EXPECT_THROW(Dacl::Read(c.list), SecurityError);
   }
   EXPECT_TRUE(IsValidAcl(reinterpret_cast<PACL>(good.data())));
   EXPECT_EQ(Dacl::Read(good).Entries().size(), 1u);

@@ -5,21 +5,22 @@
 #include <lm.h>
 
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
 
 namespace qv::win {
 
 namespace {
-// A buffer the network library allocated, given back to it.
-struct NetBuffer {
-  BYTE* data = nullptr;
-  NetBuffer() = default;
-  NetBuffer(const NetBuffer&) = delete;
-  NetBuffer& operator=(const NetBuffer&) = delete;
-  ~NetBuffer() {
-    if (data) QV_LAZY("netapi32.dll", NetApiBufferFree)(data);
+// Runs in a destructor: the library is loaded whenever a buffer exists, since the buffer came
+// from it; were binding to fail all the same, the buffer leaks rather than end the program.
+void FreeNetBuffer(BYTE* data) noexcept {
+  try {
+    QV_LAZY("netapi32.dll", NetApiBufferFree)(data);
+  } catch (...) {
   }
-};
+}
+// A buffer the network library allocated, given back to it.
+using NetBuffer = UniqueAny<BYTE*, FreeNetBuffer>;
 }  // namespace
 
 ShareDetails WinShareInspection::GetShare(const AnsiString& name) {
@@ -27,9 +28,9 @@ ShareDetails WinShareInspection::GetShare(const AnsiString& name) {
   NetBuffer buffer;
   ShareDetails details;
   details.result =
-      QV_LAZY("netapi32.dll", NetShareGetInfo)(nullptr, wide.data(), 502, &buffer.data);
-  if (details.result != 0 || !buffer.data) return details;
-  const auto* info = reinterpret_cast<const SHARE_INFO_502*>(buffer.data);
+      QV_LAZY("netapi32.dll", NetShareGetInfo)(nullptr, wide.data(), 502, buffer.put());
+  if (details.result != 0 || !buffer) return details;
+  const auto* info = reinterpret_cast<const SHARE_INFO_502*>(buffer.get());
   details.path = info->shi502_path ? ToAnsi(info->shi502_path) : AnsiString();
   details.remark = info->shi502_remark ? ToAnsi(info->shi502_remark) : AnsiString();
   PSECURITY_DESCRIPTOR sd = info->shi502_security_descriptor;

@@ -16,13 +16,14 @@
 #include "framework/errors.h"
 #include "security/folder_grant.h"
 #include "win/app/run_report.h"
-#include "win/app/set_share_window.h"
+#include "win/app/share_dialog_window.h"
 #include "win/app/win_share_inspection.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
 #include "win/framework/application.h"
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 #include "win/security/win_folder_security.h"
 
 namespace qv::win {
@@ -33,28 +34,25 @@ class WinStartupHost : public IStartupHost {
   MutexCreation CreateSingleInstanceMutex(const AnsiString& name) override {
     // One call that both creates and tells whether it existed: two copies started at the same
     // instant cannot both miss each other.
-    HANDLE h = CreateMutexW(nullptr, FALSE, ToWide(name).c_str());
-    if (!h) return MutexCreation::mcFailed;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-      CloseHandle(h);
-      return MutexCreation::mcAlreadyExists;
-    }
-    guard_ = h;  // held until the process ends; the system closes it then
-    return MutexCreation::mcCreated;
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, ToWide(name).c_str()));
+    if (!mutex) return MutexCreation::Failed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return MutexCreation::AlreadyExists;
+    guard_ = std::move(mutex);  // held for the whole run
+    return MutexCreation::Created;
   }
 
   void InitializeApplication(const AnsiString& title) override {
     Application::Instance().SetTitle(title);
   }
 
-  TfmSetShare& CreateMainForm() override {
+  ShareDialog& CreateMainForm() override {
     window_.CreateWindowAndControls();
     form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
                   [&folderSecurity = folderSecurity_](const AnsiString& path) {
                     return GrantEveryoneFullControl(folderSecurity, path);
                   });
     window_.Bind(&*form_);
-    form_->FormCreate();
+    form_->OnCreate();
     return *form_;
   }
 
@@ -68,23 +66,22 @@ class WinStartupHost : public IStartupHost {
   }
 
  private:
-  HANDLE guard_ = nullptr;
+  UniqueHandle guard_;
   WinProbePlatform probes_;
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
   WinFolderSecurity folderSecurity_;
-  SetShareWindow window_;
-  std::optional<TfmSetShare> form_;
+  ShareDialogWindow window_;
+  std::optional<ShareDialog> form_;
 };
 
 // The arguments after the program's name, split by the system's own rules (quotes, backslashes).
 std::vector<std::wstring> Arguments() {
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  // One block from LocalAlloc holds the pointers and the texts.
+  const UniqueAny<LPWSTR*, ::LocalFree> argv(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!argv) return {};
-  std::vector<std::wstring> args(argv + (count > 0 ? 1 : 0), argv + count);
-  LocalFree(argv);
-  return args;
+  return std::vector<std::wstring>(argv.get() + (count > 0 ? 1 : 0), argv.get() + count);
 }
 
 std::optional<AnsiString> ToCp932(const std::optional<std::wstring>& text) {
@@ -98,7 +95,8 @@ int ShowUsage(const std::string& error, RunReport& report) {
   AnsiString text = error.empty() ? AnsiString(kUsageText) : error + "\r\r" + kUsageText;
   report.Tell(text);
   if (!report.HasOutput() || error.empty()) {
-    Application::Instance().MessageDlg(text, MsgDlgType::mtInformation, mbOK, mrNone);
+    Application::Instance().ShowMessage(text, MessageKind::Information, MessageButton::Ok,
+                                        MessageResult::None);
   }
   return error.empty() ? kExitDone : kExitUsage;
 }

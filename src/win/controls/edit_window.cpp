@@ -71,7 +71,7 @@ bool BoolOf(const StoredProperty& p) {
   return *v;
 }
 
-TColor ColorOf(const StoredProperty& p) {
+Color ColorOf(const StoredProperty& p) {
   if (const auto* id = std::get_if<FormIdent>(&p.Value)) {
     if (id->Name == "clWindow") return clWindow;
     if (id->Name == "clBtnFace") return clBtnFace;
@@ -79,7 +79,7 @@ TColor ColorOf(const StoredProperty& p) {
   }
   const auto* v = std::get_if<std::int64_t>(&p.Value);
   if (!v || *v < 0 || *v > 0xFFFFFFFF) InvalidValue(p);
-  return static_cast<TColor>(*v);
+  return static_cast<Color>(*v);
 }
 
 }  // namespace
@@ -124,7 +124,7 @@ void EditWindow::CreateControl() {
   if (!Handle()) return;
   if (settings_.maxLength > 0) SendMessageW(Handle(), EM_LIMITTEXT, settings_.maxLength, 0);
   // A field whose input method is disabled has no input context at all.
-  if (model_.ImeMode() == TImeMode::imDisable) ImmAssociateContext(Handle(), nullptr);
+  if (model_.ImeMode() == InputMethodMode::Disable) ImmAssociateContext(Handle(), nullptr);
 }
 
 void EditWindow::ApplyBaseProperty(const StoredProperty& p, const BasePropertySink& base) {
@@ -191,14 +191,14 @@ LRESULT EditWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // The name is in place before the system's own object for the field answers the request.
   if (msg == WM_GETOBJECT) accessibleName_.Offer(Handle());
   if (msg == WM_DESTROY) accessibleName_.Withdraw();
-  TMessage message{msg, wp, lp, 0};
+  WindowMessage message{msg, wp, lp, 0};
   model_.WindowProc(message);
   return message.Result;
 }
 
 // --- IEditHost -------------------------------------------------------------------------------
 
-void EditWindow::DefaultHandler(TMessage& m) {
+void EditWindow::DefaultHandler(WindowMessage& m) {
   const UINT msg = m.Msg;
   switch (msg) {
     case WM_SETFOCUS:

@@ -19,8 +19,8 @@ class EditWindow : public Window, private IEditHost {
  public:
   EditWindow() = default;
 
-  TxEdit& Model() { return model_; }
-  const TxEdit& Model() const { return model_; }
+  EditBox& Model() { return model_; }
+  const EditBox& Model() const { return model_; }
 
   // Creates the EDIT control on `parent`, then reads the field's form description into it. The
   // window keeps Left, Top, Width, Height, ReadOnly, TabStop, MaxLength, Color and Visible
@@ -47,7 +47,7 @@ class EditWindow : public Window, private IEditHost {
     bool tabStop = true;
     bool visible = true;
     int maxLength = 0;
-    TColor color = 0xFF000005;  // clWindow
+    Color color = 0xFF000005;  // clWindow
   };
   void CreateControl();
   std::wstring WindowText() const;
@@ -56,7 +56,7 @@ class EditWindow : public Window, private IEditHost {
   void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
 
   // IEditHost
-  void DefaultHandler(TMessage& message) override;
+  void DefaultHandler(WindowMessage& message) override;
   std::int32_t TextLength() const override;
   void GetSelection(std::int32_t& start, std::int32_t& end) const override;
   void SetSelection(std::int32_t start, std::int32_t end) override;
@@ -72,7 +72,7 @@ class EditWindow : public Window, private IEditHost {
   HWND parent_ = nullptr;
   Settings settings_;
   UniqueBrush brush_;
-  TxEdit model_{*this};
+  EditBox model_{*this};
   AccessibleNameAnnotation accessibleName_;
 };
 

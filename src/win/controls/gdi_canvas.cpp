@@ -60,19 +60,19 @@ GdiCanvas::~GdiCanvas() {
   if (savedState_) RestoreDC(dc_, savedState_);
 }
 
-void GdiCanvas::SetBrushStyle(TBrushStyle style) {
+void GdiCanvas::SetBrushStyle(BrushStyle style) {
   if (style == brushStyle_) return;
   brushStyle_ = style;
   brushDirty_ = true;
 }
 
-void GdiCanvas::SetBrushColor(TColor color) {
+void GdiCanvas::SetBrushColor(Color color) {
   if (color == brushColor_) return;
   brushColor_ = color;
   brushDirty_ = true;
 }
 
-void GdiCanvas::SetPenColor(TColor color) {
+void GdiCanvas::SetPenColor(Color color) {
   if (color == penColor_) return;
   penColor_ = color;
   penDirty_ = true;
@@ -84,14 +84,14 @@ void GdiCanvas::SetPenWidth(int width) {
   penDirty_ = true;
 }
 
-void GdiCanvas::SetFont(const TFont& font) {
+void GdiCanvas::SetFont(const Font& font) {
   if (fontGiven_ && font == font_) return;
   font_ = font;
   fontGiven_ = true;
   fontDirty_ = true;
 }
 
-void GdiCanvas::SetFontColor(TColor color) {
+void GdiCanvas::SetFontColor(Color color) {
   font_.Color = color;
   SetTextColor(dc_, win::ColorToRGB(color));
 }
@@ -107,7 +107,7 @@ void GdiCanvas::RealizePen() {
 
 void GdiCanvas::RealizeBrush() {
   if (!brushDirty_) return;
-  if (brushStyle_ == TBrushStyle::bsClear) {
+  if (brushStyle_ == BrushStyle::Clear) {
     SelectObject(dc_, GetStockObject(NULL_BRUSH));
     brush_.reset();
     SetBkMode(dc_, TRANSPARENT);
@@ -148,9 +148,9 @@ void GdiCanvas::Realize() {
   RealizeBrush();
 }
 
-void GdiCanvas::FillRect(const TRect& rect) {
+void GdiCanvas::FillRect(const Rect& rect) {
   RealizeBrush();
-  if (brushStyle_ == TBrushStyle::bsClear || !brush_) return;
+  if (brushStyle_ == BrushStyle::Clear || !brush_) return;
   const RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
   ::FillRect(dc_, &r, brush_.get());
 }
@@ -168,7 +168,7 @@ void GdiCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseW
   ::RoundRect(dc_, left, top, right, bottom, ellipseWidth, ellipseHeight);
 }
 
-void GdiCanvas::DrawTransparent(int x, int y, const TGraphic& bitmap, TColor transparentColor) {
+void GdiCanvas::DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) {
   const auto* gdi = dynamic_cast<const GdiBitmap*>(&bitmap);
   if (!gdi) return;
   BitmapSource source(gdi->Handle());
@@ -201,19 +201,19 @@ int GdiCanvas::TextWidth(std::string_view text) { return Extent(text).cx; }
 
 int GdiCanvas::TextHeight(std::string_view text) { return Extent(text).cy; }
 
-void GdiCanvas::DrawEdge(const TRect& rect, unsigned edge, unsigned flags) {
+void GdiCanvas::DrawEdge(const Rect& rect, unsigned edge, unsigned flags) {
   Realize();
   RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
   ::DrawEdge(dc_, &r, edge, flags);
 }
 
-void GdiCanvas::DrawFocusRect(const TRect& rect) {
+void GdiCanvas::DrawFocusRect(const Rect& rect) {
   Realize();
   const RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
   ::DrawFocusRect(dc_, &r);
 }
 
-void GdiCanvas::DrawStateImage(const TGraphic& graphic, int x, int y, unsigned flags) {
+void GdiCanvas::DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) {
   Realize();
   LPARAM handle = 0;
   if (const auto* bitmap = dynamic_cast<const GdiBitmap*>(&graphic)) {
@@ -229,7 +229,7 @@ void GdiCanvas::SetTextAlign(unsigned align) { ::SetTextAlign(dc_, align); }
 
 void GdiCanvas::DeviceTextOut(int x, int y, std::string_view text) { TextOutput(x, y, text); }
 
-void GdiCanvas::SelectAlternatePen(TColor color) {
+void GdiCanvas::SelectAlternatePen(Color color) {
   Realize();
   LOGBRUSH brush{BS_SOLID, win::ColorToRGB(color), 0};
   UniquePen pen(ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &brush, 0, nullptr));
@@ -246,11 +246,11 @@ void GdiCanvas::ReleaseAlternatePen() {
   penDirty_ = penDirty_ || !pen_;
 }
 
-TColor GdiCanvas::ColorToRGB(TColor color) { return win::ColorToRGB(color); }
+Color GdiCanvas::ColorToRGB(Color color) { return win::ColorToRGB(color); }
 
-TColor GdiCanvas::NearestColor(TColor rgb) {
+Color GdiCanvas::NearestColor(Color rgb) {
   const COLORREF nearest = GetNearestColor(dc_, static_cast<COLORREF>(rgb));
-  return nearest == CLR_INVALID ? rgb : static_cast<TColor>(nearest);
+  return nearest == CLR_INVALID ? rgb : static_cast<Color>(nearest);
 }
 
 std::unique_ptr<IOffscreenBitmap> GdiCanvas::CreateOffscreen(int width, int height) {
@@ -268,10 +268,10 @@ GdiBitmap::GdiBitmap(HBITMAP bitmap) : bitmap_(bitmap) {
   }
 }
 
-TColor GdiBitmap::Pixel(int x, int y) const {
+Color GdiBitmap::Pixel(int x, int y) const {
   BitmapSource source(bitmap_.get());
   const COLORREF c = source.get() ? GetPixel(source.get(), x, y) : CLR_INVALID;
-  return c == CLR_INVALID ? clBlack : static_cast<TColor>(c);
+  return c == CLR_INVALID ? clBlack : static_cast<Color>(c);
 }
 
 GdiIcon::GdiIcon(HICON icon) : icon_(icon) {

@@ -22,33 +22,33 @@ class GdiCanvas : public ICanvas {
 
   HDC Handle() const { return dc_; }
 
-  void SetBrushStyle(TBrushStyle style) override;
-  void SetBrushColor(TColor color) override;
-  void SetPenColor(TColor color) override;
+  void SetBrushStyle(BrushStyle style) override;
+  void SetBrushColor(Color color) override;
+  void SetPenColor(Color color) override;
   void SetPenWidth(int width) override;
-  void SetFont(const TFont& font) override;
-  TColor FontColor() const override { return font_.Color; }
-  void SetFontColor(TColor color) override;
+  void SetFont(const Font& font) override;
+  Color FontColor() const override { return font_.Color; }
+  void SetFontColor(Color color) override;
 
-  void FillRect(const TRect& rect) override;
+  void FillRect(const Rect& rect) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                  int ellipseHeight) override;
-  void DrawTransparent(int x, int y, const TGraphic& bitmap, TColor transparentColor) override;
+  void DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) override;
   void TextOutput(int x, int y, std::string_view text) override;
   int TextWidth(std::string_view text) override;
   int TextHeight(std::string_view text) override;
 
-  void DrawEdge(const TRect& rect, unsigned edge, unsigned flags) override;
-  void DrawFocusRect(const TRect& rect) override;
-  void DrawStateImage(const TGraphic& graphic, int x, int y, unsigned flags) override;
+  void DrawEdge(const Rect& rect, unsigned edge, unsigned flags) override;
+  void DrawFocusRect(const Rect& rect) override;
+  void DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) override;
   void SetTextAlign(unsigned align) override;
   void DeviceTextOut(int x, int y, std::string_view text) override;
-  void SelectAlternatePen(TColor color) override;
+  void SelectAlternatePen(Color color) override;
   void ReleaseAlternatePen() override;
-  TColor ColorToRGB(TColor color) override;
-  TColor NearestColor(TColor rgb) override;
+  Color ColorToRGB(Color color) override;
+  Color NearestColor(Color rgb) override;
   std::unique_ptr<IOffscreenBitmap> CreateOffscreen(int width, int height) override;
 
  private:
@@ -61,11 +61,11 @@ class GdiCanvas : public ICanvas {
 
   HDC dc_;
   int savedState_;
-  TBrushStyle brushStyle_ = TBrushStyle::bsSolid;
-  TColor brushColor_ = clWhite;
-  TColor penColor_ = clBlack;
+  BrushStyle brushStyle_ = BrushStyle::Solid;
+  Color brushColor_ = clWhite;
+  Color penColor_ = clBlack;
   int penWidth_ = 1;
-  TFont font_;
+  Font font_;
   bool fontGiven_ = false;
   bool penDirty_ = true, brushDirty_ = true, fontDirty_ = true;
   UniquePen pen_;
@@ -75,15 +75,15 @@ class GdiCanvas : public ICanvas {
 };
 
 // A bitmap graphic; owns its bitmap.
-class GdiBitmap : public TGraphic {
+class GdiBitmap : public Graphic {
  public:
   explicit GdiBitmap(HBITMAP bitmap);
   HBITMAP Handle() const { return bitmap_.get(); }
-  TGraphicKind Kind() const override { return TGraphicKind::Bitmap; }
+  GraphicKind Kind() const override { return GraphicKind::Bitmap; }
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   bool Monochrome() const override { return monochrome_; }
-  TColor Pixel(int x, int y) const override;
+  Color Pixel(int x, int y) const override;
 
  private:
   UniqueBitmap bitmap_;
@@ -92,14 +92,14 @@ class GdiBitmap : public TGraphic {
 };
 
 // An icon graphic; owns its icon.
-class GdiIcon : public TGraphic {
+class GdiIcon : public Graphic {
  public:
   explicit GdiIcon(HICON icon);
   HICON Handle() const { return icon_.get(); }
-  TGraphicKind Kind() const override { return TGraphicKind::Icon; }
+  GraphicKind Kind() const override { return GraphicKind::Icon; }
   int Width() const override { return width_; }
   int Height() const override { return height_; }
-  TColor Pixel(int, int) const override { return clBlack; }
+  Color Pixel(int, int) const override { return clBlack; }
 
  private:
   UniqueIcon icon_;

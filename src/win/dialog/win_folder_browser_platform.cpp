@@ -5,11 +5,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <memory>
 #include <string>
 
 #include "win/framework/cp932.h"
 #include "win/framework/lazy_library.h"
+#include "win/framework/task_memory.h"
 
 namespace qv::win {
 
@@ -18,10 +18,7 @@ namespace {
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_NEWDIALOGSTYLE;
 
 // Item lists the browser returns belong to the shell's allocator, which is the task allocator.
-struct ItemIdListFreer {
-  void operator()(ITEMIDLIST* items) const { QV_LAZY("ole32.dll", CoTaskMemFree)(items); }
-};
-using UniqueItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFreer>;
+using UniqueItemIdList = UniqueTaskMemory<ITEMIDLIST>;
 
 // The file-system path of an item list; empty when it has none.
 std::wstring PathOf(PCIDLIST_ABSOLUTE items) {

@@ -4,12 +4,12 @@
 
 #include <shlobj.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/errors.h"
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
 #include "win/framework/os_error.h"
 
@@ -21,16 +21,6 @@ Cp932Path PathFromWide(std::wstring_view wide) {
   AnsiString text = ToAnsi(wide, &lossy);
   return {text, !lossy};
 }
-
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct SidFreer {
-  void operator()(PSID sid) const { FreeSid(sid); }
-};
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
 
 // The token's group list. It can grow between the size query and the read; a few rounds settle
 // it.
@@ -51,22 +41,20 @@ std::vector<std::byte> ReadTokenGroups(HANDLE token) {
 }  // namespace
 
 bool WinProbePlatform::IsInBuiltinGroup(std::int32_t rid) {
-  HANDLE rawToken = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) RaiseLastOSError();
-  std::unique_ptr<void, HandleCloser> token(rawToken);
-  std::vector<std::byte> buffer = ReadTokenGroups(rawToken);
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) RaiseLastOSError();
+  std::vector<std::byte> buffer = ReadTokenGroups(token.get());
 
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-  PSID rawSid = nullptr;
+  UniqueAny<PSID, ::FreeSid> sid;
   if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                static_cast<DWORD>(rid), 0, 0, 0, 0, 0, 0, &rawSid)) {
+                                static_cast<DWORD>(rid), 0, 0, 0, 0, 0, 0, sid.put())) {
     RaiseLastOSError();
   }
-  std::unique_ptr<void, SidFreer> sid(rawSid);
 
   const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
   for (DWORD i = 0; i < groups->GroupCount; ++i) {
-    if (EqualSid(groups->Groups[i].Sid, rawSid)) return true;
+    if (EqualSid(groups->Groups[i].Sid, sid.get())) return true;
   }
   return false;
 }
@@ -96,24 +84,23 @@ std::int32_t WinProbePlatform::OsMajorVersion() {
   return static_cast<std::int32_t>(info.dwMajorVersion);
 }
 
-RegistryDword WinProbePlatform::ReadDword(RegRoot root, const AnsiString& subKey,
+RegistryDword WinProbePlatform::ReadDword(RegistryRoot root, const AnsiString& subKey,
                                           const AnsiString& valueName) {
-  HKEY rootKey = root == RegRoot::rkLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-  HKEY rawKey = nullptr;
-  if (RegOpenKeyExW(rootKey, ToWide(subKey).c_str(), 0, KEY_QUERY_VALUE, &rawKey) !=
+  HKEY rootKey = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  UniqueRegKey key;
+  if (RegOpenKeyExW(rootKey, ToWide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
       ERROR_SUCCESS) {
     return {};
   }
-  std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser> key(rawKey);
   std::wstring name = ToWide(valueName);
   DWORD type = 0, size = 0;
-  if (RegQueryValueExW(rawKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+  if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
     return {};
   }
   if (type != REG_DWORD) return {RegistryDword::State::WrongType, 0};
   DWORD value = 0;
   size = sizeof value;
-  if (RegQueryValueExW(rawKey, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+  if (RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
                        &size) != ERROR_SUCCESS ||
       size != sizeof value) {
     return {RegistryDword::State::Unreadable, 0};

@@ -13,7 +13,7 @@ class WinProbePlatform : public IProbePlatform {
   Cp932Path DocumentsFolder() override;
   Cp932Path ExecutablePath() override;
   std::int32_t OsMajorVersion() override;
-  RegistryDword ReadDword(RegRoot root, const AnsiString& subKey,
+  RegistryDword ReadDword(RegistryRoot root, const AnsiString& subKey,
                           const AnsiString& valueName) override;
 };
 

@@ -9,45 +9,36 @@
 #include <string>
 
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
+#include "win/framework/task_memory.h"
 
 namespace qv::win {
 
 namespace {
 
-// A message text that FormatMessageW allocated; freed with LocalFree on every path.
-struct LocalText {
-  wchar_t* text = nullptr;
-  LocalText() = default;
-  LocalText(const LocalText&) = delete;
-  LocalText& operator=(const LocalText&) = delete;
-  ~LocalText() {
-    if (text) LocalFree(text);
-  }
-};
-
 // Inserts are left as they stand: there are no arguments for them, and the code may be any.
 AnsiString FormatFrom(DWORD source, HMODULE module, std::uint32_t code) {
-  LocalText buffer;
+  // With ALLOCATE_BUFFER the call allocates the text with LocalAlloc and stores its address.
+  UniqueLocal buffer;
   DWORD n = FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           module, code, 0, reinterpret_cast<LPWSTR>(&buffer.text), 0, nullptr);
-  if (n == 0 || !buffer.text) return {};
-  return ToAnsi(std::wstring_view(buffer.text, n));
+                           module, code, 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
+  if (n == 0 || !buffer) return {};
+  return ToAnsi(std::wstring_view(static_cast<const wchar_t*>(buffer.get()), n));
 }
 
 // A folder the system names; "" when it names none or code page 932 cannot hold it.
 AnsiString KnownFolder(REFKNOWNFOLDERID id) {
-  PWSTR path = nullptr;
+  // Owned also when the call fails: the system may hand out memory even then.
+  UniqueTaskMemory<wchar_t> path;
   HRESULT hr =
-      QV_LAZY("shell32.dll", SHGetKnownFolderPath)(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+      QV_LAZY("shell32.dll", SHGetKnownFolderPath)(id, KF_FLAG_DONT_VERIFY, nullptr, path.put());
   AnsiString result;
   if (SUCCEEDED(hr) && path) {
     bool lossy = false;
-    result = ToAnsi(path, &lossy);
+    result = ToAnsi(path.get(), &lossy);
     if (lossy) result.clear();
   }
-  // Freed also when the call failed: the system may hand out memory even then.
-  QV_LAZY("ole32.dll", CoTaskMemFree)(path);
   return result;
 }
 
@@ -109,12 +100,10 @@ AnsiString WinSharePlatform::SystemMessageText(std::uint32_t code) {
 
 AnsiString WinSharePlatform::NetworkMessageText(std::uint32_t code) {
   // As a data file, from system32 only: no code of it runs, and a planted copy is not read.
-  HMODULE netmsg = LoadLibraryExW(L"netmsg.dll", nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  UniqueLibrary netmsg(LoadLibraryExW(L"netmsg.dll", nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!netmsg) return {};
-  AnsiString text = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, netmsg, code);
-  FreeLibrary(netmsg);
-  return text;
+  return FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, netmsg.get(), code);
 }
 
 std::vector<AnsiString> WinSharePlatform::SystemFolders() {

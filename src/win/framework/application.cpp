@@ -39,8 +39,8 @@ void Application::ShowLastResortError(const std::exception& e) noexcept {
   }
 }
 
-int Application::MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
-                            int defaultResult) {
+int Application::ShowMessage(const AnsiString& text, MessageKind type, MessageButtons buttons,
+                             int defaultResult) {
   return ShowMessageBox(text, BuildMessageBox(type, buttons, defaultResult));
 }
 

@@ -29,8 +29,8 @@ class Application : public IMessageBoxes {
   // Runs the message loop until the main form is destroyed; returns the quit code.
   int Run(Form& mainForm);
 
-  int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
-                 int defaultResult) override;
+  int ShowMessage(const AnsiString& text, MessageKind type, MessageButtons buttons,
+                  int defaultResult) override;
 
  private:
   Application() = default;

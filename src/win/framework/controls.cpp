@@ -4,7 +4,7 @@
 
 namespace qv::win {
 
-COLORREF ColorToRGB(TColor color) {
+COLORREF ColorToRGB(Color color) {
   if (IsSystemColor(color)) return GetSysColor(SystemColorIndex(color));
   return static_cast<COLORREF>(color & 0x00FFFFFFu);
 }
@@ -14,7 +14,7 @@ constexpr wchar_t kLabelClass[] = L"TLabel";
 constexpr wchar_t kPanelClass[] = L"TPanel";
 constexpr wchar_t kImageClass[] = L"TImage";
 
-void FillWith(HDC dc, const RECT& r, TColor color) {
+void FillWith(HDC dc, const RECT& r, Color color) {
   UniqueBrush brush(CreateSolidBrush(ColorToRGB(color)));
   FillRect(dc, &r, brush.get());
 }
@@ -22,7 +22,7 @@ void FillWith(HDC dc, const RECT& r, TColor color) {
 
 // Label
 
-void Label::CreateIn(HWND parent, int x, int y, const AnsiString& caption, TColor background) {
+void Label::CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background) {
   background_ = background;
   text_ = ToWide(caption);
   RegisterOnce(kLabelClass);
@@ -41,7 +41,7 @@ void Label::SetFont(HFONT font) {
   AutoSize();
 }
 
-void Label::SetFontColor(TColor color) {
+void Label::SetFontColor(Color color) {
   fontColor_ = color;
   InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -60,8 +60,8 @@ void Label::AutoSize() {
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
+    PaintScope paint(Handle());
+    HDC dc = paint.get();
     RECT r;
     GetClientRect(Handle(), &r);
     FillWith(dc, r, background_);
@@ -69,7 +69,6 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(fontColor_));
     DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, DT_NOPREFIX | DT_SINGLELINE);
-    EndPaint(Handle(), &ps);
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;
@@ -85,7 +84,7 @@ AccessibleDescription Label::Describe() const {
 
 // Panel
 
-void Panel::CreateIn(HWND parent, int x, int y, int w, int h, TColor color) {
+void Panel::CreateIn(HWND parent, int x, int y, int w, int h, Color color) {
   color_ = color;
   RegisterOnce(kPanelClass);
   Create(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h,
@@ -108,7 +107,7 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // Image
 
 void Image::CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId,
-                     TColor background) {
+                     Color background) {
   background_ = background;
   icon_.reset(static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(iconResourceId),
                                             IMAGE_ICON, w, h, LR_DEFAULTCOLOR)));
@@ -118,13 +117,12 @@ void Image::CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId
 
 LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
+    PaintScope paint(Handle());
+    HDC dc = paint.get();
     RECT r;
     GetClientRect(Handle(), &r);
     FillWith(dc, r, background_);
     if (icon_) DrawIconEx(dc, 0, 0, icon_.get(), r.right, r.bottom, 0, nullptr, DI_NORMAL);
-    EndPaint(Handle(), &ps);
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;

@@ -13,17 +13,17 @@
 namespace qv::win {
 
 // The RGB value of a colour, system colours resolved through the platform's colour table.
-COLORREF ColorToRGB(TColor color);
+COLORREF ColorToRGB(Color color);
 
 // A text sized to itself, painted on its parent's colour. Its window text is its caption, so
 // test drivers can read it; screen readers get it as static text from its accessible object.
 class Label : public Window, private IAccessibleWindow {
  public:
-  void CreateIn(HWND parent, int x, int y, const AnsiString& caption, TColor background);
+  void CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background);
   void SetCaption(const AnsiString& caption);
   void SetFont(HFONT font);
-  void SetFontColor(TColor color);
-  TColor FontColor() const { return fontColor_; }
+  void SetFontColor(Color color);
+  Color FontColor() const { return fontColor_; }
   const std::wstring& Text() const { return text_; }
 
  protected:
@@ -37,34 +37,34 @@ class Label : public Window, private IAccessibleWindow {
   bool RequestDefaultAction() override { return false; }
   std::wstring text_;
   HFONT font_ = nullptr;
-  TColor fontColor_ = clWindowText;
-  TColor background_ = clBtnFace;
+  Color fontColor_ = clWindowText;
+  Color background_ = clBtnFace;
   AccessibleAnswer accessible_{*this};
 };
 
 // A plain surface of one colour with a raised outer bevel; it can hold other controls.
 class Panel : public Window {
  public:
-  void CreateIn(HWND parent, int x, int y, int w, int h, TColor color);
+  void CreateIn(HWND parent, int x, int y, int w, int h, Color color);
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  TColor color_ = clBtnFace;
+  Color color_ = clBtnFace;
 };
 
 // An icon drawn stretched to the control's size.
 class Image : public Window {
  public:
-  void CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId, TColor background);
+  void CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId, Color background);
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   UniqueIcon icon_;
-  TColor background_ = clBtnFace;
+  Color background_ = clBtnFace;
 };
 
 // The system single-line or multi-line edit field.
@@ -76,7 +76,7 @@ class EditField : public Window {
     bool flat = true;
     bool multiLine = false;
     bool visible = true;
-    TColor color = clWindow;
+    Color color = clWindow;
   };
   void CreateIn(HWND parent, int x, int y, int w, int h, const Options& options);
   AnsiString Text() const;

@@ -3,28 +3,16 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "win/framework/handles.h"
 
 namespace qv::win {
 
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ h) const noexcept {
-    if (h) DeleteObject(h);
-  }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
-using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-using UniqueRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, GdiObjectDeleter>;
-
-struct IconDeleter {
-  void operator()(HICON h) const noexcept {
-    if (h) DestroyIcon(h);
-  }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using UniqueFont = UniqueAny<HFONT, ::DeleteObject>;
+using UniqueBrush = UniqueAny<HBRUSH, ::DeleteObject>;
+using UniquePen = UniqueAny<HPEN, ::DeleteObject>;
+using UniqueBitmap = UniqueAny<HBITMAP, ::DeleteObject>;
+using UniqueRegion = UniqueAny<HRGN, ::DeleteObject>;
+using UniqueIcon = UniqueAny<HICON, ::DestroyIcon>;
 
 // GetDC / ReleaseDC.
 class ClientDC {
@@ -54,6 +42,21 @@ class MemoryDC {
   HDC get() const { return dc_; }
 
  private:
+  HDC dc_;
+};
+
+// BeginPaint / EndPaint: the one way a window paints in answer to WM_PAINT.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  ~PaintScope() { EndPaint(hwnd_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
   HDC dc_;
 };
 

@@ -22,15 +22,15 @@ constexpr int kButtonGap = 4;
 constexpr int kFirstButtonId = 100;
 constexpr int kTextId = 99;
 
-LPCWSTR SystemIconOf(MsgIcon icon) {
+LPCWSTR SystemIconOf(MessageIcon icon) {
   switch (icon) {
-    case MsgIcon::Exclamation:
+    case MessageIcon::Exclamation:
       return IDI_WARNING;
-    case MsgIcon::Stop:
+    case MessageIcon::Stop:
       return IDI_ERROR;
-    case MsgIcon::Information:
+    case MessageIcon::Information:
       return IDI_INFORMATION;
-    case MsgIcon::Question:
+    case MessageIcon::Question:
       break;
   }
   return IDI_QUESTION;
@@ -82,7 +82,7 @@ class MessageBoxWindow : public Window {
 
     MSG msg;
     bool quit = false;
-    while (result_ == mrNone && Handle()) {
+    while (result_ == MessageResult::None && Handle()) {
       if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
         quit = true;
         break;
@@ -97,7 +97,7 @@ class MessageBoxWindow : public Window {
     if (Handle()) DestroyWindow(Handle());
     if (owner && IsWindow(owner)) SetActiveWindow(owner);
     if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
-    return result_ == mrNone ? mrCancel : result_;
+    return result_ == MessageResult::None ? MessageResult::Cancel : result_;
   }
 
  protected:
@@ -116,13 +116,12 @@ class MessageBoxWindow : public Window {
         return 0;
       }
       case WM_CLOSE:
-        result_ = mrCancel;
+        result_ = MessageResult::Cancel;
         return 0;
       case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        DrawIconEx(dc, kMargin, kMargin, icon_, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-        EndPaint(Handle(), &ps);
+        PaintScope paint(Handle());
+        DrawIconEx(paint.get(), kMargin, kMargin, icon_, kIconSize, kIconSize, 0, nullptr,
+                   DI_NORMAL);
         return 0;
       }
       case WM_CTLCOLORSTATIC:
@@ -217,7 +216,7 @@ class MessageBoxWindow : public Window {
   UniqueFont font_;
   HICON icon_ = nullptr;
   std::vector<HWND> buttons_;
-  int result_ = mrNone;
+  int result_ = MessageResult::None;
 };
 
 }  // namespace

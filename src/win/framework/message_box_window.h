@@ -7,8 +7,8 @@
 
 namespace qv::win {
 
-// Shows the box and returns the answer (the pressed button's result; mrCancel for the close box
-// or Alt+F4).
+// Shows the box and returns the answer (the pressed button's result; MessageResult::Cancel for the
+// close box or Alt+F4).
 int ShowMessageBox(const AnsiString& text, const MessageBoxLayout& layout);
 
 // The window class name of the box, for test drivers.

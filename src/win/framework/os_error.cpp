@@ -18,7 +18,7 @@ AnsiString SystemErrorText(DWORD code) {
 
 void RaiseLastOSError() {
   DWORD code = GetLastError();
-  throw EOSError(code, code == 0 ? AnsiString() : SystemErrorText(code));
+  throw OsError(code, code == 0 ? AnsiString() : SystemErrorText(code));
 }
 
 }  // namespace qv::win

@@ -12,7 +12,7 @@ namespace qv::win {
 // when the system has none.
 AnsiString SystemErrorText(DWORD code);
 
-// Raises EOSError for the error the calling thread's last system call left behind. Read the code
+// Raises OsError for the error the calling thread's last system call left behind. Read the code
 // before any other call can replace it: call this right after the failed call.
 [[noreturn]] void RaiseLastOSError();
 

@@ -30,7 +30,7 @@ class Window {
   virtual HBRUSH ControlColor(HDC /*dc*/) { return nullptr; }
 
  protected:
-  // Registers a window class of ours once per process. The creating calls below raise EOSError
+  // Registers a window class of ours once per process. The creating calls below raise OsError
   // when the system refuses.
   static void RegisterOnce(const wchar_t* className, UINT style = CS_DBLCLKS,
                            HBRUSH background = nullptr);

@@ -9,16 +9,11 @@
 #include <string>
 
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 
 namespace qv::win {
 
 namespace {
-
-struct LocalFreeDeleter {
-  void operator()(void* memory) const { ::LocalFree(memory); }
-};
-// The descriptor GetNamedSecurityInfo allocates for its caller.
-using ReceivedDescriptor = std::unique_ptr<void, LocalFreeDeleter>;
 
 // A failed query of a descriptor the system itself made: report its code, never success.
 std::uint32_t LastErrorOr(std::uint32_t fallback) {
@@ -30,13 +25,14 @@ std::uint32_t LastErrorOr(std::uint32_t fallback) {
 
 FolderDacl WinFolderSecurity::ReadDacl(const AnsiString& path) {
   FolderDacl folder;
-  PSECURITY_DESCRIPTOR received = nullptr;
+  // The call allocates the descriptor with LocalAlloc for its caller.
+  UniqueLocal descriptor;
   folder.error =
       GetNamedSecurityInfoW(ToWide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                            nullptr, nullptr, nullptr, nullptr, &received);
-  const ReceivedDescriptor descriptor(received);
+                            nullptr, nullptr, nullptr, nullptr, descriptor.put());
   if (folder.error != ERROR_SUCCESS) return folder;
-  if (!descriptor) {
+  const PSECURITY_DESCRIPTOR received = descriptor.get();
+  if (!received) {
     folder.error = ERROR_INVALID_SECURITY_DESCR;
     return folder;
   }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cwctype>
 
+#include "win/framework/gdi.h"
+
 namespace qv::e2e {
 
 namespace {
@@ -39,15 +41,8 @@ class ScreenDc {
   HDC dc_;
 };
 
-struct DcDeleter {
-  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
-};
-using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+using UniqueDc = win::UniqueAny<HDC, ::DeleteDC>;
+using win::UniqueBitmap;
 
 // Selects an object into a DC and puts the previous one back on every path.
 class Selection {
@@ -183,10 +178,6 @@ std::wstring FromUnixPath(std::wstring_view path) {
   std::wstring windows = L"Z:";
   for (wchar_t c : path) windows.push_back(c == L'/' ? L'\\' : c);
   return windows;
-}
-
-void HandleCloser::operator()(HANDLE h) const noexcept {
-  if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 
 std::wstring CommandLineOf(const std::wstring& exe, const std::vector<std::wstring>& arguments) {
@@ -597,9 +588,9 @@ void SaveScreenshot(const std::wstring& path, const RECT& area) {
   file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
 
   const std::wstring target = FromUnixPath(path);
-  UniqueHandle out(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (out.get() == INVALID_HANDLE_VALUE) RaiseLastError("CreateFileW " + WideToUtf8(target));
+  UniqueHandle out = FileHandle(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) RaiseLastError("CreateFileW " + WideToUtf8(target));
   WriteAll(out.get(), &file, sizeof(file));
   WriteAll(out.get(), &header, sizeof(header));
   WriteAll(out.get(), pixels.data(), pixels.size());

@@ -16,6 +16,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "win/framework/handles.h"
+
 namespace qv::e2e {
 
 // A driver step that could not be done. The message is UTF-8.
@@ -38,10 +40,9 @@ std::wstring CommandLineOf(const std::wstring& exe, const std::vector<std::wstri
 // "/tmp/x.bmp" -> "Z:\tmp\x.bmp" (Wine maps the Unix root to Z:); any other path is returned as is.
 std::wstring FromUnixPath(std::wstring_view path);
 
-struct HandleCloser {
-  void operator()(HANDLE h) const noexcept;
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+// The product's owner of kernel handles.
+using win::FileHandle;
+using win::UniqueHandle;
 
 // For Process::Start: a process with no standard input, output or error.
 inline const HANDLE kNoStandardHandles = INVALID_HANDLE_VALUE;

@@ -23,10 +23,10 @@ class FakeStartupHost : public IStartupHost {
   void InitializeApplication(const AnsiString& title) override {
     rig_.log.push_back("init " + title);
   }
-  TfmSetShare& CreateMainForm() override {
+  ShareDialog& CreateMainForm() override {
     rig_.log.push_back("create");
     if (create) create();
-    rig_.form.FormCreate();
+    rig_.form.OnCreate();
     return rig_.form;
   }
   void RunMessageLoop() override {
@@ -38,7 +38,7 @@ class FakeStartupHost : public IStartupHost {
     rig_.log.push_back(AnsiString("application error ") + error.what());
   }
 
-  MutexCreation mutex = MutexCreation::mcCreated;
+  MutexCreation mutex = MutexCreation::Created;
   std::function<void()> create;
   std::function<void()> loop;
   int editionInLoop = -1;
@@ -54,17 +54,17 @@ class StartupTest : public testing::Test {
 };
 
 TEST_F(StartupTest, SecondCopyIsToldAndEnds) {
-  host.mutex = MutexCreation::mcAlreadyExists;
+  host.mutex = MutexCreation::AlreadyExists;
   EXPECT_EQ(RunStartup(host, rig.boxes), 0);
   EXPECT_EQ(rig.log, (EventLog{"mutex MOLOKAU_101", "message"}));
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text, "アプリケーションは既に起動しています。");
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
-  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
 }
 
 TEST_F(StartupTest, FirstCopyRunsTheSecondEdition) {
-  for (MutexCreation mutex : {MutexCreation::mcCreated, MutexCreation::mcFailed}) {
+  for (MutexCreation mutex : {MutexCreation::Created, MutexCreation::Failed}) {
     rig.log.clear();
     host.mutex = mutex;
     EXPECT_EQ(RunStartup(host, rig.boxes), 0);
@@ -76,7 +76,7 @@ TEST_F(StartupTest, FirstCopyRunsTheSecondEdition) {
 }
 
 TEST_F(StartupTest, ErrorWhileFirstShownEndsWithExitCodeOne) {
-  host.loop = [] { throw EOSError(5, "アクセスが拒否されました。"); };
+  host.loop = [] { throw OsError(5, "アクセスが拒否されました。"); };
   EXPECT_EQ(RunStartup(host, rig.boxes), 1);
   EXPECT_EQ(rig.log.back(),
             "application error システムエラー。コード：5.\r\nアクセスが拒否されました。");
@@ -100,9 +100,9 @@ TEST_F(StartupTest, MainWindowThatCannotBeMadeEndsWithExitCodeOne) {
     const char* shown;
   };
   const Case cases[] = {
-      {"creation refused", [] { throw EOSError(1407, "ウィンドウ クラスが見つかりません。"); },
+      {"creation refused", [] { throw OsError(1407, "ウィンドウ クラスが見つかりません。"); },
        "application error システムエラー。コード：1407.\r\nウィンドウ クラスが見つかりません。"},
-      {"no error code", [] { throw EOSError(0, ""); }, "application error OS 機能呼び出しの失敗"},
+      {"no error code", [] { throw OsError(0, ""); }, "application error OS 機能呼び出しの失敗"},
       {"out of memory", [] { throw std::bad_alloc(); }, "application error std::bad_alloc"},
   };
   for (const Case& c : cases) {

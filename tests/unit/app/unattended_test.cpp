@@ -17,10 +17,10 @@ class QuietHost : public IStartupHost {
     return mutex;
   }
   void InitializeApplication(const AnsiString&) override { ADD_FAILURE() << "no window"; }
-  TfmSetShare& CreateMainForm() override { throw Exception("no window in a quiet run"); }
+  ShareDialog& CreateMainForm() override { throw Exception("no window in a quiet run"); }
   void RunMessageLoop() override { ADD_FAILURE() << "no window"; }
   void ShowApplicationError(const std::exception&) override { ADD_FAILURE() << "no window"; }
-  MutexCreation mutex = MutexCreation::mcCreated;
+  MutexCreation mutex = MutexCreation::Created;
 
  private:
   EventLog& log_;
@@ -103,7 +103,7 @@ TEST_F(QuietShareTest, YesSharesADriveRoot) {
 }
 
 TEST_F(QuietShareTest, AnotherCopyRunning) {
-  host.mutex = MutexCreation::mcAlreadyExists;
+  host.mutex = MutexCreation::AlreadyExists;
   EXPECT_EQ(Run("C:\\Data", "Data"), kExitAlreadyRunning);
   EXPECT_EQ(report.told, (std::vector<AnsiString>{"アプリケーションは既に起動しています。"}));
   EXPECT_TRUE(shares.shares.empty());

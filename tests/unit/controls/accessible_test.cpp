@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "controls/accessible.h"
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "fake_hosts.h"
 
 namespace qv::test {
@@ -21,8 +21,8 @@ class PlButtonAccessibleTest : public ::testing::Test {
   PlButtonAccessibleTest() {
     host.button = &button;
     host.events = &events;
-    button.OnClick = [this](TxPlButton&) { events.push_back("OnClick"); };
-    button.OnEnter = [this](TxPlButton&) { events.push_back("OnEnter"); };
+    button.OnClick = [this](PlainButton&) { events.push_back("OnClick"); };
+    button.OnEnter = [this](PlainButton&) { events.push_back("OnEnter"); };
   }
   int Count(const std::string& e) const {
     int n = 0;
@@ -32,7 +32,7 @@ class PlButtonAccessibleTest : public ::testing::Test {
 
   std::vector<std::string> events;
   FakeButtonHost host;
-  TxPlButton button{host};
+  PlainButton button{host};
   IAccessibleControl& accessible = button;
 };
 
@@ -59,18 +59,18 @@ TEST_F(PlButtonAccessibleTest, APushButtonNamedByItsCaptionLinesWithThePressActi
 TEST_F(PlButtonAccessibleTest, StateFollowsEnabledFocusPressAndVisibility) {
   const struct {
     const char* what;
-    std::function<void(TxPlButton&, FakeButtonHost&)> set;
+    std::function<void(PlainButton&, FakeButtonHost&)> set;
     AccessibleState state;
   } cases[] = {
       {"idle", [](auto&, auto&) {}, {Focusable}},
       {"focused", [](auto&, auto& h) { h.active = true; }, {Focused, Focusable}},
       {"held down by the mouse",
-       [](auto& b, auto&) { b.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false); },
+       [](auto& b, auto&) { b.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false); },
        {Focused, Focusable, Pressed}},
       {"released again",
        [](auto& b, auto&) {
-         b.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
-         b.HandleMouseUp(mbLeft, {}, 5, 5);
+         b.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
+         b.HandleMouseUp(MouseButton::Left, {}, 5, 5);
        },
        {Focused, Focusable}},
       {"disabled", [](auto& b, auto&) { b.SetEnabled(false); }, {Unavailable}},
@@ -88,7 +88,7 @@ TEST_F(PlButtonAccessibleTest, StateFollowsEnabledFocusPressAndVisibility) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeButtonHost h;
-    TxPlButton b{h};
+    PlainButton b{h};
     h.button = &b;
     c.set(b, h);
     EXPECT_EQ(static_cast<IAccessibleControl&>(b).Describe().State.Bits(), c.state.Bits());
@@ -105,13 +105,13 @@ TEST_F(PlButtonAccessibleTest, DefaultActionClicksOnceAsAMouseClickDoes) {
   // The same as the mouse gives, as far as focus, modal result and click go.
   FakeButtonHost mouseHost;
   std::vector<std::string> mouseEvents;
-  TxPlButton mouse{mouseHost};
+  PlainButton mouse{mouseHost};
   mouseHost.button = &mouse;
   mouseHost.events = &mouseEvents;
   mouse.SetModalResult(2);
-  mouse.OnClick = [&](TxPlButton&) { mouseEvents.push_back("OnClick"); };
-  mouse.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
-  mouse.HandleMouseUp(mbLeft, {}, 5, 5);
+  mouse.OnClick = [&](PlainButton&) { mouseEvents.push_back("OnClick"); };
+  mouse.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
+  mouse.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   for (const char* e : {"SetFocus", "ModalResult 2", "OnClick"}) {
     SCOPED_TRACE(e);
     EXPECT_EQ(std::count(mouseEvents.begin(), mouseEvents.end(), e), Count(e));

@@ -12,51 +12,51 @@ namespace {
 
 class EditTest : public ::testing::Test {
  protected:
-  TMessage Send(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
-    TMessage m{msg, wParam, lParam, 0};
+  WindowMessage Send(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+    WindowMessage m{msg, wParam, lParam, 0};
     edit.WindowProc(m);
     return m;
   }
 
   FakeEditHost host;
-  TxEdit edit{host};
+  EditBox edit{host};
 };
 
 TEST_F(EditTest, NewControlHasTheDefaults) {
-  EXPECT_EQ(edit.KeyStyles(), (TKeyStyles{ksEnter, ksUp}));
+  EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Up}));
   EXPECT_EQ(edit.KeyStyles().Bits(), 0x05);
-  EXPECT_EQ(edit.CursorPos(), TCursorPos::cpAllSel);
+  EXPECT_EQ(edit.CursorPos(), EntryCaret::SelectAll);
   EXPECT_TRUE(edit.KillPaste());
-  EXPECT_FALSE(edit.KanaSw());
-  EXPECT_EQ(edit.Alignment(), TAlignment::taLeftJustify);
-  EXPECT_EQ(edit.KeyEdit3D(), TBorderStyle::bsNone);
+  EXPECT_FALSE(edit.CapturesReading());
+  EXPECT_EQ(edit.Alignment(), TextAlignment::Left);
+  EXPECT_EQ(edit.KeyEdit3D(), BorderStyle::None);
   EXPECT_EQ(edit.AlignmentStyle(), 0u);
-  EXPECT_EQ(edit.kana(), "");
-  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+  EXPECT_EQ(edit.KatakanaReading(), "");
+  EXPECT_EQ(edit.CurrentWindowProc(), &EditBox::PasteFilter);
 }
 
 TEST_F(EditTest, AlignmentAndBorderRecreateTheWindowOnChange) {
-  edit.SetAlignment(TAlignment::taLeftJustify);
+  edit.SetAlignment(TextAlignment::Left);
   EXPECT_EQ(host.recreations, 0);
-  edit.SetAlignment(TAlignment::taRightJustify);
+  edit.SetAlignment(TextAlignment::Right);
   EXPECT_EQ(edit.AlignmentStyle(), 2u);
-  edit.SetAlignment(TAlignment::taCenter);
+  edit.SetAlignment(TextAlignment::Center);
   EXPECT_EQ(edit.AlignmentStyle(), 1u);
   EXPECT_EQ(host.recreations, 2);
 
-  edit.SetKeyEdit3D(TBorderStyle::bsNone);
+  edit.SetKeyEdit3D(BorderStyle::None);
   EXPECT_EQ(host.recreations, 2);
-  edit.SetKeyEdit3D(TBorderStyle::bsSingle);
+  edit.SetKeyEdit3D(BorderStyle::Single);
   EXPECT_TRUE(edit.Ctl3D());
   EXPECT_TRUE(edit.ParentCtl3D());
-  edit.SetKeyEdit3D(TBorderStyle::bsNone);
+  edit.SetKeyEdit3D(BorderStyle::None);
   EXPECT_FALSE(edit.Ctl3D());
   EXPECT_FALSE(edit.ParentCtl3D());
   EXPECT_EQ(host.recreations, 4);
 }
 
 TEST_F(EditTest, KeyStylesKeepFiveBits) {
-  edit.SetKeyStyles(TKeyStyles::FromBits(0xFF));
+  edit.SetKeyStyles(FocusKeys::FromBits(0xFF));
   EXPECT_EQ(edit.KeyStyles().Bits(), 0x1F);
 }
 
@@ -120,12 +120,12 @@ TEST_F(EditTest, CurrencyViewUsesTheUsersDecimalSeparator) {
 
 TEST_F(EditTest, EntrySetsCaretAndSelectionByCursorPos) {
   struct Case {
-    TCursorPos pos;
+    EntryCaret pos;
     std::int32_t start, end;
   };
   host.text = "ABC";
-  for (const Case& c : {Case{TCursorPos::cpAllSel, 0, 3}, Case{TCursorPos::cpLeft, 0, 0},
-                        Case{TCursorPos::cpRight, 3, 3}}) {
+  for (const Case& c : {Case{EntryCaret::SelectAll, 0, 3}, Case{EntryCaret::Left, 0, 0},
+                        Case{EntryCaret::Right, 3, 3}}) {
     host.selStart = host.selEnd = 1;
     edit.SetCursorPos(c.pos);
     edit.DoEnter();
@@ -148,14 +148,14 @@ TEST_F(EditTest, EnterMovesToTheNextControlOnAForm) {
   EXPECT_EQ(key, kVkReturn);
 
   host.onForm = true;
-  edit.SetKeyStyles({ksUp});
+  edit.SetKeyStyles({FocusKey::Up});
   edit.KeyPress(key);
   EXPECT_EQ(key, kVkReturn);
   EXPECT_EQ(host.nextDlgCtl.size(), 1u);
 
   // A handler that clears the key stops the control's own handling.
-  edit.SetKeyStyles({ksEnter});
-  edit.OnKeyPress = [](TxEdit&, std::uint16_t& k) { k = 0; };
+  edit.SetKeyStyles({FocusKey::Enter});
+  edit.OnKeyPress = [](EditBox&, std::uint16_t& k) { k = 0; };
   edit.KeyPress(key);
   EXPECT_EQ(host.nextDlgCtl.size(), 1u);
 }
@@ -165,17 +165,18 @@ TEST_F(EditTest, EnterMovesToTheNextControlOnAForm) {
 TEST_F(EditTest, ArrowKeyTable) {
   struct Case {
     const char* what;
-    TKeyStyles styles;
+    FocusKeys styles;
     std::uint16_t key;
-    TShiftState shift;
+    ShiftState shift;
     const char* text;
     std::int32_t selStart, selEnd;
     bool onForm;
     bool cleared;
     std::vector<bool> sent;
   };
-  const TKeyStyles all{ksEnter, ksLeft, ksUp, ksRight, ksDown};
-  const TKeyStyles defaults{ksEnter, ksUp};
+  const FocusKeys all{FocusKey::Enter, FocusKey::Left, FocusKey::Up, FocusKey::Right,
+                      FocusKey::Down};
+  const FocusKeys defaults{FocusKey::Enter, FocusKey::Up};
   const std::vector<Case> cases = {
       {"Up with defaults", defaults, kVkUp, {}, "abc", 2, 2, true, true, {true}},
       {"Left with defaults", defaults, kVkLeft, {}, "abc", 0, 0, true, false, {}},
@@ -193,16 +194,25 @@ TEST_F(EditTest, ArrowKeyTable) {
       {"Down", all, kVkDown, {}, "abc", 1, 1, true, true, {false}},
       {"Down off a form", all, kVkDown, {}, "abc", 1, 1, false, false, {}},
       {"Up off a form", all, kVkUp, {}, "abc", 1, 1, false, false, {}},
-      {"Shift+Up", all, kVkUp, {ssShift}, "abc", 0, 0, true, false, {}},
-      {"Ctrl+Left", all, kVkLeft, {ssCtrl}, "abc", 0, 0, true, false, {}},
-      {"Alt+Down", all, kVkDown, {ssAlt}, "abc", 0, 0, true, false, {}},
-      {"Up with the left button held", all, kVkUp, {ssLeft}, "abc", 0, 0, true, true, {true}},
+      {"Shift+Up", all, kVkUp, {ShiftFlag::Shift}, "abc", 0, 0, true, false, {}},
+      {"Ctrl+Left", all, kVkLeft, {ShiftFlag::Ctrl}, "abc", 0, 0, true, false, {}},
+      {"Alt+Down", all, kVkDown, {ShiftFlag::Alt}, "abc", 0, 0, true, false, {}},
+      {"Up with the left button held",
+       all,
+       kVkUp,
+       {ShiftFlag::Left},
+       "abc",
+       0,
+       0,
+       true,
+       true,
+       {true}},
       {"Home", all, 0x24, {}, "abc", 0, 0, true, false, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeEditHost h;
-    TxEdit e(h);
+    EditBox e(h);
     e.SetKeyStyles(c.styles);
     h.text = c.text;
     h.selStart = c.selStart;
@@ -218,22 +228,22 @@ TEST_F(EditTest, ArrowKeyTable) {
 TEST_F(EditTest, PasteFilterEmptiesPasteAndRightClickOnlyWhereTheImeIsDisabled) {
   struct Case {
     bool killPaste;
-    TImeMode ime;
+    InputMethodMode ime;
     bool filtered;
   };
   for (const Case& c :
-       {Case{true, TImeMode::imDisable, true}, Case{true, TImeMode::imDontCare, false},
-        Case{false, TImeMode::imDisable, false}}) {
+       {Case{true, InputMethodMode::Disable, true}, Case{true, InputMethodMode::DontCare, false},
+        Case{false, InputMethodMode::Disable, false}}) {
     SCOPED_TRACE(::testing::Message() << c.killPaste << " " << static_cast<int>(c.ime));
     FakeEditHost h;
-    TxEdit e(h);
+    EditBox e(h);
     e.SetKillPaste(c.killPaste);
     e.SetImeMode(c.ime);
     for (std::uint32_t msg : {kWmPaste, kWmRButtonDown, kWmChar}) {
-      TMessage m{msg, 0x11, 0x22, 0};
+      WindowMessage m{msg, 0x11, 0x22, 0};
       e.WindowProc(m);
       ASSERT_FALSE(h.delivered.empty());
-      const TMessage& got = h.delivered.back();
+      const WindowMessage& got = h.delivered.back();
       const bool empty = c.filtered && msg != kWmChar;
       EXPECT_EQ(got.Msg, empty ? 0u : msg);
       EXPECT_EQ(got.WParam, empty ? 0u : 0x11u);
@@ -245,9 +255,9 @@ TEST_F(EditTest, PasteFilterEmptiesPasteAndRightClickOnlyWhereTheImeIsDisabled) 
 
 TEST_F(EditTest, HandlersRunTheBaseEventsFirst) {
   std::vector<std::string> seen;
-  edit.OnEnter = [&](TxEdit&) { seen.push_back("OnEnter " + std::to_string(host.selEnd)); };
-  edit.OnExit = [&](TxEdit&) { seen.push_back("OnExit"); };
-  edit.OnKeyDown = [&](TxEdit&, std::uint16_t& k, TShiftState) {
+  edit.OnEnter = [&](EditBox&) { seen.push_back("OnEnter " + std::to_string(host.selEnd)); };
+  edit.OnExit = [&](EditBox&) { seen.push_back("OnExit"); };
+  edit.OnKeyDown = [&](EditBox&, std::uint16_t& k, ShiftState) {
     seen.push_back("OnKeyDown " + std::to_string(k));
   };
   host.text = "abc";
@@ -261,17 +271,17 @@ TEST_F(EditTest, HandlersRunTheBaseEventsFirst) {
 
 class ReadingCaptureTest : public EditTest {
  protected:
-  ReadingCaptureTest() { edit.SetKanaSw(true); }
+  ReadingCaptureTest() { edit.SetCapturesReading(true); }
 };
 
 TEST_F(ReadingCaptureTest, CapturesTypedCharactersWithTheImeClosed) {
   edit.DoEnter();
-  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::ReadingCapture);
+  EXPECT_EQ(edit.CurrentWindowProc(), &EditBox::ReadingCapture);
   for (char c : std::string("ABC")) Send(kWmChar, static_cast<unsigned char>(c));
   Send(kWmChar, 0x08);  // backspace: never captured, the reading does not shrink
   Send(kWmChar, 0x0D);
   EXPECT_EQ(edit.Reading(), "ABC");
-  EXPECT_EQ(edit.kana(), "ABC");
+  EXPECT_EQ(edit.KatakanaReading(), "ABC");
   // Every message went on to the standard handling exactly once, unchanged.
   ASSERT_EQ(host.delivered.size(), 5u);
   EXPECT_EQ(host.delivered[0].Msg, kWmChar);
@@ -291,7 +301,7 @@ TEST_F(ReadingCaptureTest, CapturesTheCommittedReadingAsHalfWidthKatakana) {
   Send(0x010D);                                               // start of composition: ignored
   Send(kWmImeEndComposition);
   EXPECT_EQ(edit.Reading(), "\x82\xA9\x82\xAA\x82\xF1");
-  EXPECT_EQ(edit.kana(), "\xB6\xB6\xDE\xDD");  // ｶｶﾞﾝ
+  EXPECT_EQ(edit.KatakanaReading(), "\xB6\xB6\xDE\xDD");  // ｶｶﾞﾝ
   EXPECT_EQ(host.katakanaInputs.back(), edit.Reading());
 
   // Nothing committed, an error result, or no input context: nothing is read.
@@ -312,20 +322,20 @@ TEST_F(ReadingCaptureTest, EachEntryEmptiesTheReadingAndLossRemovesTheCapture) {
   edit.DoEnter();
   Send(kWmChar, 'A');
   edit.DoExit();
-  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+  EXPECT_EQ(edit.CurrentWindowProc(), &EditBox::PasteFilter);
   Send(kWmChar, 'B');  // outside the focus nothing is captured
   EXPECT_EQ(edit.Reading(), "A");
-  EXPECT_EQ(edit.kana(), "A");
+  EXPECT_EQ(edit.KatakanaReading(), "A");
   edit.DoEnter();
   EXPECT_EQ(edit.Reading(), "");
 
   // The switch is looked at only on entry.
-  edit.SetKanaSw(false);
+  edit.SetCapturesReading(false);
   Send(kWmChar, 'C');
   EXPECT_EQ(edit.Reading(), "C");
   edit.DoExit();
   edit.DoEnter();
-  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+  EXPECT_EQ(edit.CurrentWindowProc(), &EditBox::PasteFilter);
 }
 
 TEST_F(ReadingCaptureTest, SecondEntryWithoutALossNeverChainsTheCaptureToItself) {
@@ -335,17 +345,17 @@ TEST_F(ReadingCaptureTest, SecondEntryWithoutALossNeverChainsTheCaptureToItself)
   EXPECT_EQ(edit.Reading(), "A");
   EXPECT_EQ(host.delivered.size(), 1u);
   edit.DoExit();
-  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+  EXPECT_EQ(edit.CurrentWindowProc(), &EditBox::PasteFilter);
 
   // Switched off before the second entry, the capture goes as well.
   edit.DoEnter();
-  edit.SetKanaSw(false);
+  edit.SetCapturesReading(false);
   edit.DoEnter();
-  EXPECT_EQ(edit.CurrentWindowProc(), &TxEdit::PasteFilter);
+  EXPECT_EQ(edit.CurrentWindowProc(), &EditBox::PasteFilter);
 }
 
 TEST_F(ReadingCaptureTest, CaptureSitsInFrontOfThePasteFilter) {
-  edit.SetImeMode(TImeMode::imDisable);
+  edit.SetImeMode(InputMethodMode::Disable);
   edit.DoEnter();
   Send(kWmPaste);
   ASSERT_EQ(host.delivered.size(), 1u);
@@ -359,19 +369,19 @@ TEST_F(ReadingCaptureTest, LongReadingIsConvertedWhole) {
   host.ime.committedReadings = {hiragana};
   Send(kWmImeEndComposition);
   ASSERT_EQ(edit.Reading().size(), 1400u);
-  const AnsiString kana = edit.kana();
+  const AnsiString kana = edit.KatakanaReading();
   EXPECT_EQ(kana, std::string(700, '\xB1'));
 }
 
-TEST_F(EditTest, KanaWriteReplacesTheReadingUnlessEmpty) {
-  edit.Setkana("\x82\xA0");
+TEST_F(EditTest, StoredReadingReplacesTheReadingUnlessEmpty) {
+  edit.SetReading("\x82\xA0");
   EXPECT_EQ(edit.Reading(), "\x82\xA0");
-  edit.Setkana("");
+  edit.SetReading("");
   EXPECT_EQ(edit.Reading(), "\x82\xA0");
-  EXPECT_EQ(edit.kana(), "\xB1");
+  EXPECT_EQ(edit.KatakanaReading(), "\xB1");
   // A zero byte ends the converted text.
-  edit.Setkana(std::string("\x82\xA0\0\x82\xA2", 5));
-  EXPECT_EQ(edit.kana(), "\xB1");
+  edit.SetReading(std::string("\x82\xA0\0\x82\xA2", 5));
+  EXPECT_EQ(edit.KatakanaReading(), "\xB1");
 }
 
 }  // namespace

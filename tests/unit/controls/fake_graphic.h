@@ -8,28 +8,28 @@
 
 namespace qv::test {
 
-class FakeGraphic : public TGraphic {
+class FakeGraphic : public Graphic {
  public:
-  FakeGraphic(TGraphicKind kind, int w, int h, TColor bottomLeft = 0x00FF00, bool mono = false)
+  FakeGraphic(GraphicKind kind, int w, int h, Color bottomLeft = 0x00FF00, bool mono = false)
       : kind_(kind), w_(w), h_(h), bottomLeft_(bottomLeft), mono_(mono) {}
-  TGraphicKind Kind() const override { return kind_; }
+  GraphicKind Kind() const override { return kind_; }
   int Width() const override { return w_; }
   int Height() const override { return h_; }
   bool Monochrome() const override { return mono_; }
-  TColor Pixel(int x, int y) const override {
+  Color Pixel(int x, int y) const override {
     return (x == 0 && y == h_ - 1) ? bottomLeft_ : 0x123456;
   }
 
  private:
-  TGraphicKind kind_;
+  GraphicKind kind_;
   int w_, h_;
-  TColor bottomLeft_;
+  Color bottomLeft_;
   bool mono_;
 };
 
-inline TPicture PictureOf(TGraphicKind kind, int w, int h, TColor bottomLeft = 0x00FF00,
-                          bool mono = false) {
-  TPicture p;
+inline Picture PictureOf(GraphicKind kind, int w, int h, Color bottomLeft = 0x00FF00,
+                         bool mono = false) {
+  Picture p;
   p.SetGraphic(std::make_shared<FakeGraphic>(kind, w, h, bottomLeft, mono));
   return p;
 }

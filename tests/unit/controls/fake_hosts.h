@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "controls/edit_host.h"
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 
 namespace qv::test {
 
-class FakeButtonHost : public IPlButtonHost {
+class FakeButtonHost : public IPlainButtonHost {
  public:
   // Set after the button is made, so that focus changes reach it as the window would pass them.
-  TxPlButton* button = nullptr;
+  PlainButton* button = nullptr;
   std::vector<std::string>* events = nullptr;
 
   int repaintsNow = 0;
@@ -25,16 +25,16 @@ class FakeButtonHost : public IPlButtonHost {
   bool capture = false;
   int trackRequests = 0;
   KeyboardState keys{};
-  TPoint cursor;
+  Point cursor;
   std::optional<std::int32_t> formModalResult;  // nullopt: not on a form
   bool onForm = true;
   struct Shape {
-    TRect bounds;
+    Rect bounds;
     int ellipseWidth, ellipseHeight;
   };
   std::vector<Shape> shapesSet;
   int shapesCleared = 0;
-  std::vector<TRect> bounds;
+  std::vector<Rect> bounds;
   std::vector<bool> enabledApplied;
   std::string windowText;
 
@@ -63,8 +63,8 @@ class FakeButtonHost : public IPlButtonHost {
   bool HoldsCapture() const override { return capture; }
   void TrackMouseLeave() override { ++trackRequests; }
   KeyboardState ReadKeyboardState() const override { return keys; }
-  TPoint CursorClientPos() const override { return cursor; }
-  void SetRoundShape(const TRect& b, int ew, int eh) override { shapesSet.push_back({b, ew, eh}); }
+  Point CursorClientPos() const override { return cursor; }
+  void SetRoundShape(const Rect& b, int ew, int eh) override { shapesSet.push_back({b, ew, eh}); }
   void ClearShape() override { ++shapesCleared; }
   bool SetFormModalResult(std::int32_t mr) override {
     if (!onForm) return false;
@@ -120,7 +120,7 @@ class FakeEditHost : public IEditHost {
   bool onForm = true;
   std::vector<bool> nextDlgCtl;  // true: previous control
   int recreations = 0;
-  std::vector<TMessage> delivered;  // what reached the standard handling
+  std::vector<WindowMessage> delivered;  // what reached the standard handling
   FakeImeState ime;
   char decimalSeparator = '.';
   std::vector<AnsiString> katakanaInputs;
@@ -134,7 +134,7 @@ class FakeEditHost : public IEditHost {
                                                   {"\x83\x4A", "\xB6"}, {"\x83\x4B", "\xB6\xDE"},
                                                   {"\x83\x93", "\xDD"}, {"\x82\x60", "A"}};
 
-  void DefaultHandler(TMessage& m) override { delivered.push_back(m); }
+  void DefaultHandler(WindowMessage& m) override { delivered.push_back(m); }
   AnsiString Text() const override { return text; }
   void SetText(const AnsiString& t) override { text = t; }
   std::int32_t TextLength() const override { return static_cast<std::int32_t>(text.size()); }

@@ -1,4 +1,4 @@
-// Reading and writing the controls' form descriptions.
+// Reading the controls' form descriptions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,8 +6,7 @@
 
 #include "controls/edit.h"
 #include "controls/form_description.h"
-#include "controls/pl_button.h"
-#include "fake_graphic.h"
+#include "controls/plain_button.h"
 #include "fake_hosts.h"
 #include "framework/errors.h"
 #include "recording_canvas.h"
@@ -40,7 +39,7 @@ TEST(FormDescription, DialogButtonsAreReadThroughTheSettersAndCentredAfterwards)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.description.Name);
     FakeButtonHost host;
-    TxPlButton button(host);
+    PlainButton button(host);
     std::vector<std::string> forwarded;
     ReadButtonDescription(button, c.description,
                           [&](const StoredProperty& p) { forwarded.push_back(p.Name); });
@@ -53,9 +52,8 @@ TEST(FormDescription, DialogButtonsAreReadThroughTheSettersAndCentredAfterwards)
     EXPECT_FALSE(button.CaptionVertCenter());
     EXPECT_TRUE(button.Image().VertCenter());  // Image.Top 0 changed nothing
     EXPECT_EQ(button.TabOrder(), std::get<std::int64_t>(c.description.Properties[4].Value));
-    EXPECT_EQ(host.bounds.back(),
-              (TRect{button.Left(), button.Top(), button.Left() + button.Width(),
-                     button.Top() + button.Height()}));
+    EXPECT_EQ(host.bounds.back(), (Rect{button.Left(), button.Top(), button.Left() + button.Width(),
+                                        button.Top() + button.Height()}));
 
     // The creation step turns centring on again; painting computes the centred top.
     button.SetCaptionVertCenter(true);
@@ -69,7 +67,7 @@ TEST(FormDescription, DialogButtonsAreReadThroughTheSettersAndCentredAfterwards)
 
 TEST(FormDescription, AStoredCentringFlagWinsOverAStoredPosition) {
   FakeButtonHost host;
-  TxPlButton button(host);
+  PlainButton button(host);
   ReadButtonDescription(button, {"b",
                                  {P{"Image.Top", std::int64_t{4}}, P{"Image.VertCenter", true},
                                   P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", true}}});
@@ -78,64 +76,9 @@ TEST(FormDescription, AStoredCentringFlagWinsOverAStoredPosition) {
   EXPECT_EQ(button.CaptionTop(), 8);
 }
 
-TEST(FormDescription, DefaultButtonWritesOnlyWhatIsAlwaysStored) {
-  FakeButtonHost host;
-  TxPlButton button(host);
-  const std::vector<StoredProperty> expected = {
-      P{"Left", std::int64_t{0}},          P{"Top", std::int64_t{0}},
-      P{"Width", std::int64_t{75}},        P{"Height", std::int64_t{26}},
-      P{"Image.Top", std::int64_t{0}},     P{"CaptionA.Caption", AnsiString()},
-      P{"CaptionB.Caption", AnsiString()}, P{"CaptionTop", std::int64_t{0}}};
-  EXPECT_EQ(WriteButtonDescription(button), expected);
-}
-
-TEST(FormDescription, WritingFollowsTheStoredOrder) {
-  FakeButtonHost host;
-  TxPlButton button(host);
-  button.SetButtonStyle(TxPlButtonStyle::bsFlat);
-  button.SetFlatFrameType(TxPlBtnFrameType::bffBump);
-  button.SetCaptionVertCenter(false);
-  button.SetGradEndColor(clBtnFace);
-  button.SetCancel(true);
-  button.SetTabOrder(2);
-  button.CaptionB().SetAlignment(TxPlBtnAlignment::taEven);
-  button.Image().SetHorzCenter(true);
-  std::vector<std::string> names;
-  for (const StoredProperty& p : WriteButtonDescription(button)) names.push_back(p.Name);
-  EXPECT_EQ(names,
-            (std::vector<std::string>{"Left", "Top", "Width", "Height", "TabOrder", "ButtonStyle",
-                                      "Cancel", "GradEndColor", "Image.Top", "Image.HorzCenter",
-                                      "CaptionA.Caption", "CaptionB.Caption", "CaptionB.Alignment",
-                                      "CaptionTop", "CaptionVertCenter", "FlatFrameType"}));
-  const auto written = WriteButtonDescription(button);
-  EXPECT_EQ(written[7].Value, FormValue(FormIdent{"clBtnFace"}));
-}
-
-// Painting stores the centred positions, which are always written while the default centring
-// flags are not: the button reads back with centring off.
-TEST(FormDescription, SavedCentredButtonReadsBackUncentred) {
-  FakeButtonHost host;
-  TxPlButton button(host);
-  button.CaptionA().SetCaption("OK");
-  button.Image().SetPicture(PictureOf(TGraphicKind::Icon, 16, 16));
-  RecordingCanvas canvas;
-  button.Paint(canvas);
-  ASSERT_EQ(button.CaptionTop(), 8);
-  ASSERT_EQ(button.Image().Top(), 5);
-
-  FakeButtonHost host2;
-  TxPlButton copy(host2);
-  ReadButtonDescription(copy, {"copy", WriteButtonDescription(button)});
-  EXPECT_EQ(copy.CaptionA().Caption(), "OK");
-  EXPECT_EQ(copy.CaptionTop(), 8);
-  EXPECT_FALSE(copy.CaptionVertCenter());
-  EXPECT_EQ(copy.Image().Top(), 5);
-  EXPECT_FALSE(copy.Image().VertCenter());
-}
-
 TEST(FormDescription, UnknownPropertiesAndWrongValuesAreErrors) {
   FakeButtonHost host;
-  TxPlButton button(host);
+  PlainButton button(host);
   EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"Bogus", true}}}), Exception);
   EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"CaptionTop", true}}}), Exception);
   EXPECT_THROW(ReadButtonDescription(button, {"b", {P{"ButtonStyle", FormIdent{"bsOval"}}}}),
@@ -146,7 +89,7 @@ TEST(FormDescription, UnknownPropertiesAndWrongValuesAreErrors) {
       button, {"b",
                {P{"ButtonStyle", FormIdent{"bsRoundRect"}},
                 P{"GradBeginColor", std::int64_t{0xFF0000}}, P{"Color", FormIdent{"clWindow"}}}});
-  EXPECT_EQ(button.ButtonStyle(), TxPlButtonStyle::bsRoundRect);
+  EXPECT_EQ(button.ButtonStyle(), PlainButtonStyle::RoundRect);
   EXPECT_EQ(button.GradBeginColor(), 0xFF0000u);
   EXPECT_EQ(button.Color(), clWindow);
 }
@@ -154,7 +97,7 @@ TEST(FormDescription, UnknownPropertiesAndWrongValuesAreErrors) {
 TEST(FormDescription, EditFieldsOfTheDialogKeepTheirDefaults) {
   FakeEditHost host;
   host.text = "C:\\VeltoData";
-  TxEdit edit(host);
+  EditBox edit(host);
   std::vector<std::string> forwarded;
   ReadEditDescription(edit,
                       {"txtSharePath",
@@ -164,28 +107,28 @@ TEST(FormDescription, EditFieldsOfTheDialogKeepTheirDefaults) {
                       [&](const StoredProperty& p) { forwarded.push_back(p.Name); });
   EXPECT_EQ(forwarded, (std::vector<std::string>{"Left", "ReadOnly", "TabOrder"}));
   EXPECT_EQ(edit.Name(), "txtSharePath");
-  EXPECT_EQ(edit.KeyEdit3D(), TBorderStyle::bsNone);
+  EXPECT_EQ(edit.KeyEdit3D(), BorderStyle::None);
   EXPECT_FALSE(edit.Ctl3D());
   EXPECT_EQ(host.recreations, 1);  // the flat border, not the stored bsNone
   EXPECT_EQ(host.text, "C:\\VeltoData");
-  EXPECT_EQ(edit.KeyStyles(), (TKeyStyles{ksEnter, ksUp}));
+  EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Up}));
 }
 
 TEST(FormDescription, EditOwnSettings) {
   FakeEditHost host;
-  TxEdit edit(host);
+  EditBox edit(host);
   ReadEditDescription(edit, {"e",
                              {P{"Text", AnsiString("x")}, P{"ImeMode", FormIdent{"imDisable"}},
                               P{"Alignment", FormIdent{"taRightJustify"}},
                               P{"KeyStyles", FormSet{{"ksEnter", "ksDown"}}},
                               P{"CursorPos", FormIdent{"cpRight"}}, P{"Curr", AnsiString("12.5")},
                               P{"kana", AnsiString()}, P{"KanaSw", true}, P{"KillPaste", false}}});
-  EXPECT_EQ(edit.ImeMode(), TImeMode::imDisable);
-  EXPECT_EQ(edit.Alignment(), TAlignment::taRightJustify);
-  EXPECT_EQ(edit.KeyStyles(), (TKeyStyles{ksEnter, ksDown}));
-  EXPECT_EQ(edit.CursorPos(), TCursorPos::cpRight);
+  EXPECT_EQ(edit.ImeMode(), InputMethodMode::Disable);
+  EXPECT_EQ(edit.Alignment(), TextAlignment::Right);
+  EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Down}));
+  EXPECT_EQ(edit.CursorPos(), EntryCaret::Right);
   EXPECT_EQ(host.text, "12.5");
-  EXPECT_TRUE(edit.KanaSw());
+  EXPECT_TRUE(edit.CapturesReading());
   EXPECT_FALSE(edit.KillPaste());
   EXPECT_EQ(host.recreations, 1);
   EXPECT_THROW(ReadEditDescription(edit, {"e", {P{"MaxLength", std::int64_t{80}}}}), Exception);

@@ -32,14 +32,14 @@ DrawRecord& RecordingCanvas::Add(Op op) {
   return log_->records.back();
 }
 
-void RecordingCanvas::SetBrushStyle(TBrushStyle style) {
+void RecordingCanvas::SetBrushStyle(BrushStyle style) {
   brushStyle_ = style;
   Add(Op::SetBrushStyle);
 }
 
-void RecordingCanvas::SetBrushColor(TColor color) { Add(Op::SetBrushColor).color = color; }
+void RecordingCanvas::SetBrushColor(Color color) { Add(Op::SetBrushColor).color = color; }
 
-void RecordingCanvas::SetPenColor(TColor color) {
+void RecordingCanvas::SetPenColor(Color color) {
   penColor_ = color;
   Add(Op::SetPenColor).color = color;
 }
@@ -49,17 +49,17 @@ void RecordingCanvas::SetPenWidth(int width) {
   Add(Op::SetPenWidth).width = width;
 }
 
-void RecordingCanvas::SetFont(const TFont& font) {
+void RecordingCanvas::SetFont(const Font& font) {
   fontColor_ = font.Color;
   Add(Op::SetFont).color = font.Color;
 }
 
-void RecordingCanvas::SetFontColor(TColor color) {
+void RecordingCanvas::SetFontColor(Color color) {
   fontColor_ = color;
   Add(Op::SetFontColor).color = color;
 }
 
-void RecordingCanvas::FillRect(const TRect& rect) { Add(Op::FillRect).rect = rect; }
+void RecordingCanvas::FillRect(const Rect& rect) { Add(Op::FillRect).rect = rect; }
 
 void RecordingCanvas::MoveTo(int x, int y) {
   DrawRecord& r = Add(Op::MoveTo);
@@ -76,13 +76,12 @@ void RecordingCanvas::LineTo(int x, int y) {
 void RecordingCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                                 int ellipseHeight) {
   DrawRecord& r = Add(Op::RoundRect);
-  r.rect = TRect{left, top, right, bottom};
+  r.rect = Rect{left, top, right, bottom};
   r.width = ellipseWidth;
   r.height = ellipseHeight;
 }
 
-void RecordingCanvas::DrawTransparent(int x, int y, const TGraphic& bitmap,
-                                      TColor transparentColor) {
+void RecordingCanvas::DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) {
   DrawRecord& r = Add(Op::DrawTransparent);
   r.x = x;
   r.y = y;
@@ -113,16 +112,16 @@ int RecordingCanvas::TextWidth(std::string_view text) {
 
 int RecordingCanvas::TextHeight(std::string_view) { return metrics.height; }
 
-void RecordingCanvas::DrawEdge(const TRect& rect, unsigned edge, unsigned flags) {
+void RecordingCanvas::DrawEdge(const Rect& rect, unsigned edge, unsigned flags) {
   DrawRecord& r = Add(Op::DrawEdge);
   r.rect = rect;
   r.edge = edge;
   r.flags = flags;
 }
 
-void RecordingCanvas::DrawFocusRect(const TRect& rect) { Add(Op::DrawFocusRect).rect = rect; }
+void RecordingCanvas::DrawFocusRect(const Rect& rect) { Add(Op::DrawFocusRect).rect = rect; }
 
-void RecordingCanvas::DrawStateImage(const TGraphic& graphic, int x, int y, unsigned flags) {
+void RecordingCanvas::DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) {
   DrawRecord& r = Add(Op::DrawStateImage);
   r.graphic = &graphic;
   r.x = x;
@@ -142,7 +141,7 @@ void RecordingCanvas::DeviceTextOut(int x, int y, std::string_view text) {
   r.text = std::string(text);
 }
 
-void RecordingCanvas::SelectAlternatePen(TColor color) {
+void RecordingCanvas::SelectAlternatePen(Color color) {
   Add(Op::SelectAlternatePen).color = color;
   alternatePen_ = true;
 }
@@ -152,14 +151,14 @@ void RecordingCanvas::ReleaseAlternatePen() {
   Add(Op::ReleaseAlternatePen);
 }
 
-TColor RecordingCanvas::ColorToRGB(TColor color) {
+Color RecordingCanvas::ColorToRGB(Color color) {
   Add(Op::ColorToRGB).color = color;
   if (!IsSystemColor(color)) return color;
   auto it = systemColors.find(SystemColorIndex(color));
   return it == systemColors.end() ? 0 : it->second;
 }
 
-TColor RecordingCanvas::NearestColor(TColor rgb) {
+Color RecordingCanvas::NearestColor(Color rgb) {
   Add(Op::NearestColor).color = rgb;
   return snap(rgb);
 }
@@ -201,9 +200,9 @@ std::unique_ptr<IOffscreenBitmap> RecordingCanvas::CreateOffscreen(int width, in
   return offscreen;
 }
 
-std::vector<TColor> GradationRows(const RecordingLog& log, int canvas) {
+std::vector<Color> GradationRows(const RecordingLog& log, int canvas) {
   // A row is a MoveTo(0, y) followed by a LineTo(w, y) in the pen colour of that moment.
-  std::vector<TColor> rows;
+  std::vector<Color> rows;
   const auto& rs = log.records;
   for (std::size_t i = 0; i + 1 < rs.size(); ++i) {
     if (rs[i].canvas == canvas && rs[i].op == Op::MoveTo && rs[i].x == 0 &&

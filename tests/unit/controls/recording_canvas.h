@@ -43,19 +43,19 @@ enum class Op {
 struct DrawRecord {
   Op op = Op::SetBrushStyle;
   int canvas = 0;  // 0: the canvas itself, 1, 2, ...: off-screen bitmaps in order of creation
-  TRect rect;      // FillRect, RoundRect, DrawEdge, DrawFocusRect
+  Rect rect;       // FillRect, RoundRect, DrawEdge, DrawFocusRect
   int x = 0, y = 0;
   int width = 0, height = 0;  // RoundRect's ellipse, an off-screen bitmap's size
   unsigned edge = 0, flags = 0;
-  TColor color = 0;  // the colour argument
+  Color color = 0;  // the colour argument
   std::string text;
-  const TGraphic* graphic = nullptr;
+  const Graphic* graphic = nullptr;
   // State in force.
-  TColor penColor = 0;
+  Color penColor = 0;
   int penWidth = 1;
   bool alternatePen = false;
-  TColor fontColor = 0;
-  TBrushStyle brushStyle = TBrushStyle::bsSolid;
+  Color fontColor = 0;
+  BrushStyle brushStyle = BrushStyle::Solid;
   unsigned textAlign = 0;
 };
 
@@ -86,37 +86,37 @@ class RecordingCanvas : public ICanvas {
   const std::vector<DrawRecord>& Records() const { return log_->records; }
   TextMetrics metrics;
   // How system colours resolve, and how the device snaps colours (identity by default).
-  std::map<int, TColor> systemColors = {{5, 0xFFFFFF},  {8, 0x000000},  {15, 0xF0F0F0},
-                                        {16, 0xA0A0A0}, {17, 0x6D6D6D}, {20, 0xFFFFFF}};
-  std::function<TColor(TColor)> snap = [](TColor c) { return c; };
+  std::map<int, Color> systemColors = {{5, 0xFFFFFF},  {8, 0x000000},  {15, 0xF0F0F0},
+                                       {16, 0xA0A0A0}, {17, 0x6D6D6D}, {20, 0xFFFFFF}};
+  std::function<Color(Color)> snap = [](Color c) { return c; };
   // Make the next drawing call of this kind throw, to test restoring on every path.
   std::optional<Op> failOn;
 
-  void SetBrushStyle(TBrushStyle style) override;
-  void SetBrushColor(TColor color) override;
-  void SetPenColor(TColor color) override;
+  void SetBrushStyle(BrushStyle style) override;
+  void SetBrushColor(Color color) override;
+  void SetPenColor(Color color) override;
   void SetPenWidth(int width) override;
-  void SetFont(const TFont& font) override;
-  TColor FontColor() const override { return fontColor_; }
-  void SetFontColor(TColor color) override;
-  void FillRect(const TRect& rect) override;
+  void SetFont(const Font& font) override;
+  Color FontColor() const override { return fontColor_; }
+  void SetFontColor(Color color) override;
+  void FillRect(const Rect& rect) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                  int ellipseHeight) override;
-  void DrawTransparent(int x, int y, const TGraphic& bitmap, TColor transparentColor) override;
+  void DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) override;
   void TextOutput(int x, int y, std::string_view text) override;
   int TextWidth(std::string_view text) override;
   int TextHeight(std::string_view text) override;
-  void DrawEdge(const TRect& rect, unsigned edge, unsigned flags) override;
-  void DrawFocusRect(const TRect& rect) override;
-  void DrawStateImage(const TGraphic& graphic, int x, int y, unsigned flags) override;
+  void DrawEdge(const Rect& rect, unsigned edge, unsigned flags) override;
+  void DrawFocusRect(const Rect& rect) override;
+  void DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) override;
   void SetTextAlign(unsigned align) override;
   void DeviceTextOut(int x, int y, std::string_view text) override;
-  void SelectAlternatePen(TColor color) override;
+  void SelectAlternatePen(Color color) override;
   void ReleaseAlternatePen() override;
-  TColor ColorToRGB(TColor color) override;
-  TColor NearestColor(TColor rgb) override;
+  Color ColorToRGB(Color color) override;
+  Color NearestColor(Color rgb) override;
   std::unique_ptr<IOffscreenBitmap> CreateOffscreen(int width, int height) override;
 
  private:
@@ -125,15 +125,15 @@ class RecordingCanvas : public ICanvas {
 
   std::shared_ptr<RecordingLog> log_;
   int id_;
-  TColor penColor_ = 0;
+  Color penColor_ = 0;
   int penWidth_ = 1;
   bool alternatePen_ = false;
-  TColor fontColor_ = 0;
-  TBrushStyle brushStyle_ = TBrushStyle::bsSolid;
+  Color fontColor_ = 0;
+  BrushStyle brushStyle_ = BrushStyle::Solid;
   unsigned textAlign_ = 0;
 };
 
 // The pen colour of each gradation row (a line from x = 0 along row y), in row order.
-std::vector<TColor> GradationRows(const RecordingLog& log, int canvas);
+std::vector<Color> GradationRows(const RecordingLog& log, int canvas);
 
 }  // namespace qv::test

@@ -16,9 +16,9 @@
 
 #include "dialog/environment_probes.h"
 #include "dialog/folder_browser.h"
-#include "dialog/set_share.h"
-#include "dialog/set_share_view.h"
 #include "dialog/share_creation.h"
+#include "dialog/share_dialog.h"
+#include "dialog/share_dialog_view.h"
 #include "framework/errors.h"
 #include "framework/message_box.h"
 
@@ -26,7 +26,7 @@ namespace qv::test {
 
 using EventLog = std::vector<std::string>;
 
-class FakeView : public ISetShareView {
+class FakeView : public IShareDialogView {
  public:
   explicit FakeView(EventLog& log) : log_(log) {}
 
@@ -47,7 +47,7 @@ class FakeView : public ISetShareView {
     top2 = t2;
     top3 = t3;
   }
-  void SetExampleLabelColor(TColor color) override { exampleColor = color; }
+  void SetExampleLabelColor(Color color) override { exampleColor = color; }
   void CenterButtonCaptions() override { captionsCentred = true; }
 
   void FocusBrowseButton() override { log_.push_back("focus btnSansyo"); }
@@ -87,7 +87,7 @@ class FakeView : public ISetShareView {
   std::vector<AnsiString> fontNamesTried;
   AnsiString fontName = "ＭＳ Ｐゴシック";
   AnsiString top1, top2, top3;
-  TColor exampleColor = 0;
+  Color exampleColor = 0;
   bool captionsCentred = false;
   bool visible = true;
   int closeCount = 0;
@@ -102,20 +102,20 @@ class FakeView : public ISetShareView {
 
 struct ShownMessage {
   AnsiString text;
-  MsgDlgType type;
-  MsgDlgButtons buttons;
-  int defaultResult = mrNone;
+  MessageKind type;
+  MessageButtons buttons;
+  int defaultResult = MessageResult::None;
 };
 
 class FakeMessageBoxes : public IMessageBoxes {
  public:
   explicit FakeMessageBoxes(EventLog& log) : log_(log) {}
-  int MessageDlg(const AnsiString& text, MsgDlgType type, MsgDlgButtons buttons,
-                 int defaultResult = mrNone) override {
+  int ShowMessage(const AnsiString& text, MessageKind type, MessageButtons buttons,
+                  int defaultResult = MessageResult::None) override {
     shown.push_back({text, type, buttons, defaultResult});
     if (onShow) onShow();
     log_.push_back("message");
-    if (answers.empty()) return mrOk;
+    if (answers.empty()) return MessageResult::Ok;
     int answer = answers.front();
     answers.pop_front();
     return answer;
@@ -134,7 +134,7 @@ class FakeProbePlatform : public IProbePlatform {
  public:
   bool IsInBuiltinGroup(std::int32_t rid) override {
     askedGroups.push_back(rid);
-    if (groupError) throw EOSError(*groupError, "text of the error");
+    if (groupError) throw OsError(*groupError, "text of the error");
     return std::find(groupRids.begin(), groupRids.end(), rid) != groupRids.end();
   }
   AnsiString SystemDirectory() override {
@@ -144,7 +144,7 @@ class FakeProbePlatform : public IProbePlatform {
   Cp932Path DocumentsFolder() override { return documents; }
   Cp932Path ExecutablePath() override { return executable; }
   std::int32_t OsMajorVersion() override { return majorVersion; }
-  RegistryDword ReadDword(RegRoot root, const AnsiString& subKey,
+  RegistryDword ReadDword(RegistryRoot root, const AnsiString& subKey,
                           const AnsiString& valueName) override {
     readKeys.push_back(subKey + "\\" + valueName);
     keyRoot = root;
@@ -173,7 +173,7 @@ class FakeProbePlatform : public IProbePlatform {
   // Observations.
   std::vector<std::int32_t> askedGroups;
   std::vector<AnsiString> readKeys;
-  RegRoot keyRoot{};
+  RegistryRoot keyRoot{};
 };
 
 // Folders are kept by path with runs of backslashes folded and without a trailing one, and
@@ -294,7 +294,7 @@ struct DialogRig {
   FakeFolderBrowser browser{log};
   std::vector<AnsiString> granted;
   std::optional<AnsiString> grantError;
-  TfmSetShare form{view, boxes, probes, shares, browser, [this](const AnsiString& path) {
+  ShareDialog form{view, boxes, probes, shares, browser, [this](const AnsiString& path) {
                      log.push_back("grant " + path);
                      granted.push_back(path);
                      if (grantError) throw Exception(*grantError);
@@ -303,7 +303,7 @@ struct DialogRig {
 
   // The dialog as start-up leaves it: created, second edition.
   void Create() {
-    form.FormCreate();
+    form.OnCreate();
     form.Fields().Edition = 1;
     log.clear();
   }

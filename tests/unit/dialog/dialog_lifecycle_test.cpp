@@ -9,7 +9,7 @@ namespace {
 using test::DialogRig;
 using test::EventLog;
 
-TEST(FormCreateTest, SystemDriveRootAndDefaults) {
+TEST(DialogCreateTest, SystemDriveRootAndDefaults) {
   struct Case {
     const char* systemDir;
     bool throws;
@@ -26,8 +26,8 @@ TEST(FormCreateTest, SystemDriveRootAndDefaults) {
     DialogRig rig;
     rig.probes.systemDirectory = c.systemDir;
     rig.probes.systemDirectoryThrows = c.throws;
-    rig.form.FormCreate();
-    const SetShareFields& f = rig.form.Fields();
+    rig.form.OnCreate();
+    const ShareDialogFields& f = rig.form.Fields();
     EXPECT_EQ(f.SystemDriveRoot, c.root);
     EXPECT_EQ(f.SharePath, c.path);
     EXPECT_EQ(f.ShareName, "VeltoData");
@@ -36,10 +36,10 @@ TEST(FormCreateTest, SystemDriveRootAndDefaults) {
   }
 }
 
-TEST(FormCreateTest, FontTextsAndColours) {
+TEST(DialogCreateTest, FontTextsAndColours) {
   DialogRig rig;
   rig.view.iconTitleFont = "Yu Gothic UI";
-  rig.form.FormCreate();
+  rig.form.OnCreate();
   EXPECT_EQ(rig.view.fontName, "Yu Gothic UI");
   EXPECT_EQ(rig.view.top1,
             "このコンピュータで管理する財務会計データを、ネットワーク上の他のコンピュータから");
@@ -49,18 +49,18 @@ TEST(FormCreateTest, FontTextsAndColours) {
   EXPECT_TRUE(rig.view.captionsCentred);
 }
 
-TEST(FormCreateTest, FontFallbacks) {
+TEST(DialogCreateTest, FontFallbacks) {
   DialogRig rejected;
   rejected.view.iconTitleFont = "Broken Face";
   rejected.view.fontName = "designed";
   rejected.view.rejectedFonts = {"Broken Face"};
-  rejected.form.FormCreate();
+  rejected.form.OnCreate();
   EXPECT_EQ(rejected.view.fontName, "ＭＳ Ｐゴシック");
 
   DialogRig unreadable;
   unreadable.view.iconTitleFont = "";
   unreadable.view.fontName = "designed";
-  unreadable.form.FormCreate();
+  unreadable.form.OnCreate();
   EXPECT_EQ(unreadable.view.fontName, "designed");
   EXPECT_TRUE(unreadable.view.fontNamesTried.empty());
 }
@@ -77,8 +77,8 @@ TEST(ShowingChangedTest, VersionFiveNonMemberIsToldOnceAndTheDialogCloses) {
   rig.form.ShowingChanged();
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text, kAdminMessage);
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
-  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
   EXPECT_EQ(rig.view.closeCount, 1);
   EXPECT_EQ(rig.form.Fields().OsMajorVersion, 5);
 
@@ -123,7 +123,7 @@ TEST(ShowingChangedTest, FailingMembershipTestLeavesTheHandler) {
   rig.Create();
   rig.probes.majorVersion = 5;
   rig.probes.groupError = 1314;
-  EXPECT_THROW(rig.form.ShowingChanged(), EOSError);
+  EXPECT_THROW(rig.form.ShowingChanged(), OsError);
   EXPECT_TRUE(rig.boxes.shown.empty());
   EXPECT_EQ(rig.view.closeCount, 0);
 }
@@ -131,7 +131,7 @@ TEST(ShowingChangedTest, FailingMembershipTestLeavesTheHandler) {
 TEST(DialogTest, CancelCloses) {
   DialogRig rig;
   rig.Create();
-  rig.form.btnCancelClick();
+  rig.form.OnCancelClick();
   EXPECT_EQ(rig.log, (EventLog{"close"}));
   EXPECT_TRUE(rig.boxes.shown.empty());
 }
@@ -143,7 +143,7 @@ TEST(DialogTest, NeedsTheGrant) {
   test::FakeProbePlatform probes;
   test::FakeSharePlatform shares{log};
   test::FakeFolderBrowser browser{log};
-  EXPECT_THROW(TfmSetShare(view, boxes, probes, shares, browser, nullptr), std::invalid_argument);
+  EXPECT_THROW(ShareDialog(view, boxes, probes, shares, browser, nullptr), std::invalid_argument);
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(GetDocumentsDirTest, DocumentsElseTheExecutablesFolder) {
 class ReadRegIntegerTest : public testing::Test {
  protected:
   std::int32_t ReadEnableLua() {
-    return probes.ReadRegInteger(RegRoot::rkLocalMachine,
+    return probes.ReadRegInteger(RegistryRoot::LocalMachine,
                                  "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
                                  "EnableLUA");
   }
@@ -87,7 +87,7 @@ TEST_F(ReadRegIntegerTest, ReadsTheNumber) {
   // The leading backslash means the root key itself.
   EXPECT_EQ(platform.readKeys.back(),
             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System\\EnableLUA");
-  EXPECT_EQ(platform.keyRoot, RegRoot::rkLocalMachine);
+  EXPECT_EQ(platform.keyRoot, RegistryRoot::LocalMachine);
 }
 
 TEST_F(ReadRegIntegerTest, VersionFiveDoesNotTouchTheRegistry) {

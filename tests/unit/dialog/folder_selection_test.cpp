@@ -37,7 +37,7 @@ class BrowseClickTest : public testing::Test {
 
 TEST_F(BrowseClickTest, PickingAFolderFillsBothFields) {
   rig.browser.WillPick("D:\\Work\\Accounting");
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
 
   EXPECT_EQ(rig.form.Fields().SharePath, "D:\\Work\\Accounting");
   EXPECT_EQ(rig.form.Fields().ShareName, "Accounting");
@@ -53,14 +53,14 @@ TEST_F(BrowseClickTest, PickingAFolderFillsBothFields) {
 TEST_F(BrowseClickTest, BlankPathFieldStartsAtTheSystemDriveRoot) {
   rig.view.sharePath = " \t";
   rig.browser.WillCancel();
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   ASSERT_EQ(rig.browser.opened.size(), 1u);
   EXPECT_EQ(rig.browser.opened[0].startPath, "C:\\");
 }
 
 TEST_F(BrowseClickTest, CancelChangesNothing) {
   rig.browser.WillCancel();
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   ExpectUnchanged();
   EXPECT_EQ(rig.browser.opened.size(), 1u);
 }
@@ -69,27 +69,27 @@ TEST_F(BrowseClickTest, PathLengthLimit) {
   const std::string folder255 = "D:\\" + std::string(252, 'a');
   const std::string folder256 = "D:\\" + std::string(253, 'a');
   rig.browser.WillPick(folder256);
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text, kTooLongMessage);
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtError);
-  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Error);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
   EXPECT_EQ(rig.browser.opened.size(), 1u) << "the browser is not opened again";
   ExpectUnchanged();
 
   rig.browser.WillPick(folder255);
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   EXPECT_EQ(rig.form.Fields().SharePath, folder255);
   EXPECT_EQ(rig.form.Fields().ShareName, std::string(80, 'a'));
 }
 
 TEST_F(BrowseClickTest, PathThatCodePage932CannotSpellIsRefused) {
   rig.browser.WillPick("D:\\Caf?", false);
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text, kUnrepresentableMessage);
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtError);
-  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Error);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
   EXPECT_EQ(rig.browser.opened.size(), 1u);
   ExpectUnchanged();
 }
@@ -104,14 +104,14 @@ TEST_F(BrowseClickTest, SystemDriveRootWithUserAccountControlOn) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.picked);
     rig.boxes.shown.clear();
-    rig.boxes.answers = {mrYes};
+    rig.boxes.answers = {MessageResult::Yes};
     rig.browser.WillPick(c.picked);
-    rig.form.btnSansyoClick();
+    rig.form.OnBrowseClick();
     EXPECT_EQ(rig.boxes.shown.size(), c.asked ? 1u : 0u);
     if (c.asked) {
       EXPECT_EQ(rig.boxes.shown[0].text, kRootQuestion);
-      EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtWarning);
-      EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbYes | mbNo});
+      EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Warning);
+      EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Yes | MessageButton::No});
       EXPECT_EQ(rig.form.Fields().SharePath, "C:\\Users\\taro\\Documents");
       EXPECT_EQ(rig.form.Fields().ShareName, "Documents");
     } else {
@@ -121,10 +121,10 @@ TEST_F(BrowseClickTest, SystemDriveRootWithUserAccountControlOn) {
 }
 
 TEST_F(BrowseClickTest, NoAtTheRootQuestionBrowsesAgainFromTheSameStart) {
-  rig.boxes.answers = {mrNo};
+  rig.boxes.answers = {MessageResult::No};
   rig.browser.WillPick("C:\\");
   rig.browser.WillCancel();
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   EXPECT_EQ(rig.browser.opened.size(), 2u);
   EXPECT_EQ(rig.browser.opened[1].startPath, "C:\\VeltoData");
   EXPECT_EQ(rig.probes.readKeys.size(), 1u) << "the control value is read once";
@@ -148,7 +148,7 @@ TEST_F(BrowseClickTest, RootIsTakenWhenUserAccountControlIsOff) {
     if (c.enableLua) rig.probes.SetEnableLua(FakeProbePlatform::Dword(*c.enableLua));
     rig.probes.majorVersion = c.version;
     rig.browser.WillPick("C:\\");
-    rig.form.btnSansyoClick();
+    rig.form.OnBrowseClick();
     EXPECT_TRUE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.form.Fields().SharePath, "C:\\");
     EXPECT_EQ(rig.form.Fields().ShareName, "");
@@ -157,9 +157,9 @@ TEST_F(BrowseClickTest, RootIsTakenWhenUserAccountControlIsOff) {
 
 TEST_F(BrowseClickTest, DocumentsFolderThatCodePage932CannotSpellIsRefused) {
   rig.probes.documents = {"C:\\Users\\?\\Documents", false};
-  rig.boxes.answers = {mrYes};
+  rig.boxes.answers = {MessageResult::Yes};
   rig.browser.WillPick("C:\\");
-  rig.form.btnSansyoClick();
+  rig.form.OnBrowseClick();
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[1].text, kUnrepresentableMessage);
   ExpectUnchanged();
@@ -178,7 +178,7 @@ TEST_F(BrowseClickTest, LongJapaneseFolderNameIsFitted) {
   };
   for (const Case& c : cases) {
     rig.browser.WillPick("D:\\" + c.folder);
-    rig.form.btnSansyoClick();
+    rig.form.OnBrowseClick();
     EXPECT_EQ(rig.form.Fields().SharePath, "D:\\" + c.folder);
     EXPECT_EQ(rig.form.Fields().ShareName, Trim(c.shareName));
     EXPECT_EQ(rig.view.shareName, Trim(c.shareName));
@@ -189,7 +189,7 @@ TEST_F(BrowseClickTest, RegistryValueOfTheWrongTypeLeavesTheHandler) {
   rig.probes.SetEnableLua({RegistryDword::State::WrongType, 0});
   rig.browser.WillPick("D:\\Work");
   try {
-    rig.form.btnSansyoClick();
+    rig.form.OnBrowseClick();
     FAIL() << "no error";
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "'EnableLUA' のデータ型が不正です");

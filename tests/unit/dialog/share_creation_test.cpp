@@ -26,8 +26,8 @@ class ShareClickTest : public testing::Test {
 };
 
 TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
-  rig.boxes.answers = {mrOk, mrOk};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Ok, MessageResult::Ok};
+  rig.form.OnShareClick();
 
   EXPECT_EQ(rig.log, (EventLog{"message", "busy", "mkdir C:\\VeltoData",
                                "mkdir C:\\VeltoData\\quarnelvelto", "share", "volume C:\\VeltoData",
@@ -35,11 +35,11 @@ TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
                                "notify 0x200 0x1005 C:\\VeltoData", "idle", "message", "close"}));
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtConfirmation);
-  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK | mbCancel});
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Confirmation);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok | MessageButton::Cancel});
   EXPECT_EQ(rig.boxes.shown[1].text, kDoneQuestion);
-  EXPECT_EQ(rig.boxes.shown[1].type, MsgDlgType::mtConfirmation);
-  EXPECT_EQ(rig.boxes.shown[1].buttons, unsigned{mbOK | mbCancel});
+  EXPECT_EQ(rig.boxes.shown[1].type, MessageKind::Confirmation);
+  EXPECT_EQ(rig.boxes.shown[1].buttons, unsigned{MessageButton::Ok | MessageButton::Cancel});
 
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   const ShareInfo502& s = rig.shares.shares[0];
@@ -55,13 +55,13 @@ TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
 }
 
 TEST_F(ShareClickTest, CancelAtTheEndKeepsTheDialogAndASecondClickFindsTheNameTaken) {
-  rig.boxes.answers = {mrOk, mrCancel};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Ok, MessageResult::Cancel};
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.view.closeCount, 0);
 
   rig.shares.shareResults = {2118};
   rig.log.clear();
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   // The folders exist now: no question.
   EXPECT_EQ(rig.log, (EventLog{"busy", "share", "idle", "message"}));
   EXPECT_EQ(rig.boxes.shown.back().text, "指定した共有名は、既に使われています。\r");
@@ -69,8 +69,8 @@ TEST_F(ShareClickTest, CancelAtTheEndKeepsTheDialogAndASecondClickFindsTheNameTa
 }
 
 TEST_F(ShareClickTest, CancelAtTheCreationQuestion) {
-  rig.boxes.answers = {mrCancel};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Cancel};
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"}));
   EXPECT_FALSE(rig.shares.HasDirectory("C:\\VeltoData"));
   EXPECT_TRUE(rig.shares.shares.empty());
@@ -78,7 +78,7 @@ TEST_F(ShareClickTest, CancelAtTheCreationQuestion) {
 
 TEST_F(ShareClickTest, OnlyTheSubfolderMissing) {
   rig.shares.AddDirectory("C:\\VeltoData");
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.boxes.shown.size(), 1u);  // the final question only
   EXPECT_EQ(rig.log[1], "mkdir C:\\VeltoData\\quarnelvelto");
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
@@ -90,11 +90,11 @@ TEST_F(ShareClickTest, EmptyOrBlankPath) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.view.sharePath = path;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"}));
     EXPECT_EQ(rig.boxes.shown[0].text, kEmptyPathMessage);
-    EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
-    EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+    EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+    EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
   }
 }
 
@@ -104,11 +104,11 @@ TEST_F(ShareClickTest, EmptyOrBlankNameAfterTheQuestion) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.view.shareName = name;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     EXPECT_EQ(rig.log, (EventLog{"message", "message", "focus txtShareName"}));
     EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
     EXPECT_EQ(rig.boxes.shown[1].text, kEmptyNameMessage);
-    EXPECT_EQ(rig.boxes.shown[1].type, MsgDlgType::mtInformation);
+    EXPECT_EQ(rig.boxes.shown[1].type, MessageKind::Information);
     EXPECT_FALSE(rig.shares.HasDirectory("C:\\VeltoData"));
   }
 }
@@ -140,9 +140,9 @@ TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     rig.shares.shares.clear();
-    rig.boxes.answers = {mrCancel};
+    rig.boxes.answers = {MessageResult::Cancel};
     rig.view.shareName = c.typed;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     ASSERT_EQ(rig.shares.shares.size(), 1u);
     EXPECT_EQ(rig.shares.shares[0].shi502_netname, c.shared);
     EXPECT_EQ(rig.shares.shares[0].shi502_remark, "Quarnel財務 共有フォルダ:" + c.shared);
@@ -153,7 +153,7 @@ TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
 
 TEST_F(ShareClickTest, FirstEditionTexts) {
   rig.form.Fields().Edition = 0;
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\BrevakVelto"));
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_remark, "ブレバク財務 共有フォルダ:VeltoData");
@@ -162,8 +162,8 @@ TEST_F(ShareClickTest, FirstEditionTexts) {
 TEST_F(ShareClickTest, DriveRootGivesTwoBackslashes) {
   rig.view.sharePath = "D:\\";
   rig.view.shareName = "Data";
-  rig.boxes.answers = {mrOk, mrCancel};  // the whole drive, on purpose
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Ok, MessageResult::Cancel};  // the whole drive, on purpose
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.log[2], "mkdir D:\\\\quarnelvelto");
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_path, "D:\\");
@@ -191,12 +191,12 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.shares.shareResults = {c.code};
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     EXPECT_EQ(rig.log.back(), "message");
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, c.message);
-    EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
-    EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+    EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+    EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
     EXPECT_TRUE(rig.granted.empty());
     EXPECT_EQ(rig.view.closeCount, 0);
   }
@@ -205,9 +205,9 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
 
 TEST_F(ShareClickTest, FailingGrantLeavesTheHandlerAndTheShareInPlace) {
   rig.grantError = "フォルダへのEveryone権限の付与に失敗しました。";
-  rig.boxes.answers = {mrOk};
+  rig.boxes.answers = {MessageResult::Ok};
   try {
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     FAIL() << "no error";
   } catch (const Exception& e) {
     EXPECT_EQ(WithClosingPeriod(e.Message()), "フォルダへのEveryone権限の付与に失敗しました。.");
@@ -268,8 +268,8 @@ TEST_F(EnsureFolderTest, AFileIsNoFolder) {
   EXPECT_FALSE(setup.EnsureFolder("C:\\VeltoData"));
   // The share button asks, as the folder does not exist.
   rig.Create();
-  rig.boxes.answers = {mrCancel};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Cancel};
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
 }
 

@@ -39,7 +39,7 @@ class ShareSafetyTest : public testing::Test {
 };
 
 TEST_F(ShareSafetyTest, TheShareCarriesEveryoneFullControlAsItsOwnPermission) {
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   const std::vector<std::uint8_t> expected = {
       0x01, 0x00, 0x04, 0x80,                          // revision 1, DACL present, self-relative
@@ -52,7 +52,7 @@ TEST_F(ShareSafetyTest, TheShareCarriesEveryoneFullControlAsItsOwnPermission) {
 }
 
 TEST_F(ShareSafetyTest, SuccessRunsInTheBackgroundThenTellsTheShell) {
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.log,
             (EventLog{"busy", "mkdir C:\\VeltoData\\quarnelvelto", "share", "volume C:\\VeltoData",
                       "grant C:\\VeltoData", "notify 0x8000000 0x1000",
@@ -62,13 +62,13 @@ TEST_F(ShareSafetyTest, SuccessRunsInTheBackgroundThenTellsTheShell) {
 
 TEST_F(ShareSafetyTest, AVolumeWithoutPermissionsIsSharedWithoutTheGrant) {
   rig.shares.fatVolume = true;
-  rig.boxes.answers = {mrOk, mrCancel};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Ok, MessageResult::Cancel};
+  rig.form.OnShareClick();
   EXPECT_TRUE(rig.granted.empty());
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[0].text, kNoPermissionsOnVolume);
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
-  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK});
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+  EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
   EXPECT_EQ(rig.boxes.shown[1].text, kDoneQuestion);
   EXPECT_EQ(rig.view.closeCount, 0);
 }
@@ -99,15 +99,15 @@ TEST_F(ShareSafetyTest, DriveRootsAndSystemFoldersAskFirst) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.shares.shares.clear();
-    rig.boxes.answers = {mrCancel};
+    rig.boxes.answers = {MessageResult::Cancel};
     rig.view.sharePath = c.path;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     ASSERT_FALSE(rig.boxes.shown.empty());
     if (c.asks) {
       EXPECT_EQ(rig.boxes.shown[0].text, kSystemLocationQuestion);
-      EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtWarning);
-      EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{mbOK | mbCancel});
-      EXPECT_EQ(rig.boxes.shown[0].defaultResult, mrCancel);
+      EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Warning);
+      EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok | MessageButton::Cancel});
+      EXPECT_EQ(rig.boxes.shown[0].defaultResult, MessageResult::Cancel);
       EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"})) << "nothing made";
     } else {
       EXPECT_NE(rig.boxes.shown[0].text, kSystemLocationQuestion);
@@ -118,8 +118,8 @@ TEST_F(ShareSafetyTest, DriveRootsAndSystemFoldersAskFirst) {
 TEST_F(ShareSafetyTest, OkAtTheSystemLocationQuestionGoesOn) {
   rig.view.sharePath = "D:\\";
   rig.view.shareName = "Data";
-  rig.boxes.answers = {mrOk, mrCancel};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Ok, MessageResult::Cancel};
+  rig.form.OnShareClick();
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_path, "D:\\");
   EXPECT_EQ(rig.granted, (std::vector<AnsiString>{"D:\\"}));
@@ -143,7 +143,7 @@ TEST_F(ShareSafetyTest, NetworkCodesTakeTheNetworkLibrarysTextWhenThereIsOne) {
     SCOPED_TRACE(c.code);
     rig.boxes.shown.clear();
     rig.shares.shareResults = {c.code};
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, c.message);
   }
@@ -154,7 +154,7 @@ class ShareInBackgroundTest : public ShareSafetyTest {
  protected:
   void StartHeld() {
     rig.view.holdWork = true;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     ASSERT_TRUE(rig.view.pendingDone);
   }
 };
@@ -163,7 +163,7 @@ TEST_F(ShareInBackgroundTest, WhileTheWorkRunsTheDialogIsBusyAndIgnoresASecondCl
   StartHeld();
   EXPECT_TRUE(rig.view.busy);
   EXPECT_TRUE(rig.boxes.shown.empty());
-  rig.form.btnShareClick();  // Enter or a click that got through
+  rig.form.OnShareClick();  // Enter or a click that got through
   EXPECT_EQ(rig.log, (EventLog{"busy"})) << "nothing asked, nothing started";
 
   rig.view.FinishWork();
@@ -188,7 +188,7 @@ TEST_F(ShareInBackgroundTest, TheCloseBoxWaitsForTheWork) {
 TEST_F(ShareInBackgroundTest, AfterSuccessTheFinalQuestionDecidesNotTheEarlierClose) {
   StartHeld();
   EXPECT_FALSE(rig.form.CloseQuery());
-  rig.boxes.answers = {mrCancel};
+  rig.boxes.answers = {MessageResult::Cancel};
   rig.view.FinishWork();
   EXPECT_EQ(rig.boxes.shown.back().text, kDoneQuestion);
   EXPECT_EQ(rig.view.closeCount, 0);
@@ -211,11 +211,11 @@ TEST_F(ShareInBackgroundTest, TheGrantsErrorReachesTheUserOnTheDialogsThread) {
 
 TEST_F(ShareSafetyTest, WorkThatCannotStartLeavesTheDialogUsable) {
   rig.view.failToStart = true;
-  EXPECT_THROW(rig.form.btnShareClick(), Exception);
+  EXPECT_THROW(rig.form.OnShareClick(), Exception);
   EXPECT_FALSE(rig.view.busy);
   EXPECT_TRUE(rig.shares.shares.empty());
   rig.view.failToStart = false;
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.shares.shares.size(), 1u) << "the next click runs";
 }
 
@@ -223,12 +223,12 @@ TEST_F(ShareSafetyTest, AClickWhileItsOwnBoxIsOpenDoesNothing) {
   rig.view.shareName = "";
   int nested = 0;
   rig.boxes.onShow = [&] {
-    if (nested++ == 0) rig.form.btnShareClick();
+    if (nested++ == 0) rig.form.OnShareClick();
   };
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.boxes.shown.size(), 1u);
   rig.boxes.onShow = nullptr;
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   EXPECT_EQ(rig.boxes.shown.size(), 2u) << "the next click runs again";
 }
 
@@ -240,10 +240,10 @@ TEST_F(ShareSafetyTest, UnusableNamesAreRefusedBeforeAnythingIsMade) {
     rig.boxes.shown.clear();
     rig.view.sharePath = "C:\\Fresh";
     rig.view.shareName = name;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 2u);  // the creation question, then the refusal
     EXPECT_EQ(rig.boxes.shown[1].text, kUnusableName);
-    EXPECT_EQ(rig.boxes.shown[1].type, MsgDlgType::mtInformation);
+    EXPECT_EQ(rig.boxes.shown[1].type, MessageKind::Information);
     EXPECT_EQ(rig.log.back(), "focus txtShareName");
     EXPECT_FALSE(rig.shares.HasDirectory("C:\\Fresh"));
     EXPECT_TRUE(rig.shares.shares.empty());
@@ -256,8 +256,8 @@ TEST_F(ShareSafetyTest, NamesThatAreFine) {
     SCOPED_TRACE(name);
     rig.shares.shares.clear();
     rig.view.shareName = name;
-    rig.boxes.answers = {mrCancel};
-    rig.form.btnShareClick();
+    rig.boxes.answers = {MessageResult::Cancel};
+    rig.form.OnShareClick();
     ASSERT_EQ(rig.shares.shares.size(), 1u);
     EXPECT_EQ(rig.shares.shares[0].shi502_netname, name);
   }
@@ -271,7 +271,7 @@ TEST_F(ShareSafetyTest, PathsThatAreNotOfThisComputerAreRefused) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.view.sharePath = path;
-    rig.form.btnShareClick();
+    rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, kUnsuitableLocation);
     EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"}));
@@ -281,8 +281,8 @@ TEST_F(ShareSafetyTest, PathsThatAreNotOfThisComputerAreRefused) {
 TEST_F(ShareSafetyTest, ATrailingBackslashIsDropped) {
   rig.shares.directories.erase(test::FakeSharePlatform::Key("C:\\VeltoData"));
   rig.view.sharePath = "C:\\VeltoData\\";
-  rig.boxes.answers = {mrOk, mrCancel};
-  rig.form.btnShareClick();
+  rig.boxes.answers = {MessageResult::Ok, MessageResult::Cancel};
+  rig.form.OnShareClick();
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_path, "C:\\VeltoData");
@@ -292,12 +292,12 @@ TEST_F(ShareSafetyTest, ATrailingBackslashIsDropped) {
 TEST_F(ShareSafetyTest, ASubfolderThatCannotBeMadeStopsBeforeTheShare) {
   rig.shares.files = {test::FakeSharePlatform::Key("C:\\VeltoData\\quarnelvelto")};
   rig.shares.messageTexts = {{183, "既に存在するファイルを作成することはできません。\r\n"}};
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].text,
             "フォルダを作成できませんでした。\rC:\\VeltoData\\quarnelvelto\r"
             "既に存在するファイルを作成することはできません。");
-  EXPECT_EQ(rig.boxes.shown[0].type, MsgDlgType::mtInformation);
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
   EXPECT_TRUE(rig.shares.shares.empty());
   EXPECT_TRUE(rig.granted.empty());
   EXPECT_EQ(rig.view.closeCount, 0);
@@ -306,7 +306,7 @@ TEST_F(ShareSafetyTest, ASubfolderThatCannotBeMadeStopsBeforeTheShare) {
 TEST_F(ShareSafetyTest, AMissingShareFolderStillGoesToTheShareCall) {
   rig.view.sharePath = "Q:\\Nowhere";
   rig.shares.shareResults = {2116};
-  rig.form.btnShareClick();
+  rig.form.OnShareClick();
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.boxes.shown.back().text, kUnsuitableLocation);
 }

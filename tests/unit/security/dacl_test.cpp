@@ -175,13 +175,13 @@ TEST(DaclTest, MalformedListsAreRefusedWithoutReadingOutsideThem) {
     // An exact-size copy on the heap, so the sanitizer run sees any read past it.
     const auto heap = std::make_unique<std::uint8_t[]>(c.list.size());
     std::copy(c.list.begin(), c.list.end(), heap.get());
-    EXPECT_THROW(Dacl::Read(ByteView(heap.get(), c.list.size())), ESecurityException);
+    EXPECT_THROW(Dacl::Read(ByteView(heap.get(), c.list.size())), SecurityError);
   }
-  EXPECT_THROW(Dacl::Read(ByteView{}), ESecurityException);
+  EXPECT_THROW(Dacl::Read(ByteView{}), SecurityError);
   // An entry read on its own must fill its bytes exactly.
   Bytes longer = good;
   longer.push_back(0);
-  EXPECT_THROW(AccessEntry::Read(longer), ESecurityException);
+  EXPECT_THROW(AccessEntry::Read(longer), SecurityError);
 }
 
 TEST(DaclTest, ListsThatWouldNotFitTheSizeFieldAreNotBuilt) {
@@ -196,7 +196,7 @@ TEST(DaclTest, ListsThatWouldNotFitTheSizeFieldAreNotBuilt) {
   EXPECT_EQ(built.size(), 65520u);
   EXPECT_EQ(Dacl::Read(built).Entries().size(), 862u);
   dacl.InsertBeforeInherited(Entry(0x00, 0x00, 1, longest));
-  EXPECT_THROW(dacl.Build(), ESecurityException);
+  EXPECT_THROW(dacl.Build(), SecurityError);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class GrantTest : public ::testing::Test {
     try {
       GrantEveryoneFullControl(folders, path);
       ADD_FAILURE() << "the grant did not fail";
-    } catch (const ESecurityException& e) {
+    } catch (const SecurityError& e) {
       ADD_FAILURE() << "the model's own error escaped: " << e.Message();
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), kGrantFailed);

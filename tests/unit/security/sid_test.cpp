@@ -52,7 +52,7 @@ TEST(SidTest, MalformedSidsAreRefused) {
   };
   for (const auto& sid : cases) {
     SCOPED_TRACE(Hex(sid));
-    EXPECT_THROW(Sid{sid}, ESecurityException);
+    EXPECT_THROW(Sid{sid}, SecurityError);
   }
 }
 

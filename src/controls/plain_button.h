@@ -1,6 +1,6 @@
 // The plain button: a self-drawn push button with up to two caption lines, a picture, five looks
 // and a vertical colour gradation, with keyboard, mouse and focus handling of its own. The window
-// that shows it forwards its messages here (see IPlButtonHost for the other direction).
+// that shows it forwards its messages here (see IPlainButtonHost for the other direction).
 #pragma once
 
 #include <cstdint>
@@ -11,109 +11,107 @@
 #include "controls/canvas.h"
 #include "controls/control_types.h"
 #include "controls/persistent.h"
-#include "controls/pl_button_host.h"
+#include "controls/plain_button_host.h"
 
 namespace qv {
 
-enum class TxPlButtonStyle : std::uint8_t {
-  bsNormal,
-  bsFlat,
-  bsFlatNoFrame,
-  bsRoundRect,
-  bsRoundRectNoFrame
+enum class PlainButtonStyle : std::uint8_t {
+  Normal,
+  Flat,
+  FlatNoFrame,
+  RoundRect,
+  RoundRectNoFrame
 };
-enum class TxPlBtnFrameType : std::uint8_t { bffFlat, bffEtched, bffBump };
-enum class TxPlBtnAlignment : std::uint8_t { taCenter, taLeft, taRight, taEven };
+enum class FrameType : std::uint8_t { Flat, Etched, Bump };
+enum class CaptionAlignment : std::uint8_t { Center, Left, Right, Even };
 
-class TxPlButton;
+class PlainButton;
 
 // One caption line of a button.
-class TxPlBtnCaption : public TPersistent {
+class PlainButtonCaption : public Persistent {
  public:
-  explicit TxPlBtnCaption(TxPlButton& owner) : owner_(owner) {}
+  explicit PlainButtonCaption(PlainButton& owner) : owner_(owner) {}
   const char* ClassName() const override { return "TxPlBtnCaption"; }
 
   // Copies another caption's settings and repaints the owner, whether anything changed or not.
-  void Assign(const TPersistent* source);
+  void Assign(const Persistent* source);
 
   const AnsiString& Caption() const { return caption_; }
-  TxPlBtnAlignment Alignment() const { return alignment_; }
+  CaptionAlignment Alignment() const { return alignment_; }
   int Left() const { return left_; }
   int Right() const { return right_; }
   void SetCaption(const AnsiString& value);
-  void SetAlignment(TxPlBtnAlignment value);
+  void SetAlignment(CaptionAlignment value);
   void SetLeft(int value);
   void SetRight(int value);
 
  private:
-  TxPlButton& owner_;
+  PlainButton& owner_;
   AnsiString caption_;
-  TxPlBtnAlignment alignment_ = TxPlBtnAlignment::taCenter;
+  CaptionAlignment alignment_ = CaptionAlignment::Center;
   int left_ = 0;
   int right_ = 0;
 };
 
 // The button's picture and its placement.
-class TxPlBtnImage : public TPersistent {
+class PlainButtonImage : public Persistent {
  public:
-  explicit TxPlBtnImage(TxPlButton& owner) : owner_(owner) {}
+  explicit PlainButtonImage(PlainButton& owner) : owner_(owner) {}
   const char* ClassName() const override { return "TxPlBtnImage"; }
 
   // Copies another image's picture and settings; the button's Image setter repaints afterwards.
-  void Assign(const TPersistent* source);
+  void Assign(const Persistent* source);
 
-  const TPicture& Picture() const { return picture_; }
+  const qv::Picture& Picture() const { return picture_; }
   // The picture itself, changed in place (no check of its kind, no repaint).
-  TPicture& Picture() { return picture_; }
+  qv::Picture& Picture() { return picture_; }
   int Left() const { return left_; }
   int Top() const { return top_; }
   bool Visible() const { return visible_; }
-  bool TransParent() const { return transParent_; }
+  bool Transparent() const { return transparent_; }
   bool VertCenter() const { return vertCenter_; }
   bool HorzCenter() const { return horzCenter_; }
   // Keeps only a bitmap or an icon (and then repaints); any other graphic empties the picture.
-  void SetPicture(const TPicture& value);
+  void SetPicture(const qv::Picture& value);
   void SetLeft(int value);
   void SetTop(int value);
   void SetVisible(bool value);
-  void SetTransParent(bool value);
+  void SetTransparent(bool value);
   void SetVertCenter(bool value);
   void SetHorzCenter(bool value);
 
  private:
-  friend class TxPlButton;  // painting stores the centred position
-  TxPlButton& owner_;
-  TPicture picture_;
+  friend class PlainButton;  // painting stores the centred position
+  PlainButton& owner_;
+  qv::Picture picture_;
   int left_ = 10;
   int top_ = 0;
-  bool transParent_ = false;
+  bool transparent_ = false;
   bool visible_ = true;
   bool vertCenter_ = true;
   bool horzCenter_ = false;
 };
 
-class TxPlButton : public TPersistent, public IAccessibleControl {
+class PlainButton : public Persistent, public IAccessibleControl {
  public:
-  using TNotifyEvent = std::function<void(TxPlButton& sender)>;
-  using TKeyEvent = std::function<void(TxPlButton& sender, std::uint16_t& key, TShiftState)>;
-  using TKeyPressEvent = std::function<void(TxPlButton& sender, std::uint16_t& key)>;
-  using TMouseEvent =
-      std::function<void(TxPlButton& sender, TMouseButton, TShiftState, int x, int y)>;
-  using TMouseMoveEvent = std::function<void(TxPlButton& sender, TShiftState, int x, int y)>;
+  using NotifyHandler = std::function<void(PlainButton& sender)>;
+  using KeyHandler = std::function<void(PlainButton& sender, std::uint16_t& key, ShiftState)>;
+  using KeyPressHandler = std::function<void(PlainButton& sender, std::uint16_t& key)>;
+  using MouseHandler =
+      std::function<void(PlainButton& sender, MouseButton, ShiftState, int x, int y)>;
+  using MouseMoveHandler = std::function<void(PlainButton& sender, ShiftState, int x, int y)>;
 
   static constexpr int kRoundSize = 10;
 
-  explicit TxPlButton(IPlButtonHost& host);
-  ~TxPlButton() override;
-  TxPlButton(const TxPlButton&) = delete;
-  TxPlButton& operator=(const TxPlButton&) = delete;
+  explicit PlainButton(IPlainButtonHost& host);
+  ~PlainButton() override;
+  PlainButton(const PlainButton&) = delete;
+  PlainButton& operator=(const PlainButton&) = delete;
   const char* ClassName() const override { return "TxPlButton"; }
 
   // --- Properties of the bases ---
   const AnsiString& Name() const { return name_; }
   void SetName(const AnsiString& value) { name_ = value; }
-  std::intptr_t Tag() const { return tag_; }
-  void SetTag(std::intptr_t value) { tag_ = value; }
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -123,102 +121,96 @@ class TxPlButton : public TPersistent, public IAccessibleControl {
   void SetTop(int value) { SetBounds(left_, value, width_, height_); }
   void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
   void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
-  TColor Color() const { return color_; }
-  void SetColor(TColor value);
+  qv::Color Color() const { return color_; }
+  void SetColor(qv::Color value);
   bool ParentColor() const { return parentColor_; }
   void SetParentColor(bool value);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool value);
   bool Visible() const { return visible_; }
   void SetVisible(bool value);
-  const TFont& Font() const { return font_; }
-  void SetFont(const TFont& value);
+  const qv::Font& Font() const { return font_; }
+  void SetFont(const qv::Font& value);
   bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool value) { parentFont_ = value; }
   int TabOrder() const { return tabOrder_; }
   void SetTabOrder(int value) { tabOrder_ = value; }
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value) { tabStop_ = value; }
-  const AnsiString& Hint() const { return hint_; }
-  void SetHint(const AnsiString& value) { hint_ = value; }
-  bool ShowHint() const { return showHint_; }
-  void SetShowHint(bool value) { showHint_ = value; }
-  bool ParentShowHint() const { return parentShowHint_; }
-  void SetParentShowHint(bool value) { parentShowHint_ = value; }
 
   // --- Its own properties ---
-  TxPlButtonStyle ButtonStyle() const { return buttonStyle_; }
-  void SetButtonStyle(TxPlButtonStyle value);
+  PlainButtonStyle ButtonStyle() const { return buttonStyle_; }
+  void SetButtonStyle(PlainButtonStyle value);
   bool Cancel() const { return cancel_; }
   void SetCancel(bool value) { cancel_ = value; }
   bool Gradation() const { return gradation_; }
   void SetGradation(bool value);
-  TColor GradBeginColor() const { return gradBeginColor_; }
-  void SetGradBeginColor(TColor value);
-  TColor GradEndColor() const { return gradEndColor_; }
-  void SetGradEndColor(TColor value);
+  qv::Color GradBeginColor() const { return gradBeginColor_; }
+  void SetGradBeginColor(qv::Color value);
+  qv::Color GradEndColor() const { return gradEndColor_; }
+  void SetGradEndColor(qv::Color value);
   bool HasFocus() const { return hasFocus_; }
   void SetHasFocus(bool value);
   std::int32_t ModalResult() const { return modalResult_; }
   void SetModalResult(std::int32_t value) { modalResult_ = value; }
-  TxPlBtnImage& Image() { return image_; }
-  const TxPlBtnImage& Image() const { return image_; }
-  void SetImage(const TPersistent* value);
-  TxPlBtnCaption& CaptionA() { return captionA_; }
-  const TxPlBtnCaption& CaptionA() const { return captionA_; }
-  void SetCaptionA(const TPersistent* value);
-  TxPlBtnCaption& CaptionB() { return captionB_; }
-  const TxPlBtnCaption& CaptionB() const { return captionB_; }
-  void SetCaptionB(const TPersistent* value);
+  PlainButtonImage& Image() { return image_; }
+  const PlainButtonImage& Image() const { return image_; }
+  void SetImage(const Persistent* value);
+  PlainButtonCaption& CaptionA() { return captionA_; }
+  const PlainButtonCaption& CaptionA() const { return captionA_; }
+  void SetCaptionA(const Persistent* value);
+  PlainButtonCaption& CaptionB() { return captionB_; }
+  const PlainButtonCaption& CaptionB() const { return captionB_; }
+  void SetCaptionB(const Persistent* value);
   int CaptionLineSpace() const { return captionLineSpace_; }
   void SetCaptionLineSpace(int value);
   int CaptionTop() const { return captionTop_; }
   void SetCaptionTop(int value);
   bool CaptionVertCenter() const { return captionVertCenter_; }
   void SetCaptionVertCenter(bool value);
-  TxPlBtnFrameType FlatFrameType() const { return flatFrameType_; }
-  void SetFlatFrameType(TxPlBtnFrameType value);
+  FrameType FlatFrameType() const { return flatFrameType_; }
+  void SetFlatFrameType(FrameType value);
 
   // --- State readable for the window and the tests ---
   bool Pressed() const { return pressed_; }
-  const TRect& FrameRect() const { return frameRect_; }
+  const Rect& FrameRect() const { return frameRect_; }
   // The size the rounded window shape was built for, while one is held.
-  const std::optional<TPoint>& ShapeRegion() const { return shapeRegion_; }
+  const std::optional<Point>& ShapeRegion() const { return shapeRegion_; }
   bool CaptionFromNameDone() const { return captionFromNameDone_; }
 
   // --- Events ---
-  TNotifyEvent OnClick, OnDblClick, OnEnter, OnExit, OnResize;
-  TKeyPressEvent OnKeyPress;
-  TKeyEvent OnKeyDown;
-  TMouseEvent OnMouseDown, OnMouseUp;
-  TMouseMoveEvent OnMouseMove, OnMouseEnter, OnMouseLeave;
+  NotifyHandler OnClick, OnDblClick, OnEnter, OnExit, OnResize;
+  KeyPressHandler OnKeyPress;
+  KeyHandler OnKeyDown;
+  MouseHandler OnMouseDown, OnMouseUp;
+  MouseMoveHandler OnMouseMove, OnMouseEnter, OnMouseLeave;
 
   // --- What the framework and the window tell the button ---
   // The button is placed on a parent (or taken off it).
   void SetParent(bool hasParent);
   // The window's size has changed (WM_SIZE).
   void SizeChanged(int width, int height);
-  void ParentColorChanged(TColor parentColor);
-  void ParentFontChanged(const TFont& parentFont);
+  void ParentColorChanged(qv::Color parentColor);
+  void ParentFontChanged(const qv::Font& parentFont);
   // Enter or Escape offered by the form before it reaches the focused control; true if claimed.
   // keyData is the key message's data (its bit 29 tells Alt).
   bool DialogKey(std::uint16_t charCode, std::uint32_t keyData);
-  virtual void KeyDown(std::uint16_t& key, TShiftState shift);
-  virtual void KeyUp(std::uint16_t& key, TShiftState shift);
+  virtual void KeyDown(std::uint16_t& key, ShiftState shift);
+  virtual void KeyUp(std::uint16_t& key, ShiftState shift);
   void KeyPress(std::uint16_t& key);
   // Mouse messages on the window; the second press of a double click comes with doubleClick.
-  void HandleMouseDown(TMouseButton button, TShiftState shift, int x, int y, bool doubleClick);
-  void HandleMouseUp(TMouseButton button, TShiftState shift, int x, int y);
-  void HandleMouseMove(TShiftState shift, int x, int y);
+  void HandleMouseDown(MouseButton button, ShiftState shift, int x, int y, bool doubleClick);
+  void HandleMouseUp(MouseButton button, ShiftState shift, int x, int y);
+  void HandleMouseMove(ShiftState shift, int x, int y);
   // The window's notification that the cursor has left it (requested by TrackMouseLeave).
   void HandleMouseLeaveMessage();
   // The cursor has entered or left the button (also passed up by a child control).
   void MouseEnterNotification();
   void MouseLeaveNotification();
-  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
-  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
-  virtual void MouseEnter(TShiftState shift, int x, int y);
-  virtual void MouseLeave(TShiftState shift, int x, int y);
+  virtual void MouseDown(MouseButton button, ShiftState shift, int x, int y);
+  virtual void MouseUp(MouseButton button, ShiftState shift, int x, int y);
+  virtual void MouseEnter(ShiftState shift, int x, int y);
+  virtual void MouseLeave(ShiftState shift, int x, int y);
   virtual void DoEnter();
   virtual void DoExit();
   virtual void Click();
@@ -236,14 +228,14 @@ class TxPlButton : public TPersistent, public IAccessibleControl {
   void DrawButton(ICanvas& canvas);
   void DrawGradation(ICanvas& canvas);
   void DrawImage(ICanvas& canvas);
-  void DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int top);
+  void DrawCaption(ICanvas& canvas, const PlainButtonCaption& caption, int top);
   void DrawFrame(ICanvas& canvas);
   void DrawFocus(ICanvas& canvas);
 
  private:
-  friend class TxPlBtnCaption;
-  friend class TxPlBtnImage;
-  void CaptionChanged(const TxPlBtnCaption& caption);
+  friend class PlainButtonCaption;
+  friend class PlainButtonImage;
+  void CaptionChanged(const PlainButtonCaption& caption);
   void RepaintNow() { host_.RepaintNow(); }
   bool IsRoundStyle() const;
   void BuildShape();
@@ -251,44 +243,40 @@ class TxPlButton : public TPersistent, public IAccessibleControl {
   void RaiseClickEvent();
   bool PressShift() const { return pressed_ && hasFocus_; }
 
-  IPlButtonHost& host_;
+  IPlainButtonHost& host_;
   // Bases.
   AnsiString name_;
-  std::intptr_t tag_ = 0;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 26;
-  TColor color_ = clBtnFace;
+  qv::Color color_ = clBtnFace;
   bool parentColor_ = false;
   bool enabled_ = true;
   bool visible_ = true;
-  TFont font_;
+  qv::Font font_;
   bool parentFont_ = true;
   int tabOrder_ = -1;
   bool tabStop_ = true;
-  AnsiString hint_;
-  bool showHint_ = false;
-  bool parentShowHint_ = true;
   bool hasParent_ = false;
   // The framework's mouse bookkeeping: a single left press on the button awaits its release, and
   // whether the cursor was last seen inside.
   bool clickPending_ = false;
   bool mouseInside_ = false;
   // Own state, in declaration order.
-  TxPlButtonStyle buttonStyle_ = TxPlButtonStyle::bsNormal;
+  PlainButtonStyle buttonStyle_ = PlainButtonStyle::Normal;
   bool cancel_ = false;
-  TxPlBtnCaption captionA_{*this};
-  TxPlBtnCaption captionB_{*this};
+  PlainButtonCaption captionA_{*this};
+  PlainButtonCaption captionB_{*this};
   int captionLineSpace_ = 4;
   int captionTop_ = 0;
   bool captionVertCenter_ = true;
-  TxPlBtnFrameType flatFrameType_ = TxPlBtnFrameType::bffFlat;
+  FrameType flatFrameType_ = FrameType::Flat;
   bool gradation_ = true;
-  TColor gradBeginColor_ = clWhite;
-  TColor gradEndColor_ = clSilver;
+  qv::Color gradBeginColor_ = clWhite;
+  qv::Color gradEndColor_ = clSilver;
   bool hasFocus_ = true;
   std::int32_t modalResult_ = 0;
-  TxPlBtnImage image_{*this};
-  TRect frameRect_;
-  std::optional<TPoint> shapeRegion_;
+  PlainButtonImage image_{*this};
+  Rect frameRect_;
+  std::optional<Point> shapeRegion_;
   bool pressed_ = false;
   bool captionFromNameDone_ = false;
 };

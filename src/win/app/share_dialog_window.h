@@ -6,44 +6,44 @@
 #include <memory>
 #include <thread>
 
-#include "dialog/set_share.h"
-#include "dialog/set_share_view.h"
+#include "dialog/share_dialog.h"
+#include "dialog/share_dialog_view.h"
 #include "win/controls/edit_window.h"
-#include "win/controls/pl_button_window.h"
+#include "win/controls/plain_button_window.h"
 #include "win/framework/controls.h"
 #include "win/framework/form.h"
 
 namespace qv::win {
 
 // Window class of the dialog, for test drivers.
-inline constexpr wchar_t kSetShareClass[] = L"TfmSetShare";
+inline constexpr wchar_t kShareDialogClass[] = L"TfmSetShare";
 inline constexpr int kMainIconId = 1;
 
-class SetShareWindow : public Form, public ISetShareView {
+class ShareDialogWindow : public Form, public IShareDialogView {
  public:
-  SetShareWindow();
-  ~SetShareWindow() override;
+  ShareDialogWindow();
+  ~ShareDialogWindow() override;
 
   // Creates the (still hidden) window and its controls.
   void CreateWindowAndControls();
   // Binds the dialog's logic; clicks go to its handlers from then on.
-  void Bind(TfmSetShare* logic) { logic_ = logic; }
+  void Bind(ShareDialog* logic) { logic_ = logic; }
   // Shows the window for the first time (centred) and lets the logic check the showing.
   void ShowFirstTime();
 
-  // ISetShareView
-  AnsiString SharePathText() const override { return txtSharePath_.Text(); }
-  void SetSharePathText(const AnsiString& text) override { txtSharePath_.SetText(text); }
-  AnsiString ShareNameText() const override { return txtShareName_.Text(); }
-  void SetShareNameText(const AnsiString& text) override { txtShareName_.SetText(text); }
+  // IShareDialogView
+  AnsiString SharePathText() const override { return sharePathEdit_.Text(); }
+  void SetSharePathText(const AnsiString& text) override { sharePathEdit_.SetText(text); }
+  AnsiString ShareNameText() const override { return shareNameEdit_.Text(); }
+  void SetShareNameText(const AnsiString& text) override { shareNameEdit_.SetText(text); }
   int ShareNameMaxLength() const override { return kShareNameMaxLength; }
   AnsiString IconTitleFontName() override;
   void SetFontName(const AnsiString& faceName) override;
   void SetTopTexts(const AnsiString& top1, const AnsiString& top2, const AnsiString& top3) override;
-  void SetExampleLabelColor(TColor color) override;
+  void SetExampleLabelColor(Color color) override;
   void CenterButtonCaptions() override;
-  void FocusBrowseButton() override { FocusControl(&btnSansyo_); }
-  void FocusShareName() override { FocusControl(&txtShareName_); }
+  void FocusBrowseButton() override { FocusControl(&browseButton_); }
+  void FocusShareName() override { FocusControl(&shareNameEdit_); }
   bool IsVisible() const override;
   void RepaintNow() override;
   void RestoreDefaultCursor() override;
@@ -59,7 +59,7 @@ class SetShareWindow : public Form, public ISetShareView {
   static constexpr int kShareNameMaxLength = 80;
   void ApplyFont();
 
-  TfmSetShare* logic_ = nullptr;
+  ShareDialog* logic_ = nullptr;
   AnsiString fontName_;
   UniqueFont font_;
   // The title-bar icons, owned here: the system does not free icons a window is given.
@@ -71,14 +71,15 @@ class SetShareWindow : public Form, public ISetShareView {
   std::thread worker_;
   std::function<void()> workDone_;
 
-  Panel pnlTop_;
-  Image image1_;
-  Label labelTop1_, labelTop2_, labelTop3_;
-  Label label3_, label2_, label6_, label4_, label1_, label7_;
-  EditWindow txtSharePath_, txtShareName_;
-  EditField memo1_;
+  Panel headerPanel_;
+  Image headerIcon_;
+  Label headerLine1_, headerLine2_, headerLine3_;
+  Label browseHintLabel_, sharePathLabel_, sharePathExampleLabel_, shareNameHintLabel_,
+      shareNameLabel_, shareNameExampleLabel_;
+  EditWindow sharePathEdit_, shareNameEdit_;
+  EditField layoutMemo_;
   Label busyLabel_;
-  PlButtonWindow btnSansyo_, btnShare_, btnCancel_;
+  PlainButtonWindow browseButton_, shareButton_, cancelButton_;
 };
 
 }  // namespace qv::win

@@ -6,20 +6,20 @@
 #include <windows.h>
 
 #include "controls/form_description.h"
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "win/framework/accessible_object.h"
 #include "win/framework/window.h"
 
 namespace qv::win {
 
-inline constexpr wchar_t kPlButtonClass[] = L"TxPlButton";
+inline constexpr wchar_t kPlainButtonClass[] = L"TxPlButton";
 
-class PlButtonWindow : public Window, private IPlButtonHost, private IAccessibleWindow {
+class PlainButtonWindow : public Window, private IPlainButtonHost, private IAccessibleWindow {
  public:
-  PlButtonWindow() = default;
+  PlainButtonWindow() = default;
 
-  TxPlButton& Model() { return model_; }
-  const TxPlButton& Model() const { return model_; }
+  PlainButton& Model() { return model_; }
+  const PlainButton& Model() const { return model_; }
 
   // Creates the window on `parent`, then reads the button's form description into it. Settings
   // the button does not keep itself (events and the like) go to `base`.
@@ -36,7 +36,7 @@ class PlButtonWindow : public Window, private IPlButtonHost, private IAccessible
  private:
   void Paint(HDC dc);
 
-  // IPlButtonHost
+  // IPlainButtonHost
   void RepaintNow() override;
   void ScheduleRepaint() override;
   void SetFocus() override;
@@ -46,8 +46,8 @@ class PlButtonWindow : public Window, private IPlButtonHost, private IAccessible
   bool HoldsCapture() const override;
   void TrackMouseLeave() override;
   KeyboardState ReadKeyboardState() const override;
-  TPoint CursorClientPos() const override;
-  void SetRoundShape(const TRect& bounds, int ellipseWidth, int ellipseHeight) override;
+  Point CursorClientPos() const override;
+  void SetRoundShape(const Rect& bounds, int ellipseWidth, int ellipseHeight) override;
   void ClearShape() override;
   bool SetFormModalResult(std::int32_t modalResult) override;
   void ApplyBounds(int left, int top, int width, int height) override;
@@ -59,7 +59,7 @@ class PlButtonWindow : public Window, private IPlButtonHost, private IAccessible
   AccessibleDescription Describe() const override { return model_.Describe(); }
   bool RequestDefaultAction() override;
 
-  TxPlButton model_{*this};
+  PlainButton model_{*this};
   // After the model: it goes first, and with it the accessible object's way back to this window.
   AccessibleAnswer accessible_{*this};
 };

@@ -1,4 +1,4 @@
-#include "win/controls/pl_button_window.h"
+#include "win/controls/plain_button_window.h"
 
 #include <windowsx.h>
 
@@ -12,23 +12,9 @@ namespace qv::win {
 
 namespace {
 
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
-  ~PaintScope() { EndPaint(hwnd_, &ps_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT ps_{};
-  HDC dc_;
-};
-
-TFont FontOf(HFONT font) {
+Font FontOf(HFONT font) {
   LOGFONTW lf{};
-  TFont f;
+  Font f;
   if (!font || !GetObjectW(font, sizeof(lf), &lf)) return f;
   f.Name = ToAnsi(lf.lfFaceName);
   f.Height = lf.lfHeight;
@@ -40,34 +26,34 @@ TFont FontOf(HFONT font) {
 
 }  // namespace
 
-void PlButtonWindow::CreateIn(HWND parent, const FormObjectDescription& description,
-                              const BasePropertySink& base) {
-  RegisterOnce(kPlButtonClass, CS_DBLCLKS);
-  Create(0, kPlButtonClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN,
+void PlainButtonWindow::CreateIn(HWND parent, const FormObjectDescription& description,
+                                 const BasePropertySink& base) {
+  RegisterOnce(kPlainButtonClass, CS_DBLCLKS);
+  Create(0, kPlainButtonClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN,
          model_.Left(), model_.Top(), model_.Width(), model_.Height(), parent);
   ReadButtonDescription(model_, description, base);
 }
 
-bool PlButtonWindow::IsTabStop() const {
+bool PlainButtonWindow::IsTabStop() const {
   return Handle() && model_.TabStop() && IsWindowVisible(Handle()) && IsWindowEnabled(Handle());
 }
 
-bool PlButtonWindow::DialogKey(WPARAM key, LPARAM keyData) {
+bool PlainButtonWindow::DialogKey(WPARAM key, LPARAM keyData) {
   return model_.DialogKey(static_cast<std::uint16_t>(key), static_cast<std::uint32_t>(keyData));
 }
 
-void PlButtonWindow::Paint(HDC dc) {
+void PlainButtonWindow::Paint(HDC dc) {
   GdiCanvas canvas(dc);
   model_.Paint(canvas);
 }
 
-LRESULT PlButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT PlainButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   const int x = GET_X_LPARAM(lp);
   const int y = GET_Y_LPARAM(lp);
   switch (msg) {
     case WM_PAINT: {
       PaintScope scope(Handle());
-      if (scope.dc()) Paint(scope.dc());
+      if (scope.get()) Paint(scope.get());
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -112,24 +98,26 @@ LRESULT PlButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      model_.HandleMouseDown(mbLeft, MouseShiftState(wp), x, y, msg == WM_LBUTTONDBLCLK);
+      model_.HandleMouseDown(MouseButton::Left, MouseShiftState(wp), x, y, msg == WM_LBUTTONDBLCLK);
       return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-      model_.HandleMouseDown(mbRight, MouseShiftState(wp), x, y, msg == WM_RBUTTONDBLCLK);
+      model_.HandleMouseDown(MouseButton::Right, MouseShiftState(wp), x, y,
+                             msg == WM_RBUTTONDBLCLK);
       return 0;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
-      model_.HandleMouseDown(mbMiddle, MouseShiftState(wp), x, y, msg == WM_MBUTTONDBLCLK);
+      model_.HandleMouseDown(MouseButton::Middle, MouseShiftState(wp), x, y,
+                             msg == WM_MBUTTONDBLCLK);
       return 0;
     case WM_LBUTTONUP:
-      model_.HandleMouseUp(mbLeft, MouseShiftState(wp), x, y);
+      model_.HandleMouseUp(MouseButton::Left, MouseShiftState(wp), x, y);
       return 0;
     case WM_RBUTTONUP:
-      model_.HandleMouseUp(mbRight, MouseShiftState(wp), x, y);
+      model_.HandleMouseUp(MouseButton::Right, MouseShiftState(wp), x, y);
       return 0;
     case WM_MBUTTONUP:
-      model_.HandleMouseUp(mbMiddle, MouseShiftState(wp), x, y);
+      model_.HandleMouseUp(MouseButton::Middle, MouseShiftState(wp), x, y);
       return 0;
     case WM_MOUSEMOVE:
       model_.HandleMouseMove(MouseShiftState(wp), x, y);
@@ -153,69 +141,69 @@ LRESULT PlButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Posted, so that a screen reader's call returns before any box the click opens.
-bool PlButtonWindow::RequestDefaultAction() {
+bool PlainButtonWindow::RequestDefaultAction() {
   return Handle() && PostMessageW(Handle(), BM_CLICK, 0, 0);
 }
 
-// --- IPlButtonHost ---------------------------------------------------------------------------
+// --- IPlainButtonHost ---------------------------------------------------------------------------
 
-void PlButtonWindow::RepaintNow() {
+void PlainButtonWindow::RepaintNow() {
   if (Handle()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void PlButtonWindow::ScheduleRepaint() {
+void PlainButtonWindow::ScheduleRepaint() {
   if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void PlButtonWindow::SetFocus() {
+void PlainButtonWindow::SetFocus() {
   if (Handle()) ::SetFocus(Handle());
 }
 
-bool PlButtonWindow::IsActiveControl() const { return Handle() && GetFocus() == Handle(); }
+bool PlainButtonWindow::IsActiveControl() const { return Handle() && GetFocus() == Handle(); }
 
-void PlButtonWindow::SetCapture() {
+void PlainButtonWindow::SetCapture() {
   if (Handle()) ::SetCapture(Handle());
 }
 
-void PlButtonWindow::ReleaseCapture() {
+void PlainButtonWindow::ReleaseCapture() {
   if (HoldsCapture()) ::ReleaseCapture();
 }
 
-bool PlButtonWindow::HoldsCapture() const { return Handle() && GetCapture() == Handle(); }
+bool PlainButtonWindow::HoldsCapture() const { return Handle() && GetCapture() == Handle(); }
 
-void PlButtonWindow::TrackMouseLeave() {
+void PlainButtonWindow::TrackMouseLeave() {
   if (!Handle()) return;
   TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
   TrackMouseEvent(&track);
 }
 
-KeyboardState PlButtonWindow::ReadKeyboardState() const {
+KeyboardState PlainButtonWindow::ReadKeyboardState() const {
   KeyboardState keys{};
   GetKeyboardState(keys.data());
   return keys;
 }
 
-TPoint PlButtonWindow::CursorClientPos() const {
+Point PlainButtonWindow::CursorClientPos() const {
   POINT p{0, 0};
   GetCursorPos(&p);
   if (Handle()) ScreenToClient(Handle(), &p);
-  return TPoint{p.x, p.y};
+  return Point{p.x, p.y};
 }
 
 // Once the window has taken the region, the system owns it and deletes it with the window or
 // the next shape.
-void PlButtonWindow::SetRoundShape(const TRect& b, int ellipseWidth, int ellipseHeight) {
+void PlainButtonWindow::SetRoundShape(const Rect& b, int ellipseWidth, int ellipseHeight) {
   if (!Handle()) return;
   UniqueRegion region(
       CreateRoundRectRgn(b.Left, b.Top, b.Right, b.Bottom, ellipseWidth, ellipseHeight));
   if (region && SetWindowRgn(Handle(), region.get(), TRUE)) region.release();
 }
 
-void PlButtonWindow::ClearShape() {
+void PlainButtonWindow::ClearShape() {
   if (Handle()) SetWindowRgn(Handle(), nullptr, TRUE);
 }
 
-bool PlButtonWindow::SetFormModalResult(std::int32_t modalResult) {
+bool PlainButtonWindow::SetFormModalResult(std::int32_t modalResult) {
   if (!Handle()) return false;
   auto* form = dynamic_cast<Form*>(FromHandle(GetAncestor(Handle(), GA_ROOT)));
   if (!form) return false;
@@ -223,13 +211,13 @@ bool PlButtonWindow::SetFormModalResult(std::int32_t modalResult) {
   return true;
 }
 
-void PlButtonWindow::ApplyBounds(int left, int top, int width, int height) {
+void PlainButtonWindow::ApplyBounds(int left, int top, int width, int height) {
   if (Handle())
     SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A control being disabled gives up the focus to the next control of its form.
-void PlButtonWindow::ApplyEnabled(bool enabled) {
+void PlainButtonWindow::ApplyEnabled(bool enabled) {
   if (!Handle()) return;
   if (!enabled && GetFocus() == Handle()) {
     SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_NEXTDLGCTL, 0, 0);
@@ -237,11 +225,11 @@ void PlButtonWindow::ApplyEnabled(bool enabled) {
   EnableWindow(Handle(), enabled ? TRUE : FALSE);
 }
 
-void PlButtonWindow::ApplyVisible(bool visible) {
+void PlainButtonWindow::ApplyVisible(bool visible) {
   if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void PlButtonWindow::ApplyWindowText(const AnsiString& text) {
+void PlainButtonWindow::ApplyWindowText(const AnsiString& text) {
   if (Handle()) SetWindowTextW(Handle(), ToWide(text).c_str());
 }
 

@@ -1,4 +1,4 @@
-#include "dialog/set_share.h"
+#include "dialog/share_dialog.h"
 
 #include <stdexcept>
 #include <utility>
@@ -8,10 +8,10 @@
 namespace qv {
 
 namespace {
-constexpr TColor kExampleLabelColor = 0xFF0000;  // $00BBGGRR: pure blue
+constexpr Color kExampleLabelColor = 0xFF0000;  // $00BBGGRR: pure blue
 }  // namespace
 
-TfmSetShare::TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatform& probes,
+ShareDialog::ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
                          IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
                          GrantEveryoneFn grantEveryoneFullControl)
     : view_(view),
@@ -20,7 +20,7 @@ TfmSetShare::TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatfo
       browser_(browser),
       setup_(shares, std::move(grantEveryoneFullControl)) {}
 
-void TfmSetShare::FormCreate() {
+void ShareDialog::OnCreate() {
   // An unreadable icon-title font leaves the designed one in place.
   AnsiString faceName = view_.IconTitleFontName();
   if (!faceName.empty()) {
@@ -52,7 +52,7 @@ void TfmSetShare::FormCreate() {
   view_.SetShareNameText(fields_.ShareName);
 }
 
-void TfmSetShare::Prefill(const std::optional<AnsiString>& path,
+void ShareDialog::Prefill(const std::optional<AnsiString>& path,
                           const std::optional<AnsiString>& name) {
   if (path) {
     fields_.SharePath = *path;
@@ -64,19 +64,19 @@ void TfmSetShare::Prefill(const std::optional<AnsiString>& path,
   }
 }
 
-void TfmSetShare::ShowingChanged() {
+void ShareDialog::ShowingChanged() {
   fields_.OsMajorVersion = probes_.GetOsMajorVersion();
   // Only on becoming visible: the hiding at shutdown must not ask the user a second time.
   // From version 6 on the manifest has the system start us with administrator rights.
   if (view_.IsVisible() && fields_.OsMajorVersion < 6 && !probes_.IsInBuiltinGroup(kRidAdmins)) {
-    boxes_.MessageDlg("このプログラムは、管理者権限を持つユーザーで実行して下さい。\r",
-                      MsgDlgType::mtInformation, mbOK);
+    boxes_.ShowMessage("このプログラムは、管理者権限を持つユーザーで実行して下さい。\r",
+                       MessageKind::Information, MessageButton::Ok);
     view_.Close();
   }
   if (view_.IsVisible()) view_.RepaintNow();
   view_.RestoreDefaultCursor();
 }
 
-void TfmSetShare::btnCancelClick() { view_.Close(); }
+void ShareDialog::OnCancelClick() { view_.Close(); }
 
 }  // namespace qv

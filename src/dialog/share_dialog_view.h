@@ -1,5 +1,5 @@
 // The share-setup dialog as its logic sees it: the dialog's state fields, and the few things the
-// logic does to the dialog's windows. The Windows layer implements ISetShareView on the real
+// logic does to the dialog's windows. The Windows layer implements IShareDialogView on the real
 // controls; host tests implement it with a fake.
 #pragma once
 
@@ -12,7 +12,7 @@
 namespace qv {
 
 // The dialog's own state, created empty or zero with the dialog.
-struct SetShareFields {
+struct ShareDialogFields {
   std::int32_t Edition = 0;  // 0 first edition, 1 second edition
   std::int32_t OsMajorVersion = 0;
   AnsiString SystemDriveRoot;
@@ -20,9 +20,9 @@ struct SetShareFields {
   AnsiString ShareName;
 };
 
-class ISetShareView {
+class IShareDialogView {
  public:
-  virtual ~ISetShareView() = default;
+  virtual ~IShareDialogView() = default;
 
   // The two edit fields.
   virtual AnsiString SharePathText() const = 0;
@@ -36,13 +36,12 @@ class ISetShareView {
   virtual void SetFontName(const AnsiString& faceName) = 0;  // may raise qv::Exception
   virtual void SetTopTexts(const AnsiString& top1, const AnsiString& top2,
                            const AnsiString& top3) = 0;
-  virtual void SetExampleLabelColor(TColor color) = 0;  // Label6 and Label7
-  virtual void
-  CenterButtonCaptions() = 0;  // CaptionVertCenter on for btnSansyo, btnShare, btnCancel
+  virtual void SetExampleLabelColor(Color color) = 0;  // the two examples under the fields
+  virtual void CenterButtonCaptions() = 0;             // CaptionVertCenter on for the three buttons
 
   // Focus, showing, closing.
-  virtual void FocusBrowseButton() = 0;  // btnSansyo
-  virtual void FocusShareName() = 0;     // txtShareName
+  virtual void FocusBrowseButton() = 0;
+  virtual void FocusShareName() = 0;
   virtual bool IsVisible() const = 0;
   virtual void RepaintNow() = 0;
   virtual void RestoreDefaultCursor() = 0;

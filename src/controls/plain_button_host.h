@@ -8,9 +8,9 @@
 
 namespace qv {
 
-class IPlButtonHost {
+class IPlainButtonHost {
  public:
-  virtual ~IPlButtonHost() = default;
+  virtual ~IPlainButtonHost() = default;
 
   // Invalidate the whole control and have it painted before returning.
   virtual void RepaintNow() = 0;
@@ -29,11 +29,11 @@ class IPlButtonHost {
 
   virtual KeyboardState ReadKeyboardState() const = 0;
   // The cursor's screen position converted to the button's client coordinates.
-  virtual TPoint CursorClientPos() const = 0;
+  virtual Point CursorClientPos() const = 0;
 
   // Give the window a rounded-rectangle shape from `bounds` with a corner ellipse of the given
   // size, redrawing it (creates the window if it does not exist yet); or the full rectangle again.
-  virtual void SetRoundShape(const TRect& bounds, int ellipseWidth, int ellipseHeight) = 0;
+  virtual void SetRoundShape(const Rect& bounds, int ellipseWidth, int ellipseHeight) = 0;
   virtual void ClearShape() = 0;
 
   // The form that holds the button takes this modal result; false when there is no such form.

@@ -1,5 +1,5 @@
 // The share-setup dialog's logic: creation, the show-time administrator check, the browse and
-// share buttons, and the share-name fitting. It acts on the windows only through ISetShareView
+// share buttons, and the share-name fitting. It acts on the windows only through IShareDialogView
 // and on the system only through the platform interfaces, so it runs unchanged on the host.
 #pragma once
 
@@ -9,46 +9,46 @@
 
 #include "dialog/environment_probes.h"
 #include "dialog/folder_browser.h"
-#include "dialog/set_share_view.h"
 #include "dialog/share_creation.h"
+#include "dialog/share_dialog_view.h"
 #include "dialog/share_setup.h"
 #include "framework/ansi_string.h"
 #include "framework/message_box.h"
 
 namespace qv {
 
-class TfmSetShare {
+class ShareDialog {
  public:
-  TfmSetShare(ISetShareView& view, IMessageBoxes& boxes, IProbePlatform& probes,
+  ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
               IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
               GrantEveryoneFn grantEveryoneFullControl);
-  TfmSetShare(const TfmSetShare&) = delete;
-  TfmSetShare& operator=(const TfmSetShare&) = delete;
+  ShareDialog(const ShareDialog&) = delete;
+  ShareDialog& operator=(const ShareDialog&) = delete;
 
-  // Event handlers. Errors that leave them are Exception (EOSError for failed system calls).
-  void FormCreate();
+  // Event handlers. Errors that leave them are Exception (OsError for failed system calls).
+  void OnCreate();
   // Puts what the command line gave into the fields, in place of the defaults.
   void Prefill(const std::optional<AnsiString>& path, const std::optional<AnsiString>& name);
   // Runs after the framework has shown or hidden the window.
   void ShowingChanged();
-  void btnCancelClick();
-  void btnShareClick();
+  void OnCancelClick();
+  void OnShareClick();
   // Whether the dialog may close now. While the share button's work runs it may not; the close
   // is remembered and carried out once the work's outcome has been shown.
   bool CloseQuery();
-  void btnSansyoClick();
+  void OnBrowseClick();
 
   // The folder browser. path is the initial folder on entry and the chosen one on a true result.
   bool SelectFolder(const AnsiString& title, AnsiString& path, bool skipCheck);
 
-  SetShareFields& Fields() { return fields_; }
-  const SetShareFields& Fields() const { return fields_; }
+  ShareDialogFields& Fields() { return fields_; }
+  const ShareDialogFields& Fields() const { return fields_; }
 
  private:
   void FinishShare(const ShareOutcome& outcome);
 
-  SetShareFields fields_;
-  ISetShareView& view_;
+  ShareDialogFields fields_;
+  IShareDialogView& view_;
   IMessageBoxes& boxes_;
   EnvironmentProbes probes_;
   IFolderBrowserPlatform& browser_;

@@ -1,12 +1,12 @@
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 
 namespace qv {
 
 // ---------------------------------------------------------------------------------------------
 // Caption line
 
-void TxPlBtnCaption::Assign(const TPersistent* source) {
-  auto* other = dynamic_cast<const TxPlBtnCaption*>(source);
+void PlainButtonCaption::Assign(const Persistent* source) {
+  auto* other = dynamic_cast<const PlainButtonCaption*>(source);
   if (!other) RaiseAssignError(source, *this);
   alignment_ = other->alignment_;
   caption_ = other->caption_;
@@ -15,25 +15,25 @@ void TxPlBtnCaption::Assign(const TPersistent* source) {
   owner_.CaptionChanged(*this);
 }
 
-void TxPlBtnCaption::SetCaption(const AnsiString& value) {
+void PlainButtonCaption::SetCaption(const AnsiString& value) {
   if (value == caption_) return;
   caption_ = value;
   owner_.CaptionChanged(*this);
 }
 
-void TxPlBtnCaption::SetAlignment(TxPlBtnAlignment value) {
+void PlainButtonCaption::SetAlignment(CaptionAlignment value) {
   if (value == alignment_) return;
   alignment_ = value;
   owner_.RepaintNow();
 }
 
-void TxPlBtnCaption::SetLeft(int value) {
+void PlainButtonCaption::SetLeft(int value) {
   if (value == left_) return;
   left_ = value;
   owner_.RepaintNow();
 }
 
-void TxPlBtnCaption::SetRight(int value) {
+void PlainButtonCaption::SetRight(int value) {
   if (value == right_) return;
   right_ = value;
   owner_.RepaintNow();
@@ -42,11 +42,11 @@ void TxPlBtnCaption::SetRight(int value) {
 // ---------------------------------------------------------------------------------------------
 // Picture
 
-void TxPlBtnImage::Assign(const TPersistent* source) {
-  auto* other = dynamic_cast<const TxPlBtnImage*>(source);
+void PlainButtonImage::Assign(const Persistent* source) {
+  auto* other = dynamic_cast<const PlainButtonImage*>(source);
   if (!other) RaiseAssignError(source, *this);
   picture_.Assign(other->picture_);
-  transParent_ = other->transParent_;
+  transparent_ = other->transparent_;
   vertCenter_ = other->vertCenter_;
   horzCenter_ = other->horzCenter_;
   top_ = other->top_;
@@ -54,51 +54,51 @@ void TxPlBtnImage::Assign(const TPersistent* source) {
   visible_ = other->visible_;
 }
 
-void TxPlBtnImage::SetPicture(const TPicture& value) {
+void PlainButtonImage::SetPicture(const qv::Picture& value) {
   if (&value == &picture_) return;
   picture_.Assign(value);
-  const TGraphic* g = picture_.Graphic();
-  if (g && (g->Kind() == TGraphicKind::Bitmap || g->Kind() == TGraphicKind::Icon)) {
+  const Graphic* g = picture_.Graphic();
+  if (g && (g->Kind() == GraphicKind::Bitmap || g->Kind() == GraphicKind::Icon)) {
     owner_.RepaintNow();
   } else {
     picture_.Clear();
   }
 }
 
-void TxPlBtnImage::SetLeft(int value) {
+void PlainButtonImage::SetLeft(int value) {
   if (value == left_) return;
   left_ = value;
   horzCenter_ = false;
   owner_.RepaintNow();
 }
 
-void TxPlBtnImage::SetTop(int value) {
+void PlainButtonImage::SetTop(int value) {
   if (value == top_) return;
   top_ = value;
   vertCenter_ = false;
   owner_.RepaintNow();
 }
 
-void TxPlBtnImage::SetVisible(bool value) {
+void PlainButtonImage::SetVisible(bool value) {
   if (value == visible_) return;
   visible_ = value;
   owner_.RepaintNow();
 }
 
-void TxPlBtnImage::SetTransParent(bool value) {
-  if (value == transParent_) return;
-  transParent_ = value;
+void PlainButtonImage::SetTransparent(bool value) {
+  if (value == transparent_) return;
+  transparent_ = value;
   owner_.RepaintNow();
 }
 
 // Switching centring off keeps the last centred position, so nothing visible changes.
-void TxPlBtnImage::SetVertCenter(bool value) {
+void PlainButtonImage::SetVertCenter(bool value) {
   if (value == vertCenter_) return;
   vertCenter_ = value;
   if (value) owner_.RepaintNow();
 }
 
-void TxPlBtnImage::SetHorzCenter(bool value) {
+void PlainButtonImage::SetHorzCenter(bool value) {
   if (value == horzCenter_) return;
   horzCenter_ = value;
   if (value) owner_.RepaintNow();
@@ -107,12 +107,12 @@ void TxPlBtnImage::SetHorzCenter(bool value) {
 // ---------------------------------------------------------------------------------------------
 // Button: construction and properties
 
-TxPlButton::TxPlButton(IPlButtonHost& host) : host_(host) {}
+PlainButton::PlainButton(IPlainButtonHost& host) : host_(host) {}
 
 // The rounded shape belongs to the window once handed over; the window releases it with itself.
-TxPlButton::~TxPlButton() = default;
+PlainButton::~PlainButton() = default;
 
-void TxPlButton::SetBounds(int left, int top, int width, int height) {
+void PlainButton::SetBounds(int left, int top, int width, int height) {
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   left_ = left;
   top_ = top;
@@ -122,7 +122,7 @@ void TxPlButton::SetBounds(int left, int top, int width, int height) {
   SizeChanged(width, height);
 }
 
-void TxPlButton::SizeChanged(int width, int height) {
+void PlainButton::SizeChanged(int width, int height) {
   if (width == width_ && height == height_) return;
   width_ = width;
   height_ = height;
@@ -131,71 +131,71 @@ void TxPlButton::SizeChanged(int width, int height) {
   RepaintNow();
 }
 
-void TxPlButton::SetColor(TColor value) {
+void PlainButton::SetColor(qv::Color value) {
   if (value == color_) return;
   color_ = value;
   parentColor_ = false;
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::SetParentColor(bool value) {
+void PlainButton::SetParentColor(bool value) {
   if (value == parentColor_) return;
   parentColor_ = value;
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::ParentColorChanged(TColor parentColor) {
+void PlainButton::ParentColorChanged(qv::Color parentColor) {
   if (!parentColor_) return;
   color_ = parentColor;
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::SetFont(const TFont& value) {
+void PlainButton::SetFont(const qv::Font& value) {
   if (value == font_) return;
   font_ = value;
   parentFont_ = false;
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::ParentFontChanged(const TFont& parentFont) {
+void PlainButton::ParentFontChanged(const qv::Font& parentFont) {
   if (!parentFont_ || parentFont == font_) return;
   font_ = parentFont;
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::SetEnabled(bool value) {
+void PlainButton::SetEnabled(bool value) {
   if (value == enabled_) return;
   enabled_ = value;
   host_.ApplyEnabled(value);  // a control being disabled gives up the focus there
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::SetVisible(bool value) {
+void PlainButton::SetVisible(bool value) {
   if (value == visible_) return;
   visible_ = value;
   host_.ApplyVisible(value);
 }
 
-bool TxPlButton::IsRoundStyle() const {
-  return buttonStyle_ == TxPlButtonStyle::bsRoundRect ||
-         buttonStyle_ == TxPlButtonStyle::bsRoundRectNoFrame;
+bool PlainButton::IsRoundStyle() const {
+  return buttonStyle_ == PlainButtonStyle::RoundRect ||
+         buttonStyle_ == PlainButtonStyle::RoundRectNoFrame;
 }
 
-void TxPlButton::BuildShape() {
+void PlainButton::BuildShape() {
   // The region reaches one pixel beyond the client area, so that the right and bottom edges of
   // the outline drawn from (0, 0) to (Width, Height) stay inside the shape.
   shapeRegion_.reset();
-  host_.SetRoundShape(TRect{0, 0, width_ + 1, height_ + 1}, kRoundSize, kRoundSize);
-  shapeRegion_ = TPoint{width_, height_};
+  host_.SetRoundShape(Rect{0, 0, width_ + 1, height_ + 1}, kRoundSize, kRoundSize);
+  shapeRegion_ = Point{width_, height_};
 }
 
-void TxPlButton::RemoveShape() {
+void PlainButton::RemoveShape() {
   if (!shapeRegion_) return;
   host_.ClearShape();
   shapeRegion_.reset();
 }
 
-void TxPlButton::SetButtonStyle(TxPlButtonStyle value) {
+void PlainButton::SetButtonStyle(PlainButtonStyle value) {
   if (value != buttonStyle_) {
     buttonStyle_ = value;
     if (IsRoundStyle()) {
@@ -207,53 +207,53 @@ void TxPlButton::SetButtonStyle(TxPlButtonStyle value) {
   RepaintNow();
 }
 
-void TxPlButton::SetGradation(bool value) {
+void PlainButton::SetGradation(bool value) {
   if (value == gradation_) return;
   gradation_ = value;
   if (value) parentColor_ = false;
   RepaintNow();
 }
 
-void TxPlButton::SetGradBeginColor(TColor value) {
+void PlainButton::SetGradBeginColor(qv::Color value) {
   if (value == gradBeginColor_) return;
   gradBeginColor_ = value;
   RepaintNow();
 }
 
-void TxPlButton::SetGradEndColor(TColor value) {
+void PlainButton::SetGradEndColor(qv::Color value) {
   if (value == gradEndColor_) return;
   gradEndColor_ = value;
   RepaintNow();
 }
 
-void TxPlButton::SetHasFocus(bool value) {
+void PlainButton::SetHasFocus(bool value) {
   if (value == hasFocus_) return;
   hasFocus_ = value;
   RepaintNow();
 }
 
-void TxPlButton::SetImage(const TPersistent* value) {
+void PlainButton::SetImage(const Persistent* value) {
   image_.Assign(value);
   RepaintNow();
 }
 
-void TxPlButton::SetCaptionA(const TPersistent* value) { captionA_.Assign(value); }
+void PlainButton::SetCaptionA(const Persistent* value) { captionA_.Assign(value); }
 
-void TxPlButton::SetCaptionB(const TPersistent* value) { captionB_.Assign(value); }
+void PlainButton::SetCaptionB(const Persistent* value) { captionB_.Assign(value); }
 
 // The window text is the first caption, so that screen readers and test drivers can read it.
-void TxPlButton::CaptionChanged(const TxPlBtnCaption& caption) {
+void PlainButton::CaptionChanged(const PlainButtonCaption& caption) {
   if (&caption == &captionA_) host_.ApplyWindowText(captionA_.Caption());
   RepaintNow();
 }
 
-void TxPlButton::SetCaptionLineSpace(int value) {
+void PlainButton::SetCaptionLineSpace(int value) {
   if (value == captionLineSpace_) return;
   captionLineSpace_ = value;
   RepaintNow();
 }
 
-void TxPlButton::SetCaptionTop(int value) {
+void PlainButton::SetCaptionTop(int value) {
   if (value == captionTop_) return;
   captionTop_ = value;
   captionVertCenter_ = false;
@@ -261,13 +261,13 @@ void TxPlButton::SetCaptionTop(int value) {
 }
 
 // Switching centring off keeps the last computed CaptionTop, so nothing visible changes.
-void TxPlButton::SetCaptionVertCenter(bool value) {
+void PlainButton::SetCaptionVertCenter(bool value) {
   if (value == captionVertCenter_) return;
   captionVertCenter_ = value;
   if (value) RepaintNow();
 }
 
-void TxPlButton::SetFlatFrameType(TxPlBtnFrameType value) {
+void PlainButton::SetFlatFrameType(FrameType value) {
   if (value == flatFrameType_) return;
   flatFrameType_ = value;
   RepaintNow();
@@ -275,7 +275,7 @@ void TxPlButton::SetFlatFrameType(TxPlBtnFrameType value) {
 
 // A button read from a form description has its name when it gets its parent; the caption
 // stored there is read afterwards and wins.
-void TxPlButton::SetParent(bool hasParent) {
+void PlainButton::SetParent(bool hasParent) {
   hasParent_ = hasParent;
   if (hasParent && !captionFromNameDone_) {
     captionFromNameDone_ = true;
@@ -286,12 +286,14 @@ void TxPlButton::SetParent(bool hasParent) {
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-bool TxPlButton::DialogKey(std::uint16_t charCode, std::uint32_t keyData) {
+bool PlainButton::DialogKey(std::uint16_t charCode, std::uint32_t keyData) {
   const bool enter = charCode == kVkReturn && host_.IsActiveControl();
   const bool escape = charCode == kVkEscape && cancel_;
   if (!enter && !escape) return false;
-  const TShiftState keys = ShiftStateFromKeyboard(host_.ReadKeyboardState());
-  if (keys.Contains(ssShift) || keys.Contains(ssCtrl) || (keyData & kKeyDataAltDown)) return false;
+  const ShiftState keys = ShiftStateFromKeyboard(host_.ReadKeyboardState());
+  if (keys.Contains(ShiftFlag::Shift) || keys.Contains(ShiftFlag::Ctrl) ||
+      (keyData & kKeyDataAltDown))
+    return false;
   if (!hasFocus_) return false;
   Click();
   return true;
@@ -299,7 +301,7 @@ bool TxPlButton::DialogKey(std::uint16_t charCode, std::uint32_t keyData) {
 
 // Enter that was not claimed as a dialog key (with a modifier, or HasFocus off) raises the click
 // event alone: no modal result, no pressed look.
-void TxPlButton::KeyDown(std::uint16_t& key, TShiftState shift) {
+void PlainButton::KeyDown(std::uint16_t& key, ShiftState shift) {
   if (OnKeyDown) OnKeyDown(*this, key, shift);
   if (enabled_ && key == kVkReturn) {
     key = 0;
@@ -307,29 +309,29 @@ void TxPlButton::KeyDown(std::uint16_t& key, TShiftState shift) {
   }
 }
 
-void TxPlButton::KeyUp(std::uint16_t& key, TShiftState) {
+void PlainButton::KeyUp(std::uint16_t& key, ShiftState) {
   if (key == kVkReturn) {
     pressed_ = false;
     host_.ScheduleRepaint();
   }
 }
 
-void TxPlButton::KeyPress(std::uint16_t& key) {
+void PlainButton::KeyPress(std::uint16_t& key) {
   if (OnKeyPress) OnKeyPress(*this, key);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Mouse
 
-void TxPlButton::HandleMouseDown(TMouseButton button, TShiftState shift, int x, int y,
-                                 bool doubleClick) {
-  if (button == mbLeft) {
+void PlainButton::HandleMouseDown(MouseButton button, ShiftState shift, int x, int y,
+                                  bool doubleClick) {
+  if (button == MouseButton::Left) {
     host_.SetCapture();
     if (doubleClick) {
       // The second press of a double click never produces a second click.
       clickPending_ = false;
       if (OnDblClick) OnDblClick(*this);
-      shift.Include(ssDouble);
+      shift.Include(ShiftFlag::Double);
     } else {
       clickPending_ = true;
     }
@@ -337,10 +339,10 @@ void TxPlButton::HandleMouseDown(TMouseButton button, TShiftState shift, int x, 
   MouseDown(button, shift, x, y);
 }
 
-void TxPlButton::HandleMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft) {
+void PlainButton::HandleMouseUp(MouseButton button, ShiftState shift, int x, int y) {
+  if (button == MouseButton::Left) {
     host_.ReleaseCapture();
-    const bool inside = TRect{0, 0, width_, height_}.Contains({x, y});
+    const bool inside = Rect{0, 0, width_, height_}.Contains({x, y});
     if (clickPending_) {
       clickPending_ = false;
       if (inside) Click();
@@ -351,9 +353,9 @@ void TxPlButton::HandleMouseUp(TMouseButton button, TShiftState shift, int x, in
   MouseUp(button, shift, x, y);
 }
 
-void TxPlButton::HandleMouseMove(TShiftState shift, int x, int y) {
+void PlainButton::HandleMouseMove(ShiftState shift, int x, int y) {
   if (OnMouseMove) OnMouseMove(*this, shift, x, y);
-  const bool inside = TRect{0, 0, width_, height_}.Contains({x, y});
+  const bool inside = Rect{0, 0, width_, height_}.Contains({x, y});
   if (inside == mouseInside_) return;
   mouseInside_ = inside;
   if (inside) {
@@ -364,25 +366,25 @@ void TxPlButton::HandleMouseMove(TShiftState shift, int x, int y) {
   }
 }
 
-void TxPlButton::HandleMouseLeaveMessage() {
+void PlainButton::HandleMouseLeaveMessage() {
   // While the capture is held the moves tell where the cursor is.
   if (!mouseInside_ || host_.HoldsCapture()) return;
   mouseInside_ = false;
   MouseLeaveNotification();
 }
 
-void TxPlButton::MouseEnterNotification() {
-  const TPoint p = host_.CursorClientPos();
+void PlainButton::MouseEnterNotification() {
+  const Point p = host_.CursorClientPos();
   MouseEnter(ShiftStateFromKeyboard(host_.ReadKeyboardState()), p.X, p.Y);
 }
 
-void TxPlButton::MouseLeaveNotification() {
-  const TPoint p = host_.CursorClientPos();
+void PlainButton::MouseLeaveNotification() {
+  const Point p = host_.CursorClientPos();
   MouseLeave(ShiftStateFromKeyboard(host_.ReadKeyboardState()), p.X, p.Y);
 }
 
-void TxPlButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft) {
+void PlainButton::MouseDown(MouseButton button, ShiftState shift, int x, int y) {
+  if (button == MouseButton::Left) {
     if (hasFocus_) host_.SetFocus();
     pressed_ = true;
     RepaintNow();
@@ -390,8 +392,8 @@ void TxPlButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
   if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
 }
 
-void TxPlButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft) {
+void PlainButton::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
+  if (button == MouseButton::Left) {
     pressed_ = false;
     RepaintNow();
   }
@@ -399,12 +401,12 @@ void TxPlButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 }
 
 // No hover look: entering repaints only while a press on the button holds the capture.
-void TxPlButton::MouseEnter(TShiftState shift, int x, int y) {
+void PlainButton::MouseEnter(ShiftState shift, int x, int y) {
   if (OnMouseEnter) OnMouseEnter(*this, shift, x, y);
   if (host_.HoldsCapture()) RepaintNow();
 }
 
-void TxPlButton::MouseLeave(TShiftState shift, int x, int y) {
+void PlainButton::MouseLeave(ShiftState shift, int x, int y) {
   if (OnMouseLeave) OnMouseLeave(*this, shift, x, y);
   pressed_ = false;
   RepaintNow();
@@ -413,27 +415,27 @@ void TxPlButton::MouseLeave(TShiftState shift, int x, int y) {
 // ---------------------------------------------------------------------------------------------
 // Focus and click
 
-void TxPlButton::DoEnter() {
+void PlainButton::DoEnter() {
   if (!hasFocus_) return;
   if (OnEnter) OnEnter(*this);
   host_.ScheduleRepaint();
 }
 
-void TxPlButton::DoExit() {
+void PlainButton::DoExit() {
   if (!hasFocus_) return;
   if (OnExit) OnExit(*this);
   host_.ScheduleRepaint();
 }
 
 // The modal result is copied also when it is 0, which keeps a form open.
-void TxPlButton::Click() {
+void PlainButton::Click() {
   pressed_ = false;
   host_.SetFormModalResult(modalResult_);
   RaiseClickEvent();
   host_.ScheduleRepaint();
 }
 
-AccessibleDescription TxPlButton::Describe() const {
+AccessibleDescription PlainButton::Describe() const {
   AccessibleDescription d;
   d.Role = AccessibleRole::PushButton;
   d.Name = JoinCaptionLines(captionA_.Caption(), captionB_.Caption());
@@ -449,7 +451,7 @@ AccessibleDescription TxPlButton::Describe() const {
 }
 
 // A disabled window gets no mouse click, so there is none to imitate.
-bool TxPlButton::DoDefaultAction() {
+bool PlainButton::DoDefaultAction() {
   if (!enabled_) return false;
   if (hasFocus_) host_.SetFocus();
   Click();
@@ -457,7 +459,7 @@ bool TxPlButton::DoDefaultAction() {
 }
 
 // Actions are not part of this system, so the click event is OnClick alone.
-void TxPlButton::RaiseClickEvent() {
+void PlainButton::RaiseClickEvent() {
   if (OnClick) OnClick(*this);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "fake_graphic.h"
 #include "fake_hosts.h"
 #include "framework/errors.h"
@@ -19,20 +19,20 @@ class PlButtonTest : public ::testing::Test {
   PlButtonTest() {
     host.button = &button;
     host.events = &events;
-    button.OnClick = [this](TxPlButton&) { events.push_back("OnClick"); };
-    button.OnDblClick = [this](TxPlButton&) { events.push_back("OnDblClick"); };
-    button.OnEnter = [this](TxPlButton&) { events.push_back("OnEnter"); };
-    button.OnExit = [this](TxPlButton&) { events.push_back("OnExit"); };
-    button.OnMouseDown = [this](TxPlButton&, TMouseButton b, TShiftState s, int x, int y) {
+    button.OnClick = [this](PlainButton&) { events.push_back("OnClick"); };
+    button.OnDblClick = [this](PlainButton&) { events.push_back("OnDblClick"); };
+    button.OnEnter = [this](PlainButton&) { events.push_back("OnEnter"); };
+    button.OnExit = [this](PlainButton&) { events.push_back("OnExit"); };
+    button.OnMouseDown = [this](PlainButton&, MouseButton b, ShiftState s, int x, int y) {
       events.push_back(Format("OnMouseDown %d %02x %d,%d", b, s.Bits(), x, y));
     };
-    button.OnMouseUp = [this](TxPlButton&, TMouseButton b, TShiftState, int, int) {
+    button.OnMouseUp = [this](PlainButton&, MouseButton b, ShiftState, int, int) {
       events.push_back(Format("OnMouseUp %d", b));
     };
-    button.OnMouseEnter = [this](TxPlButton&, TShiftState s, int x, int y) {
+    button.OnMouseEnter = [this](PlainButton&, ShiftState s, int x, int y) {
       events.push_back(Format("OnMouseEnter %02x %d,%d", s.Bits(), x, y));
     };
-    button.OnMouseLeave = [this](TxPlButton&, TShiftState s, int x, int y) {
+    button.OnMouseLeave = [this](PlainButton&, ShiftState s, int x, int y) {
       events.push_back(Format("OnMouseLeave %02x %d,%d", s.Bits(), x, y));
     };
   }
@@ -49,16 +49,16 @@ class PlButtonTest : public ::testing::Test {
 
   std::vector<std::string> events;
   FakeButtonHost host;
-  TxPlButton button{host};
+  PlainButton button{host};
 };
 
 TEST_F(PlButtonTest, NewButtonHasTheDefaults) {
-  EXPECT_EQ(button.ButtonStyle(), TxPlButtonStyle::bsNormal);
+  EXPECT_EQ(button.ButtonStyle(), PlainButtonStyle::Normal);
   EXPECT_FALSE(button.Cancel());
   EXPECT_EQ(button.CaptionLineSpace(), 4);
   EXPECT_EQ(button.CaptionTop(), 0);
   EXPECT_TRUE(button.CaptionVertCenter());
-  EXPECT_EQ(button.FlatFrameType(), TxPlBtnFrameType::bffFlat);
+  EXPECT_EQ(button.FlatFrameType(), FrameType::Flat);
   EXPECT_TRUE(button.Gradation());
   EXPECT_EQ(button.GradBeginColor(), 0xFFFFFFu);
   EXPECT_EQ(button.GradEndColor(), 0xC0C0C0u);
@@ -71,17 +71,17 @@ TEST_F(PlButtonTest, NewButtonHasTheDefaults) {
   EXPECT_EQ(button.Height(), 26);
   EXPECT_TRUE(button.TabStop());
   EXPECT_EQ(button.Color(), clBtnFace);
-  for (const TxPlBtnCaption* c : {&button.CaptionA(), &button.CaptionB()}) {
+  for (const PlainButtonCaption* c : {&button.CaptionA(), &button.CaptionB()}) {
     EXPECT_EQ(c->Caption(), "");
-    EXPECT_EQ(c->Alignment(), TxPlBtnAlignment::taCenter);
+    EXPECT_EQ(c->Alignment(), CaptionAlignment::Center);
     EXPECT_EQ(c->Left(), 0);
     EXPECT_EQ(c->Right(), 0);
   }
-  const TxPlBtnImage& image = button.Image();
+  const PlainButtonImage& image = button.Image();
   EXPECT_TRUE(image.Picture().Empty());
   EXPECT_EQ(image.Left(), 10);
   EXPECT_EQ(image.Top(), 0);
-  EXPECT_FALSE(image.TransParent());
+  EXPECT_FALSE(image.Transparent());
   EXPECT_TRUE(image.Visible());
   EXPECT_TRUE(image.VertCenter());
   EXPECT_FALSE(image.HorzCenter());
@@ -91,12 +91,12 @@ TEST_F(PlButtonTest, NewButtonHasTheDefaults) {
 TEST_F(PlButtonTest, ScalarSettersRepaintOnlyOnChange) {
   struct Case {
     const char* name;
-    std::function<void(TxPlButton&)> assignCurrent, assignNew;
+    std::function<void(PlainButton&)> assignCurrent, assignNew;
     int repaintsOnCurrent, repaintsOnNew;
   };
   const std::vector<Case> cases = {
-      {"ButtonStyle", [](auto& b) { b.SetButtonStyle(TxPlButtonStyle::bsNormal); },
-       [](auto& b) { b.SetButtonStyle(TxPlButtonStyle::bsFlat); }, 1, 1},
+      {"ButtonStyle", [](auto& b) { b.SetButtonStyle(PlainButtonStyle::Normal); },
+       [](auto& b) { b.SetButtonStyle(PlainButtonStyle::Flat); }, 1, 1},
       {"Cancel", [](auto& b) { b.SetCancel(false); }, [](auto& b) { b.SetCancel(true); }, 0, 0},
       {"Gradation", [](auto& b) { b.SetGradation(true); }, [](auto& b) { b.SetGradation(false); },
        0, 1},
@@ -112,12 +112,12 @@ TEST_F(PlButtonTest, ScalarSettersRepaintOnlyOnChange) {
        [](auto& b) { b.SetCaptionLineSpace(2); }, 0, 1},
       {"CaptionTop", [](auto& b) { b.SetCaptionTop(0); }, [](auto& b) { b.SetCaptionTop(8); }, 0,
        1},
-      {"FlatFrameType", [](auto& b) { b.SetFlatFrameType(TxPlBtnFrameType::bffFlat); },
-       [](auto& b) { b.SetFlatFrameType(TxPlBtnFrameType::bffBump); }, 0, 1},
+      {"FlatFrameType", [](auto& b) { b.SetFlatFrameType(FrameType::Flat); },
+       [](auto& b) { b.SetFlatFrameType(FrameType::Bump); }, 0, 1},
       {"CaptionA.Caption", [](auto& b) { b.CaptionA().SetCaption(""); },
        [](auto& b) { b.CaptionA().SetCaption("x"); }, 0, 1},
-      {"CaptionB.Alignment", [](auto& b) { b.CaptionB().SetAlignment(TxPlBtnAlignment::taCenter); },
-       [](auto& b) { b.CaptionB().SetAlignment(TxPlBtnAlignment::taEven); }, 0, 1},
+      {"CaptionB.Alignment", [](auto& b) { b.CaptionB().SetAlignment(CaptionAlignment::Center); },
+       [](auto& b) { b.CaptionB().SetAlignment(CaptionAlignment::Even); }, 0, 1},
       {"CaptionA.Left", [](auto& b) { b.CaptionA().SetLeft(0); },
        [](auto& b) { b.CaptionA().SetLeft(3); }, 0, 1},
       {"CaptionA.Right", [](auto& b) { b.CaptionA().SetRight(0); },
@@ -128,8 +128,8 @@ TEST_F(PlButtonTest, ScalarSettersRepaintOnlyOnChange) {
        1},
       {"Image.Visible", [](auto& b) { b.Image().SetVisible(true); },
        [](auto& b) { b.Image().SetVisible(false); }, 0, 1},
-      {"Image.TransParent", [](auto& b) { b.Image().SetTransParent(false); },
-       [](auto& b) { b.Image().SetTransParent(true); }, 0, 1},
+      {"Image.TransParent", [](auto& b) { b.Image().SetTransparent(false); },
+       [](auto& b) { b.Image().SetTransparent(true); }, 0, 1},
       {"Image.VertCenter off", [](auto& b) { b.Image().SetVertCenter(true); },
        [](auto& b) { b.Image().SetVertCenter(false); }, 0, 0},
       {"Image.HorzCenter on", [](auto& b) { b.Image().SetHorzCenter(false); },
@@ -140,7 +140,7 @@ TEST_F(PlButtonTest, ScalarSettersRepaintOnlyOnChange) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeButtonHost h;
-    TxPlButton b(h);
+    PlainButton b(h);
     c.assignCurrent(b);
     EXPECT_EQ(h.repaintsNow, c.repaintsOnCurrent);
     c.assignNew(b);
@@ -177,15 +177,15 @@ TEST_F(PlButtonTest, GradationOnTakesTheButtonOffItsParentsColour) {
 
 TEST_F(PlButtonTest, CaptionAssignmentCopiesAndAlwaysRepaints) {
   FakeButtonHost otherHost;
-  TxPlButton other(otherHost);
+  PlainButton other(otherHost);
   other.CaptionA().SetCaption("共有");
-  other.CaptionA().SetAlignment(TxPlBtnAlignment::taRight);
+  other.CaptionA().SetAlignment(CaptionAlignment::Right);
   other.CaptionA().SetLeft(3);
   other.CaptionA().SetRight(4);
 
   button.SetCaptionB(&other.CaptionA());
   EXPECT_EQ(button.CaptionB().Caption(), "共有");
-  EXPECT_EQ(button.CaptionB().Alignment(), TxPlBtnAlignment::taRight);
+  EXPECT_EQ(button.CaptionB().Alignment(), CaptionAlignment::Right);
   EXPECT_EQ(button.CaptionB().Left(), 3);
   EXPECT_EQ(button.CaptionB().Right(), 4);
   EXPECT_EQ(host.windowText, "");  // only the first caption is the window text
@@ -199,21 +199,21 @@ TEST_F(PlButtonTest, CaptionAssignmentCopiesAndAlwaysRepaints) {
 
 TEST_F(PlButtonTest, ImageAssignmentCopiesSettingsAndPictureAndRepaintsOnce) {
   FakeButtonHost otherHost;
-  TxPlButton other(otherHost);
-  other.Image().SetPicture(PictureOf(TGraphicKind::Icon, 16, 16));
+  PlainButton other(otherHost);
+  other.Image().SetPicture(PictureOf(GraphicKind::Icon, 16, 16));
   other.Image().SetTop(3);
   other.Image().SetLeft(4);
-  other.Image().SetTransParent(true);
+  other.Image().SetTransparent(true);
   other.Image().SetVisible(false);
   other.Image().SetVertCenter(true);
 
-  TxPlBtnImage* own = &button.Image();
+  PlainButtonImage* own = &button.Image();
   button.SetImage(&other.Image());
   EXPECT_EQ(&button.Image(), own);
   EXPECT_EQ(button.Image().Picture().Graphic(), other.Image().Picture().Graphic());
   EXPECT_EQ(button.Image().Top(), 3);
   EXPECT_EQ(button.Image().Left(), 4);
-  EXPECT_TRUE(button.Image().TransParent());
+  EXPECT_TRUE(button.Image().Transparent());
   EXPECT_FALSE(button.Image().Visible());
   EXPECT_TRUE(button.Image().VertCenter());
   EXPECT_FALSE(button.Image().HorzCenter());
@@ -243,7 +243,7 @@ TEST_F(PlButtonTest, AssigningFromAnotherClassOrNilIsRefusedAndChangesNothing) {
     try {
       c.assign();
       ADD_FAILURE() << "no error";
-    } catch (const EConvertError& e) {
+    } catch (const ConvertError& e) {
       EXPECT_EQ(e.Message(), c.message);
     }
     EXPECT_EQ(host.repaintsNow, 0);
@@ -253,7 +253,7 @@ TEST_F(PlButtonTest, AssigningFromAnotherClassOrNilIsRefusedAndChangesNothing) {
 }
 
 TEST_F(PlButtonTest, PictureKeepsOnlyBitmapsAndIcons) {
-  button.Image().SetPicture(PictureOf(TGraphicKind::Bitmap, 8, 8));
+  button.Image().SetPicture(PictureOf(GraphicKind::Bitmap, 8, 8));
   EXPECT_FALSE(button.Image().Picture().Empty());
   EXPECT_EQ(host.repaintsNow, 1);
 
@@ -261,12 +261,12 @@ TEST_F(PlButtonTest, PictureKeepsOnlyBitmapsAndIcons) {
   EXPECT_FALSE(button.Image().Picture().Empty());
   EXPECT_EQ(host.repaintsNow, 1);
 
-  button.Image().SetPicture(PictureOf(TGraphicKind::Other, 8, 8));
+  button.Image().SetPicture(PictureOf(GraphicKind::Other, 8, 8));
   EXPECT_TRUE(button.Image().Picture().Empty());
   EXPECT_EQ(host.repaintsNow, 1);
 
-  button.Image().SetPicture(PictureOf(TGraphicKind::Icon, 8, 8));
-  EXPECT_EQ(button.Image().Picture().Graphic()->Kind(), TGraphicKind::Icon);
+  button.Image().SetPicture(PictureOf(GraphicKind::Icon, 8, 8));
+  EXPECT_EQ(button.Image().Picture().Graphic()->Kind(), GraphicKind::Icon);
   EXPECT_EQ(host.repaintsNow, 2);
 }
 
@@ -282,7 +282,7 @@ TEST_F(PlButtonTest, FirstParentGivesTheNameAsCaptionOnce) {
   EXPECT_EQ(button.CaptionA().Caption(), "btnShare");
 
   FakeButtonHost h2;
-  TxPlButton unnamed(h2);
+  PlainButton unnamed(h2);
   unnamed.SetParent(true);
   unnamed.SetName("later");
   unnamed.SetParent(true);
@@ -291,32 +291,32 @@ TEST_F(PlButtonTest, FirstParentGivesTheNameAsCaptionOnce) {
 }
 
 TEST_F(PlButtonTest, RoundedStylesHoldAShapeOfTheCurrentSize) {
-  button.SetButtonStyle(TxPlButtonStyle::bsRoundRect);
+  button.SetButtonStyle(PlainButtonStyle::RoundRect);
   ASSERT_EQ(host.shapesSet.size(), 1u);
-  EXPECT_EQ(host.shapesSet[0].bounds, (TRect{0, 0, 76, 27}));
+  EXPECT_EQ(host.shapesSet[0].bounds, (Rect{0, 0, 76, 27}));
   EXPECT_EQ(host.shapesSet[0].ellipseWidth, 10);
   EXPECT_EQ(host.shapesSet[0].ellipseHeight, 10);
-  EXPECT_EQ(button.ShapeRegion(), (TPoint{75, 26}));
+  EXPECT_EQ(button.ShapeRegion(), (Point{75, 26}));
 
-  button.SetButtonStyle(TxPlButtonStyle::bsRoundRect);  // current value: repaint only
+  button.SetButtonStyle(PlainButtonStyle::RoundRect);  // current value: repaint only
   EXPECT_EQ(host.shapesSet.size(), 1u);
-  button.SetButtonStyle(TxPlButtonStyle::bsRoundRectNoFrame);
+  button.SetButtonStyle(PlainButtonStyle::RoundRectNoFrame);
   EXPECT_EQ(host.shapesSet.size(), 2u);
 
   Reset();
   button.SetBounds(10, 20, 81, 30);
   ASSERT_EQ(host.shapesSet.size(), 3u);
-  EXPECT_EQ(host.shapesSet[2].bounds, (TRect{0, 0, 82, 31}));
-  EXPECT_EQ(button.ShapeRegion(), (TPoint{81, 30}));
+  EXPECT_EQ(host.shapesSet[2].bounds, (Rect{0, 0, 82, 31}));
+  EXPECT_EQ(button.ShapeRegion(), (Point{81, 30}));
   EXPECT_EQ(host.repaintsNow, 1);
   button.SetBounds(0, 0, 81, 30);  // moved, not resized
   EXPECT_EQ(host.shapesSet.size(), 3u);
 
-  button.SetButtonStyle(TxPlButtonStyle::bsNormal);
+  button.SetButtonStyle(PlainButtonStyle::Normal);
   EXPECT_EQ(host.shapesCleared, 1);
   EXPECT_FALSE(button.ShapeRegion().has_value());
   button.SizeChanged(50, 20);
-  button.SetButtonStyle(TxPlButtonStyle::bsFlat);
+  button.SetButtonStyle(PlainButtonStyle::Flat);
   EXPECT_EQ(host.shapesSet.size(), 3u);
   EXPECT_EQ(host.shapesCleared, 1);
 }
@@ -350,9 +350,9 @@ TEST_F(PlButtonTest, DialogKeyRules) {
                                       << c.cancel << " hasFocus " << c.hasFocus << " modifier "
                                       << c.modifier << " alt " << c.altInKeyData);
     FakeButtonHost h;
-    TxPlButton b(h);
+    PlainButton b(h);
     int clicks = 0;
-    b.OnClick = [&](TxPlButton&) { ++clicks; };
+    b.OnClick = [&](PlainButton&) { ++clicks; };
     b.SetModalResult(2);
     h.active = c.active;
     b.SetCancel(c.cancel);
@@ -367,10 +367,10 @@ TEST_F(PlButtonTest, DialogKeyRules) {
 TEST_F(PlButtonTest, CtrlEnterRaisesOnlyTheClickEvent) {
   host.formModalResult = 7;
   button.SetModalResult(1);
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);  // pressed look on
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);  // pressed look on
   Reset();
   std::uint16_t key = kVkReturn;
-  button.KeyDown(key, {ssCtrl});
+  button.KeyDown(key, {ShiftFlag::Ctrl});
   EXPECT_EQ(key, 0);
   EXPECT_EQ(events, (std::vector<std::string>{"OnClick"}));
   EXPECT_EQ(host.formModalResult, 7);
@@ -386,7 +386,7 @@ TEST_F(PlButtonTest, KeyDownEnterNeedsEnabledAndAnUnclearedKey) {
   EXPECT_EQ(Count("OnClick"), 0);
 
   button.SetEnabled(true);
-  button.OnKeyDown = [](TxPlButton&, std::uint16_t& k, TShiftState) { k = 0; };
+  button.OnKeyDown = [](PlainButton&, std::uint16_t& k, ShiftState) { k = 0; };
   button.KeyDown(key, {});
   EXPECT_EQ(Count("OnClick"), 0);
 
@@ -400,7 +400,7 @@ TEST_F(PlButtonTest, KeyDownEnterNeedsEnabledAndAnUnclearedKey) {
 }
 
 TEST_F(PlButtonTest, EnterReleaseDrawsTheButtonReleased) {
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
   Reset();
   std::uint16_t key = 0x20;
   button.KeyUp(key, {});
@@ -414,10 +414,10 @@ TEST_F(PlButtonTest, EnterReleaseDrawsTheButtonReleased) {
 
 TEST_F(PlButtonTest, ClickTakesFocusPressesAndClicksInOrder) {
   button.SetModalResult(0);
-  button.HandleMouseDown(mbLeft, {ssLeft}, 10, 12, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 10, 12, false);
   EXPECT_TRUE(button.Pressed());
   EXPECT_TRUE(host.capture);
-  button.HandleMouseUp(mbLeft, {}, 10, 12);
+  button.HandleMouseUp(MouseButton::Left, {}, 10, 12);
   EXPECT_FALSE(host.capture);
   EXPECT_FALSE(button.Pressed());
   EXPECT_EQ(events,
@@ -427,14 +427,15 @@ TEST_F(PlButtonTest, ClickTakesFocusPressesAndClicksInOrder) {
 }
 
 TEST_F(PlButtonTest, DoubleClickGivesOneClickAndOneDoubleClick) {
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
-  button.HandleMouseUp(mbLeft, {}, 5, 5);
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, true);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
+  button.HandleMouseUp(MouseButton::Left, {}, 5, 5);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, true);
   EXPECT_TRUE(button.Pressed());
-  button.HandleMouseUp(mbLeft, {}, 5, 5);
+  button.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   EXPECT_EQ(Count("OnClick"), 1);
   EXPECT_EQ(Count("OnDblClick"), 1);
-  // The second press comes after the double-click event, flagged ssDouble (0x40 | ssLeft 0x08).
+  // The second press comes after the double-click event, flagged ShiftFlag::Double (0x40 |
+  // ShiftFlag::Left 0x08).
   const auto dbl = std::find(events.begin(), events.end(), "OnDblClick");
   ASSERT_NE(dbl, events.end());
   EXPECT_NE(std::find(dbl, events.end(), "OnMouseDown 0 48 5,5"), events.end());
@@ -444,11 +445,11 @@ TEST_F(PlButtonTest, DoubleClickGivesOneClickAndOneDoubleClick) {
 TEST_F(PlButtonTest, DragOutAndBackDrawsReleasedAndStillClicksInside) {
   host.keys[kVkLButton] = 0x80;
   button.HandleMouseMove({}, 5, 5);  // the cursor arrives
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
   Reset();
 
   host.cursor = {90, 5};
-  button.HandleMouseMove({ssLeft}, 90, 5);
+  button.HandleMouseMove({ShiftFlag::Left}, 90, 5);
   EXPECT_FALSE(button.Pressed());
   EXPECT_EQ(events, (std::vector<std::string>{"OnMouseLeave 08 90,5", "RepaintNow"}));
   button.HandleMouseLeaveMessage();  // the capture holds: the moves tell where the cursor is
@@ -456,19 +457,19 @@ TEST_F(PlButtonTest, DragOutAndBackDrawsReleasedAndStillClicksInside) {
 
   Reset();
   host.cursor = {6, 6};
-  button.HandleMouseMove({ssLeft}, 6, 6);
+  button.HandleMouseMove({ShiftFlag::Left}, 6, 6);
   EXPECT_FALSE(button.Pressed());  // not drawn pressed again
   EXPECT_EQ(events, (std::vector<std::string>{"OnMouseEnter 08 6,6", "RepaintNow"}));
 
-  button.HandleMouseUp(mbLeft, {}, 6, 6);
+  button.HandleMouseUp(MouseButton::Left, {}, 6, 6);
   EXPECT_EQ(Count("OnClick"), 1);
 }
 
 TEST_F(PlButtonTest, ReleaseOutsideDoesNotClick) {
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
-  button.HandleMouseUp(mbLeft, {}, 75, 5);  // x = Width lies outside
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
-  button.HandleMouseUp(mbLeft, {}, 5, -1);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
+  button.HandleMouseUp(MouseButton::Left, {}, 75, 5);  // x = Width lies outside
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
+  button.HandleMouseUp(MouseButton::Left, {}, 5, -1);
   EXPECT_EQ(Count("OnClick"), 0);
   EXPECT_FALSE(button.Pressed());
 }
@@ -489,11 +490,11 @@ TEST_F(PlButtonTest, LeavingWithoutCaptureNeedsTheLeaveMessage) {
 }
 
 TEST_F(PlButtonTest, OtherMouseButtonsNeitherPressNorClick) {
-  button.HandleMouseDown(mbRight, {ssRight}, 5, 5, false);
+  button.HandleMouseDown(MouseButton::Right, {ShiftFlag::Right}, 5, 5, false);
   EXPECT_FALSE(button.Pressed());
   EXPECT_FALSE(host.capture);
   EXPECT_FALSE(host.active);
-  button.HandleMouseUp(mbRight, {}, 5, 5);
+  button.HandleMouseUp(MouseButton::Right, {}, 5, 5);
   EXPECT_EQ(Count("OnClick"), 0);
   EXPECT_EQ(Count("OnMouseDown 1 10 5,5"), 1);
   EXPECT_EQ(Count("OnMouseUp 1"), 1);
@@ -502,10 +503,10 @@ TEST_F(PlButtonTest, OtherMouseButtonsNeitherPressNorClick) {
 TEST_F(PlButtonTest, WithoutHasFocusTheButtonStaysOutOfFocusHandling) {
   button.SetHasFocus(false);
   Reset();
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
   EXPECT_FALSE(host.active);
   EXPECT_TRUE(button.Pressed());
-  button.HandleMouseUp(mbLeft, {}, 5, 5);
+  button.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   EXPECT_EQ(Count("OnClick"), 1);
 
   Reset();
@@ -531,8 +532,8 @@ TEST_F(PlButtonTest, FocusChangesRaiseEventsAndScheduleARepaint) {
 TEST_F(PlButtonTest, ClickOffAFormSkipsTheModalResult) {
   host.onForm = false;
   button.SetModalResult(1);
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
-  button.HandleMouseUp(mbLeft, {}, 5, 5);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
+  button.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   EXPECT_EQ(Count("OnClick"), 1);
   EXPECT_FALSE(host.formModalResult.has_value());
 }
@@ -543,9 +544,11 @@ TEST(ShiftState, FromTheKeyStateTableAndFromMouseMessages) {
   keys[kVkMenu] = 0x81;
   keys[kVkControl] = 0x01;  // toggled, not held
   keys[kVkRButton] = 0x80;
-  EXPECT_EQ(ShiftStateFromKeyboard(keys), (TShiftState{ssShift, ssAlt, ssRight}));
-  EXPECT_EQ(ShiftStateFromMouseKeys(0x1D, false), (TShiftState{ssShift, ssCtrl, ssLeft, ssMiddle}));
-  EXPECT_EQ(ShiftStateFromMouseKeys(0x02, true), (TShiftState{ssRight, ssAlt}));
+  EXPECT_EQ(ShiftStateFromKeyboard(keys),
+            (ShiftState{ShiftFlag::Shift, ShiftFlag::Alt, ShiftFlag::Right}));
+  EXPECT_EQ(ShiftStateFromMouseKeys(0x1D, false),
+            (ShiftState{ShiftFlag::Shift, ShiftFlag::Ctrl, ShiftFlag::Left, ShiftFlag::Middle}));
+  EXPECT_EQ(ShiftStateFromMouseKeys(0x02, true), (ShiftState{ShiftFlag::Right, ShiftFlag::Alt}));
 }
 
 TEST_F(PlButtonTest, EnabledAndParentColourChangesScheduleRepaints) {

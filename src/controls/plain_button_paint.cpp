@@ -1,13 +1,13 @@
 // How the plain button draws its face.
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 
 namespace qv {
 
 namespace {
 
-constexpr TColor kPressedInnerRing = 0x808080;
-constexpr TColor kRoundOutline = 0x757575;
-constexpr TColor kRoundFocusOutline = 0x202020;
+constexpr Color kPressedInnerRing = 0x808080;
+constexpr Color kRoundOutline = 0x757575;
+constexpr Color kRoundFocusOutline = 0x202020;
 
 // Runs `undo` when the scope is left, also by an exception: painting must leave the canvas's pen
 // and text colour as it found them.
@@ -25,7 +25,7 @@ class ScopeExit {
 
 // A one-pixel ring on the border pixels of `r`, drawn with lines (which exclude their end point,
 // so each segment starts where the previous one stopped).
-void DrawRing(ICanvas& canvas, const TRect& r, TColor color) {
+void DrawRing(ICanvas& canvas, const Rect& r, Color color) {
   canvas.SetPenColor(color);
   canvas.SetPenWidth(1);
   canvas.MoveTo(r.Left, r.Bottom - 1);
@@ -41,7 +41,7 @@ int Channel(int begin, int end, int row, int lastRow) {
 
 }  // namespace
 
-void TxPlButton::Paint(ICanvas& target) {
+void PlainButton::Paint(ICanvas& target) {
   // A button that shows its parent's colour is drawn directly; any other is composed off-screen
   // and copied in one step, so that it never shows half-drawn.
   if (parentColor_) {
@@ -53,9 +53,9 @@ void TxPlButton::Paint(ICanvas& target) {
   offscreen->CopyToTarget(0, 0);
 }
 
-void TxPlButton::DrawButton(ICanvas& canvas) {
-  canvas.SetBrushStyle(TBrushStyle::bsSolid);
-  frameRect_ = TRect{0, 0, width_, height_};
+void PlainButton::DrawButton(ICanvas& canvas) {
+  canvas.SetBrushStyle(BrushStyle::Solid);
+  frameRect_ = Rect{0, 0, width_, height_};
   if (gradation_) {
     DrawGradation(canvas);
   } else {
@@ -90,17 +90,17 @@ void TxPlButton::DrawButton(ICanvas& canvas) {
   }
   DrawCaption(canvas, captionB_, topB);
 
-  canvas.SetBrushStyle(TBrushStyle::bsClear);
-  frameRect_ = TRect{0, 0, width_, height_};
+  canvas.SetBrushStyle(BrushStyle::Clear);
+  frameRect_ = Rect{0, 0, width_, height_};
   DrawFrame(canvas);
 
   if (host_.IsActiveControl() && hasFocus_) DrawFocus(canvas);
 }
 
-void TxPlButton::DrawGradation(ICanvas& canvas) {
+void PlainButton::DrawGradation(ICanvas& canvas) {
   // The end colours are resolved and snapped once per paint, not once per row.
-  const TColor end = canvas.NearestColor(canvas.ColorToRGB(gradEndColor_));
-  const TColor begin = canvas.NearestColor(canvas.ColorToRGB(gradBeginColor_));
+  const qv::Color end = canvas.NearestColor(canvas.ColorToRGB(gradEndColor_));
+  const qv::Color begin = canvas.NearestColor(canvas.ColorToRGB(gradBeginColor_));
   canvas.SetPenWidth(1);
   if (height_ > 1) {
     const int last = height_ - 1;
@@ -118,8 +118,8 @@ void TxPlButton::DrawGradation(ICanvas& canvas) {
   }
 }
 
-void TxPlButton::DrawImage(ICanvas& canvas) {
-  const TGraphic* graphic = image_.picture_.Graphic();
+void PlainButton::DrawImage(ICanvas& canvas) {
+  const Graphic* graphic = image_.picture_.Graphic();
   if (!image_.visible_ || !graphic) return;
 
   const int d = PressShift() ? 1 : 0;
@@ -130,10 +130,10 @@ void TxPlButton::DrawImage(ICanvas& canvas) {
   const unsigned embossed = (!enabled_ && hasFocus_) ? draw::kDssDisabled : 0;
 
   switch (graphic->Kind()) {
-    case TGraphicKind::Bitmap:
-      if (image_.transParent_) {
+    case GraphicKind::Bitmap:
+      if (image_.transparent_) {
         // The bottom-left pixel names the colour left out; a monochrome bitmap leaves out white.
-        TColor transparent = clWhite;
+        qv::Color transparent = clWhite;
         if (!graphic->Monochrome() && graphic->Height() > 0) {
           transparent = graphic->Pixel(0, graphic->Height() - 1);
         }
@@ -142,40 +142,40 @@ void TxPlButton::DrawImage(ICanvas& canvas) {
         canvas.DrawStateImage(*graphic, x, y, draw::kDstBitmap | embossed);
       }
       break;
-    case TGraphicKind::Icon:
+    case GraphicKind::Icon:
       canvas.DrawStateImage(*graphic, x, y, draw::kDstIcon | embossed);
       break;
-    case TGraphicKind::Other:
+    case GraphicKind::Other:
       break;
   }
 }
 
-void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int top) {
+void PlainButton::DrawCaption(ICanvas& canvas, const PlainButtonCaption& caption, int top) {
   const AnsiString& text = caption.Caption();
   // Characters count as UTF-16 code units; every code page 932 character is one.
   const int n = static_cast<int>(Cp932CharCount(text));
   if (n == 0) return;
-  canvas.SetBrushStyle(TBrushStyle::bsClear);
+  canvas.SetBrushStyle(BrushStyle::Clear);
 
-  TxPlBtnAlignment a = caption.Alignment();
-  if (a == TxPlBtnAlignment::taEven && n == 1) a = TxPlBtnAlignment::taCenter;
+  CaptionAlignment a = caption.Alignment();
+  if (a == CaptionAlignment::Even && n == 1) a = CaptionAlignment::Center;
 
   int x = 0;
   int available = 0;
   unsigned align = draw::kTaLeft;
   switch (a) {
-    case TxPlBtnAlignment::taEven:
+    case CaptionAlignment::Even:
       x = caption.Left() + 2;
       available = width_ - caption.Left() - caption.Right() - 4;
       break;
-    case TxPlBtnAlignment::taLeft:
+    case CaptionAlignment::Left:
       x = caption.Left() + 2;
       break;
-    case TxPlBtnAlignment::taRight:
+    case CaptionAlignment::Right:
       x = width_ - caption.Right() - 2;
       align = draw::kTaRight;
       break;
-    case TxPlBtnAlignment::taCenter:
+    case CaptionAlignment::Center:
       x = width_ / 2;
       align = draw::kTaCenter;
       break;
@@ -191,14 +191,14 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   // text is wider than the room).
   int gap = 0;
   int remainder = 0;
-  if (a == TxPlBtnAlignment::taEven) {
+  if (a == CaptionAlignment::Even) {
     const int spare = available - canvas.TextWidth(text);
     gap = spare / (n - 1);
     remainder = spare % (n - 1);
   }
 
   auto output = [&](int ox, int oy) {
-    if (a != TxPlBtnAlignment::taEven) {
+    if (a != CaptionAlignment::Even) {
       canvas.DeviceTextOut(ox, oy, text);
       return;
     }
@@ -226,60 +226,60 @@ void TxPlButton::DrawCaption(ICanvas& canvas, const TxPlBtnCaption& caption, int
   output(x, top);
 }
 
-void TxPlButton::DrawFrame(ICanvas& canvas) {
+void PlainButton::DrawFrame(ICanvas& canvas) {
   switch (buttonStyle_) {
-    case TxPlButtonStyle::bsNormal:
+    case PlainButtonStyle::Normal:
       if (!pressed_) {
         canvas.DrawEdge(frameRect_, draw::kEdgeRaised, draw::kBfRect);
       } else {
-        DrawRing(canvas, TRect{0, 0, width_, height_}, clBtnShadow);
-        DrawRing(canvas, TRect{1, 1, width_ - 1, height_ - 1}, kPressedInnerRing);
+        DrawRing(canvas, Rect{0, 0, width_, height_}, clBtnShadow);
+        DrawRing(canvas, Rect{1, 1, width_ - 1, height_ - 1}, kPressedInnerRing);
       }
       break;
-    case TxPlButtonStyle::bsFlat:
+    case PlainButtonStyle::Flat:
       switch (flatFrameType_) {
-        case TxPlBtnFrameType::bffFlat:
+        case FrameType::Flat:
           canvas.DrawEdge(frameRect_, draw::kEdgeBump, draw::kBfRect | draw::kBfFlat);
           break;
-        case TxPlBtnFrameType::bffEtched:
+        case FrameType::Etched:
           canvas.DrawEdge(frameRect_, draw::kEdgeEtched, draw::kBfRect);
           break;
-        case TxPlBtnFrameType::bffBump:
+        case FrameType::Bump:
           canvas.DrawEdge(frameRect_, draw::kEdgeBump, draw::kBfRect);
           break;
       }
       break;
-    case TxPlButtonStyle::bsRoundRect:
+    case PlainButtonStyle::RoundRect:
       canvas.SetPenColor(kRoundOutline);
       canvas.SetPenWidth(1);
       canvas.RoundRect(0, 0, width_, height_, kRoundSize, kRoundSize);
       break;
-    case TxPlButtonStyle::bsFlatNoFrame:
-    case TxPlButtonStyle::bsRoundRectNoFrame:
+    case PlainButtonStyle::FlatNoFrame:
+    case PlainButtonStyle::RoundRectNoFrame:
       break;
   }
 }
 
-void TxPlButton::DrawFocus(ICanvas& canvas) {
-  frameRect_ = TRect{0, 0, width_, height_};
+void PlainButton::DrawFocus(ICanvas& canvas) {
+  frameRect_ = Rect{0, 0, width_, height_};
   if (IsRoundStyle()) {
     canvas.SelectAlternatePen(kRoundFocusOutline);
     ScopeExit release([&] { canvas.ReleaseAlternatePen(); });
     canvas.RoundRect(2, 2, width_ - 2, height_ - 2, kRoundSize - 2, kRoundSize - 2);
     return;
   }
-  frameRect_ = TRect{3, 3, width_ - 3, height_ - 3};
-  if (buttonStyle_ == TxPlButtonStyle::bsFlat) {
+  frameRect_ = Rect{3, 3, width_ - 3, height_ - 3};
+  if (buttonStyle_ == PlainButtonStyle::Flat) {
     // Follow the inner ring of the flat frames, which differs by a pixel from the raised edge.
-    if (flatFrameType_ == TxPlBtnFrameType::bffBump) {
+    if (flatFrameType_ == FrameType::Bump) {
       ++frameRect_.Right;
       ++frameRect_.Bottom;
-    } else if (flatFrameType_ == TxPlBtnFrameType::bffEtched) {
+    } else if (flatFrameType_ == FrameType::Etched) {
       --frameRect_.Right;
       --frameRect_.Bottom;
     }
   }
-  const TColor previous = canvas.FontColor();
+  const qv::Color previous = canvas.FontColor();
   ScopeExit restore([&] { canvas.SetFontColor(previous); });
   canvas.SetFontColor(clWhite);
   canvas.DrawFocusRect(frameRect_);

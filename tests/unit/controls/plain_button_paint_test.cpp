@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "controls/pl_button.h"
+#include "controls/plain_button.h"
 #include "fake_graphic.h"
 #include "fake_hosts.h"
 #include "recording_canvas.h"
@@ -14,7 +14,7 @@
 namespace qv::test {
 namespace {
 
-using Pixels = std::map<std::pair<int, int>, TColor>;
+using Pixels = std::map<std::pair<int, int>, Color>;
 
 // The pixels the horizontal and vertical lines on one canvas set, end points excluded; a later
 // line overwrites an earlier one.
@@ -69,7 +69,7 @@ class PlButtonPaintTest : public ::testing::Test {
   }
 
   FakeButtonHost host;
-  TxPlButton button{host};
+  PlainButton button{host};
   RecordingCanvas canvas;
 };
 
@@ -89,7 +89,7 @@ TEST_F(PlButtonPaintTest, DefaultButtonIsComposedOffscreenWithAWhiteToSilverGrad
   const std::vector<int> expected = {255, 253, 250, 248, 245, 243, 240, 238, 235,
                                      233, 230, 228, 225, 223, 220, 218, 215, 213,
                                      210, 208, 205, 203, 200, 198, 195, 192};
-  const std::vector<TColor> rows = GradationRows(log, 1);
+  const std::vector<Color> rows = GradationRows(log, 1);
   ASSERT_EQ(rows.size(), expected.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(rows[i], RgbColor(expected[i], expected[i], expected[i])) << "row " << i;
@@ -104,30 +104,30 @@ TEST_F(PlButtonPaintTest, DefaultButtonIsComposedOffscreenWithAWhiteToSilverGrad
 
   const auto edges = log.Of(Op::DrawEdge);
   ASSERT_EQ(edges.size(), 1u);
-  EXPECT_EQ(edges[0].rect, (TRect{0, 0, 81, 26}));
+  EXPECT_EQ(edges[0].rect, (Rect{0, 0, 81, 26}));
   EXPECT_EQ(edges[0].edge, 5u);
   EXPECT_EQ(edges[0].flags, 0x0Fu);
-  EXPECT_EQ(edges[0].brushStyle, TBrushStyle::bsClear);
+  EXPECT_EQ(edges[0].brushStyle, BrushStyle::Clear);
   EXPECT_EQ(log.Count(Op::DrawFocusRect), 0u);  // not the active control
-  EXPECT_EQ(button.FrameRect(), (TRect{0, 0, 81, 26}));
+  EXPECT_EQ(button.FrameRect(), (Rect{0, 0, 81, 26}));
 }
 
 TEST_F(PlButtonPaintTest, GradationUsesTheSnappedSystemColours) {
-  canvas.snap = [](TColor c) { return c & 0xF8F8F8; };
+  canvas.snap = [](Color c) { return c & 0xF8F8F8; };
   button.SetGradBeginColor(clBtnHighlight);           // resolves to white
   button.SetGradEndColor(clBtnFace);                  // resolves to 240, 240, 240, snapped to 240
   canvas.systemColors[15] = RgbColor(205, 205, 205);  // snapped to 200
   button.SetHeight(2);
   Paint();
   EXPECT_EQ(GradationRows(canvas.Log(), 1),
-            (std::vector<TColor>{RgbColor(248, 248, 248), RgbColor(200, 200, 200)}));
+            (std::vector<Color>{RgbColor(248, 248, 248), RgbColor(200, 200, 200)}));
 }
 
 TEST_F(PlButtonPaintTest, HeightsOneAndZero) {
   button.SetGradBeginColor(0x0000FF);
   button.SetHeight(1);
   Paint();
-  EXPECT_EQ(GradationRows(canvas.Log(), 1), std::vector<TColor>{0x0000FF});
+  EXPECT_EQ(GradationRows(canvas.Log(), 1), std::vector<Color>{0x0000FF});
   button.SetHeight(0);
   const auto face = Paint();
   EXPECT_TRUE(GradationRows(canvas.Log(), 1).empty());
@@ -140,7 +140,7 @@ TEST_F(PlButtonPaintTest, WithoutGradationTheBackgroundIsTheColour) {
   EXPECT_TRUE(Only(face, Op::LineTo).empty());
   const auto fills = Only(face, Op::FillRect);
   ASSERT_EQ(fills.size(), 1u);
-  EXPECT_EQ(fills[0].rect, (TRect{0, 0, 75, 26}));
+  EXPECT_EQ(fills[0].rect, (Rect{0, 0, 75, 26}));
   const auto brush = Only(face, Op::SetBrushColor);
   ASSERT_FALSE(brush.empty());
   EXPECT_EQ(brush.back().color, clBtnFace);
@@ -171,7 +171,7 @@ TEST_F(PlButtonPaintTest, CentredCaptionLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.a << "/" << c.b << " on " << c.height);
     FakeButtonHost h;
-    TxPlButton b(h);
+    PlainButton b(h);
     b.SetHeight(c.height);
     b.CaptionA().SetCaption(c.a);
     b.CaptionB().SetCaption(c.b);
@@ -182,7 +182,7 @@ TEST_F(PlButtonPaintTest, CentredCaptionLines) {
       tops.push_back(r.y);
       EXPECT_EQ(r.x, 37);  // Width div 2
       EXPECT_EQ(r.textAlign, 6u);
-      EXPECT_EQ(r.brushStyle, TBrushStyle::bsClear);
+      EXPECT_EQ(r.brushStyle, BrushStyle::Clear);
       EXPECT_EQ(r.fontColor, clWindowText);
     }
     EXPECT_EQ(tops, c.tops);
@@ -210,14 +210,14 @@ TEST_F(PlButtonPaintTest, UncentredCaptionsStartAtCaptionTop) {
 
 TEST_F(PlButtonPaintTest, AlignmentsPlaceTheAnchor) {
   struct Case {
-    TxPlBtnAlignment alignment;
+    CaptionAlignment alignment;
     int x;
     unsigned textAlign;
   };
   // Width 75, Left margin 5, Right margin 7.
-  const std::vector<Case> cases = {{TxPlBtnAlignment::taCenter, 37, 6},
-                                   {TxPlBtnAlignment::taLeft, 7, 0},
-                                   {TxPlBtnAlignment::taRight, 66, 2}};
+  const std::vector<Case> cases = {{CaptionAlignment::Center, 37, 6},
+                                   {CaptionAlignment::Left, 7, 0},
+                                   {CaptionAlignment::Right, 66, 2}};
   button.CaptionA().SetCaption("OK");
   button.CaptionA().SetLeft(5);
   button.CaptionA().SetRight(7);
@@ -254,10 +254,10 @@ TEST_F(PlButtonPaintTest, EvenSpacingSharesTheRoomWithItsRemainder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     FakeButtonHost h;
-    TxPlButton b(h);
+    PlainButton b(h);
     b.SetWidth(81);
     b.CaptionA().SetCaption(c.text);
-    b.CaptionA().SetAlignment(TxPlBtnAlignment::taEven);
+    b.CaptionA().SetAlignment(CaptionAlignment::Even);
     b.CaptionA().SetLeft(c.left);
     b.CaptionA().SetRight(c.right);
     RecordingCanvas rc;
@@ -279,7 +279,7 @@ TEST_F(PlButtonPaintTest, EvenSpacingSharesTheRoomWithItsRemainder) {
 
 TEST_F(PlButtonPaintTest, EvenSpacingOfOneCharacterCentresIt) {
   button.CaptionA().SetCaption("共");
-  button.CaptionA().SetAlignment(TxPlBtnAlignment::taEven);
+  button.CaptionA().SetAlignment(CaptionAlignment::Even);
   const auto texts = Texts(Paint());
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].op, Op::DeviceTextOut);
@@ -289,11 +289,11 @@ TEST_F(PlButtonPaintTest, EvenSpacingOfOneCharacterCentresIt) {
 
 TEST_F(PlButtonPaintTest, PressedShiftsPictureAndCaptionOnlyWithHasFocus) {
   button.CaptionA().SetCaption("OK");
-  button.Image().SetPicture(PictureOf(TGraphicKind::Bitmap, 16, 10));
+  button.Image().SetPicture(PictureOf(GraphicKind::Bitmap, 16, 10));
   for (bool hasFocus : {true, false}) {
     SCOPED_TRACE(hasFocus);
     button.SetHasFocus(hasFocus);
-    button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
+    button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
     ASSERT_TRUE(button.Pressed());
     const auto face = Paint();
     const int d = hasFocus ? 1 : 0;
@@ -307,13 +307,13 @@ TEST_F(PlButtonPaintTest, PressedShiftsPictureAndCaptionOnlyWithHasFocus) {
     EXPECT_EQ(images[0].y, 8 + d);  // (26 - 10) div 2, stored unshifted
     EXPECT_EQ(button.Image().Top(), 8);
     EXPECT_TRUE(button.Image().VertCenter());
-    button.HandleMouseUp(mbLeft, {}, 5, 5);
+    button.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   }
 }
 
 TEST_F(PlButtonPaintTest, PressedNormalFrameIsTwoRings) {
   button.SetBounds(0, 0, 20, 10);
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
   const auto face = Paint();
   EXPECT_TRUE(Only(face, Op::DrawEdge).empty());
   const Pixels pixels = LinePixels(canvas.Log(), 1);
@@ -322,7 +322,7 @@ TEST_F(PlButtonPaintTest, PressedNormalFrameIsTwoRings) {
     for (int y = 0; y < 10; ++y) {
       const bool onOuter = x == 0 || y == 0 || x == 19 || y == 9;
       const bool onInner = !onOuter && (x == 1 || y == 1 || x == 18 || y == 8);
-      const TColor c = pixels.at({x, y});
+      const Color c = pixels.at({x, y});
       if (onOuter) outer += c == clBtnShadow;
       if (onInner) inner += c == 0x808080;
       if (!onOuter && !onInner) {
@@ -336,19 +336,19 @@ TEST_F(PlButtonPaintTest, PressedNormalFrameIsTwoRings) {
 
 TEST_F(PlButtonPaintTest, FramesOfEveryStyle) {
   struct Case {
-    TxPlButtonStyle style;
-    TxPlBtnFrameType frame;
+    PlainButtonStyle style;
+    FrameType frame;
     unsigned edge, flags;  // 0: no DrawEdge
     bool roundOutline;
   };
   const std::vector<Case> cases = {
-      {TxPlButtonStyle::bsNormal, TxPlBtnFrameType::bffFlat, 5, 0x0F, false},
-      {TxPlButtonStyle::bsFlat, TxPlBtnFrameType::bffFlat, 9, 0x400F, false},
-      {TxPlButtonStyle::bsFlat, TxPlBtnFrameType::bffEtched, 6, 0x0F, false},
-      {TxPlButtonStyle::bsFlat, TxPlBtnFrameType::bffBump, 9, 0x0F, false},
-      {TxPlButtonStyle::bsFlatNoFrame, TxPlBtnFrameType::bffBump, 0, 0, false},
-      {TxPlButtonStyle::bsRoundRect, TxPlBtnFrameType::bffFlat, 0, 0, true},
-      {TxPlButtonStyle::bsRoundRectNoFrame, TxPlBtnFrameType::bffFlat, 0, 0, false},
+      {PlainButtonStyle::Normal, FrameType::Flat, 5, 0x0F, false},
+      {PlainButtonStyle::Flat, FrameType::Flat, 9, 0x400F, false},
+      {PlainButtonStyle::Flat, FrameType::Etched, 6, 0x0F, false},
+      {PlainButtonStyle::Flat, FrameType::Bump, 9, 0x0F, false},
+      {PlainButtonStyle::FlatNoFrame, FrameType::Bump, 0, 0, false},
+      {PlainButtonStyle::RoundRect, FrameType::Flat, 0, 0, true},
+      {PlainButtonStyle::RoundRectNoFrame, FrameType::Flat, 0, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.style) * 10 + static_cast<int>(c.frame));
@@ -358,7 +358,7 @@ TEST_F(PlButtonPaintTest, FramesOfEveryStyle) {
     const auto edges = Only(face, Op::DrawEdge);
     if (c.edge) {
       ASSERT_EQ(edges.size(), 1u);
-      EXPECT_EQ(edges[0].rect, (TRect{0, 0, 75, 26}));
+      EXPECT_EQ(edges[0].rect, (Rect{0, 0, 75, 26}));
       EXPECT_EQ(edges[0].edge, c.edge);
       EXPECT_EQ(edges[0].flags, c.flags);
     } else {
@@ -367,29 +367,29 @@ TEST_F(PlButtonPaintTest, FramesOfEveryStyle) {
     const auto rounds = Only(face, Op::RoundRect);
     ASSERT_EQ(rounds.size(), c.roundOutline ? 1u : 0u);
     if (c.roundOutline) {
-      EXPECT_EQ(rounds[0].rect, (TRect{0, 0, 75, 26}));
+      EXPECT_EQ(rounds[0].rect, (Rect{0, 0, 75, 26}));
       EXPECT_EQ(rounds[0].width, 10);
       EXPECT_EQ(rounds[0].height, 10);
       EXPECT_EQ(rounds[0].penColor, 0x757575u);
       EXPECT_EQ(rounds[0].penWidth, 1);
       EXPECT_FALSE(rounds[0].alternatePen);
-      EXPECT_EQ(rounds[0].brushStyle, TBrushStyle::bsClear);
+      EXPECT_EQ(rounds[0].brushStyle, BrushStyle::Clear);
     }
   }
 }
 
 TEST_F(PlButtonPaintTest, FocusRectangleFollowsTheFrame) {
   struct Case {
-    TxPlButtonStyle style;
-    TxPlBtnFrameType frame;
-    TRect rect;
+    PlainButtonStyle style;
+    FrameType frame;
+    Rect rect;
   };
   const std::vector<Case> cases = {
-      {TxPlButtonStyle::bsNormal, TxPlBtnFrameType::bffBump, {3, 3, 78, 23}},
-      {TxPlButtonStyle::bsFlat, TxPlBtnFrameType::bffFlat, {3, 3, 78, 23}},
-      {TxPlButtonStyle::bsFlat, TxPlBtnFrameType::bffBump, {3, 3, 79, 24}},
-      {TxPlButtonStyle::bsFlat, TxPlBtnFrameType::bffEtched, {3, 3, 77, 22}},
-      {TxPlButtonStyle::bsFlatNoFrame, TxPlBtnFrameType::bffBump, {3, 3, 78, 23}},
+      {PlainButtonStyle::Normal, FrameType::Bump, {3, 3, 78, 23}},
+      {PlainButtonStyle::Flat, FrameType::Flat, {3, 3, 78, 23}},
+      {PlainButtonStyle::Flat, FrameType::Bump, {3, 3, 79, 24}},
+      {PlainButtonStyle::Flat, FrameType::Etched, {3, 3, 77, 22}},
+      {PlainButtonStyle::FlatNoFrame, FrameType::Bump, {3, 3, 78, 23}},
   };
   button.SetBounds(0, 0, 81, 26);
   host.active = true;
@@ -413,19 +413,18 @@ TEST_F(PlButtonPaintTest, FocusRectangleFollowsTheFrame) {
 
 TEST_F(PlButtonPaintTest, RoundedFocusOutlineUsesTheAlternatePen) {
   host.active = true;
-  for (TxPlButtonStyle style :
-       {TxPlButtonStyle::bsRoundRect, TxPlButtonStyle::bsRoundRectNoFrame}) {
+  for (PlainButtonStyle style : {PlainButtonStyle::RoundRect, PlainButtonStyle::RoundRectNoFrame}) {
     button.SetButtonStyle(style);
     const auto face = Paint();
     EXPECT_TRUE(Only(face, Op::DrawFocusRect).empty());
     const auto rounds = Only(face, Op::RoundRect);
     ASSERT_FALSE(rounds.empty());
     const DrawRecord& focus = rounds.back();
-    EXPECT_EQ(focus.rect, (TRect{2, 2, 73, 24}));
+    EXPECT_EQ(focus.rect, (Rect{2, 2, 73, 24}));
     EXPECT_EQ(focus.width, 8);
     EXPECT_EQ(focus.height, 8);
     EXPECT_TRUE(focus.alternatePen);
-    EXPECT_EQ(focus.brushStyle, TBrushStyle::bsClear);
+    EXPECT_EQ(focus.brushStyle, BrushStyle::Clear);
     const auto pens = Only(face, Op::SelectAlternatePen);
     ASSERT_EQ(pens.size(), 1u);
     EXPECT_EQ(pens[0].color, 0x202020u);
@@ -440,7 +439,7 @@ TEST_F(PlButtonPaintTest, FocusDrawingRestoresOnFailure) {
   EXPECT_THROW(button.DrawFocus(canvas), std::runtime_error);
   EXPECT_EQ(canvas.FontColor(), 0x111111u);
 
-  button.SetButtonStyle(TxPlButtonStyle::bsRoundRect);
+  button.SetButtonStyle(PlainButtonStyle::RoundRect);
   canvas.failOn = Op::RoundRect;
   EXPECT_THROW(button.DrawFocus(canvas), std::runtime_error);
   EXPECT_EQ(canvas.Records().back().op, Op::ReleaseAlternatePen);
@@ -449,8 +448,8 @@ TEST_F(PlButtonPaintTest, FocusDrawingRestoresOnFailure) {
 TEST_F(PlButtonPaintTest, DisabledLooks) {
   button.CaptionA().SetCaption("OK");
   button.CaptionB().SetCaption("ABCD");
-  button.CaptionB().SetAlignment(TxPlBtnAlignment::taEven);
-  button.Image().SetPicture(PictureOf(TGraphicKind::Bitmap, 16, 16));
+  button.CaptionB().SetAlignment(CaptionAlignment::Even);
+  button.Image().SetPicture(PictureOf(GraphicKind::Bitmap, 16, 16));
   button.SetEnabled(false);
 
   // Embossed: a highlight copy one pixel right and down, then the shadow-coloured text.
@@ -479,7 +478,7 @@ TEST_F(PlButtonPaintTest, DisabledLooks) {
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].flags, 0x24u);
 
-  button.Image().SetPicture(PictureOf(TGraphicKind::Icon, 16, 16));
+  button.Image().SetPicture(PictureOf(GraphicKind::Icon, 16, 16));
   EXPECT_EQ(Only(Paint(), Op::DrawStateImage)[0].flags, 0x23u);
 
   // Without HasFocus: grey text, picture drawn normally.
@@ -489,12 +488,12 @@ TEST_F(PlButtonPaintTest, DisabledLooks) {
   ASSERT_EQ(texts.size(), 5u);
   for (const DrawRecord& t : texts) EXPECT_EQ(t.fontColor, clGrayText);
   EXPECT_EQ(Only(face, Op::DrawStateImage)[0].flags, 0x03u);
-  button.Image().SetPicture(PictureOf(TGraphicKind::Bitmap, 16, 16));
+  button.Image().SetPicture(PictureOf(GraphicKind::Bitmap, 16, 16));
   EXPECT_EQ(Only(Paint(), Op::DrawStateImage)[0].flags, 0x04u);
 }
 
 TEST_F(PlButtonPaintTest, PicturePlacement) {
-  button.Image().SetPicture(PictureOf(TGraphicKind::Icon, 32, 16));
+  button.Image().SetPicture(PictureOf(GraphicKind::Icon, 32, 16));
   button.Image().SetHorzCenter(true);
   auto images = Only(Paint(), Op::DrawStateImage);
   ASSERT_EQ(images.size(), 1u);
@@ -515,10 +514,10 @@ TEST_F(PlButtonPaintTest, PicturePlacement) {
 }
 
 TEST_F(PlButtonPaintTest, TransparentBitmapLeavesOutItsBottomLeftColourAndNeverShifts) {
-  button.Image().SetTransParent(true);
+  button.Image().SetTransparent(true);
   button.Image().SetTop(3);
-  button.Image().SetPicture(PictureOf(TGraphicKind::Bitmap, 16, 16, 0x00FF00));
-  button.HandleMouseDown(mbLeft, {ssLeft}, 5, 5, false);
+  button.Image().SetPicture(PictureOf(GraphicKind::Bitmap, 16, 16, 0x00FF00));
+  button.HandleMouseDown(MouseButton::Left, {ShiftFlag::Left}, 5, 5, false);
   auto face = Paint();
   EXPECT_TRUE(Only(face, Op::DrawStateImage).empty());
   auto drawn = Only(face, Op::DrawTransparent);
@@ -528,7 +527,7 @@ TEST_F(PlButtonPaintTest, TransparentBitmapLeavesOutItsBottomLeftColourAndNeverS
   EXPECT_EQ(drawn[0].color, 0x00FF00u);
   EXPECT_EQ(drawn[0].graphic, button.Image().Picture().Graphic());
 
-  button.Image().SetPicture(PictureOf(TGraphicKind::Bitmap, 16, 16, 0x00FF00, true));
+  button.Image().SetPicture(PictureOf(GraphicKind::Bitmap, 16, 16, 0x00FF00, true));
   drawn = Only(Paint(), Op::DrawTransparent);
   ASSERT_EQ(drawn.size(), 1u);
   EXPECT_EQ(drawn[0].color, clWhite);
@@ -537,9 +536,9 @@ TEST_F(PlButtonPaintTest, TransparentBitmapLeavesOutItsBottomLeftColourAndNeverS
 TEST_F(PlButtonPaintTest, OtherGraphicsAreSkipped) {
   // Image assignment copies a picture as it is, so any graphic can reach the painting.
   FakeButtonHost h;
-  TxPlButton other(h);
-  TxPlBtnImage source(other);
-  source.Picture().Assign(PictureOf(TGraphicKind::Other, 8, 8));
+  PlainButton other(h);
+  PlainButtonImage source(other);
+  source.Picture().Assign(PictureOf(GraphicKind::Other, 8, 8));
   button.SetImage(&source);
   ASSERT_FALSE(button.Image().Picture().Empty());
   const auto face = Paint();

@@ -1,4 +1,4 @@
-#include "win/app/set_share_window.h"
+#include "win/app/share_dialog_window.h"
 
 #include "framework/errors.h"
 #include "win/dialog/win_probe_platform.h"
@@ -13,14 +13,14 @@ constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
 // The form description of the dialog's own control kinds: the settings it stores, in their
 // stored order (positions, captions, the caption top that switches centring off).
 using P = StoredProperty;
-const FormObjectDescription kTxtSharePath{
+const FormObjectDescription kSharePathEdit{
     "txtSharePath",
     {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{157}}, P{"Width", std::int64_t{265}},
      P{"Height", std::int64_t{18}}, P{"TabStop", false}, P{"Color", FormIdent{"clBtnFace"}},
      P{"Ctl3D", false}, P{"ParentCtl3D", false}, P{"ReadOnly", true},
      P{"TabOrder", std::int64_t{0}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
      P{"Long", std::int64_t{0}}}};
-const FormObjectDescription kTxtShareName{
+const FormObjectDescription kShareNameEdit{
     "txtShareName",
     {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{253}}, P{"Width", std::int64_t{137}},
      P{"Height", std::int64_t{18}}, P{"Ctl3D", false}, P{"MaxLength", std::int64_t{80}},
@@ -36,10 +36,11 @@ FormObjectDescription ButtonDescription(const char* name, int left, int top, int
        P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},
        P{"CaptionTop", std::int64_t{8}}, P{"CaptionVertCenter", false}}};
 }
-const FormObjectDescription kBtnSansyo =
+const FormObjectDescription kBrowseButton =
     ButtonDescription("btnSansyo", 408, 155, 49, 23, 1, "参照");
-const FormObjectDescription kBtnShare = ButtonDescription("btnShare", 360, 304, 81, 26, 3, "共有");
-const FormObjectDescription kBtnCancel =
+const FormObjectDescription kShareButton =
+    ButtonDescription("btnShare", 360, 304, 81, 26, 3, "共有");
+const FormObjectDescription kCancelButton =
     ButtonDescription("btnCancel", 472, 304, 81, 26, 4, "キャンセル");
 
 // The form keeps the tab order itself (SetTabOrder); every other setting belongs to the control.
@@ -56,15 +57,15 @@ constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 }  // namespace
 
-SetShareWindow::SetShareWindow() : fontName_(kDesignedFont) {}
+ShareDialogWindow::ShareDialogWindow() : fontName_(kDesignedFont) {}
 
-SetShareWindow::~SetShareWindow() {
+ShareDialogWindow::~ShareDialogWindow() {
   if (worker_.joinable()) worker_.join();
 }
 
-void SetShareWindow::CreateWindowAndControls() {
-  RegisterOnce(kSetShareClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
-  Create(WS_EX_CONTROLPARENT, kSetShareClass, ToWide("共有フォルダの設定"), kFormStyle,
+void ShareDialogWindow::CreateWindowAndControls() {
+  RegisterOnce(kShareDialogClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
+  Create(WS_EX_CONTROLPARENT, kShareDialogClass, ToWide("共有フォルダの設定"), kFormStyle,
          CW_USEDEFAULT, CW_USEDEFAULT, kOuterWidth, kOuterHeight, nullptr);
   HWND form = Handle();
   SetMainForm(true);
@@ -77,58 +78,59 @@ void SetShareWindow::CreateWindowAndControls() {
 
   RECT client;
   GetClientRect(form, &client);
-  pnlTop_.CreateIn(form, 0, 0, client.right, 97, clWindow);
-  image1_.CreateIn(pnlTop_.Handle(), 32, 16, 32, 32, kMainIconId, clWindow);
-  labelTop1_.CreateIn(pnlTop_.Handle(), 88, 16, "", clWindow);
-  labelTop2_.CreateIn(pnlTop_.Handle(), 88, 40, "", clWindow);
-  labelTop3_.CreateIn(pnlTop_.Handle(), 88, 64, "", clWindow);
+  headerPanel_.CreateIn(form, 0, 0, client.right, 97, clWindow);
+  headerIcon_.CreateIn(headerPanel_.Handle(), 32, 16, 32, 32, kMainIconId, clWindow);
+  headerLine1_.CreateIn(headerPanel_.Handle(), 88, 16, "", clWindow);
+  headerLine2_.CreateIn(headerPanel_.Handle(), 88, 40, "", clWindow);
+  headerLine3_.CreateIn(headerPanel_.Handle(), 88, 64, "", clWindow);
 
-  label3_.CreateIn(form, 40, 128,
-                   "このコンピュータで管理する場所を[参照]ボタンより選択します:", clBtnFace);
-  label2_.CreateIn(form, 40, 160, "管理する場所:", clBtnFace);
-  txtSharePath_.CreateIn(form, kTxtSharePath, TakeTabOrder);
-  btnSansyo_.CreateIn(form, kBtnSansyo, TakeTabOrder);
-  label6_.CreateIn(form, 136, 184, "例） C:\\VeltoData", clBtnFace);
-  label4_.CreateIn(form, 40, 224,
-                   "他のコンピュータで表示させる共有フォルダの名前を入力します:", clBtnFace);
-  label1_.CreateIn(form, 40, 256, "共有名:", clBtnFace);
-  txtShareName_.CreateIn(form, kTxtShareName, TakeTabOrder);
-  label7_.CreateIn(form, 136, 280, "例） VeltoData", clBtnFace);
+  browseHintLabel_.CreateIn(
+      form, 40, 128, "このコンピュータで管理する場所を[参照]ボタンより選択します:", clBtnFace);
+  sharePathLabel_.CreateIn(form, 40, 160, "管理する場所:", clBtnFace);
+  sharePathEdit_.CreateIn(form, kSharePathEdit, TakeTabOrder);
+  browseButton_.CreateIn(form, kBrowseButton, TakeTabOrder);
+  sharePathExampleLabel_.CreateIn(form, 136, 184, "例） C:\\VeltoData", clBtnFace);
+  shareNameHintLabel_.CreateIn(
+      form, 40, 224, "他のコンピュータで表示させる共有フォルダの名前を入力します:", clBtnFace);
+  shareNameLabel_.CreateIn(form, 40, 256, "共有名:", clBtnFace);
+  shareNameEdit_.CreateIn(form, kShareNameEdit, TakeTabOrder);
+  shareNameExampleLabel_.CreateIn(form, 136, 280, "例） VeltoData", clBtnFace);
   // Our labels are not the system's STATIC, from which screen readers would take the names.
-  txtSharePath_.SetAccessibleName(label2_.Text());
-  txtShareName_.SetAccessibleName(label1_.Text());
-  btnShare_.CreateIn(form, kBtnShare, TakeTabOrder);
-  btnCancel_.CreateIn(form, kBtnCancel, TakeTabOrder);
+  sharePathEdit_.SetAccessibleName(sharePathLabel_.Text());
+  shareNameEdit_.SetAccessibleName(shareNameLabel_.Text());
+  shareButton_.CreateIn(form, kShareButton, TakeTabOrder);
+  cancelButton_.CreateIn(form, kCancelButton, TakeTabOrder);
   EditField::Options memoOptions;
   memoOptions.multiLine = true;
   memoOptions.visible = false;
-  memo1_.CreateIn(form, 8, 296, 185, 49, memoOptions);
-  memo1_.SetText("Memo1");
+  layoutMemo_.CreateIn(form, 8, 296, 185, 49, memoOptions);
+  layoutMemo_.SetText("Memo1");
   // Left of the buttons, shown only while the share button's work runs.
   busyLabel_.CreateIn(form, 232, 311, "設定しています…", clBtnFace);
   ShowWindow(busyLabel_.Handle(), SW_HIDE);
 
-  btnSansyo_.Model().OnClick = [this](TxPlButton&) {
-    if (logic_) logic_->btnSansyoClick();
+  browseButton_.Model().OnClick = [this](PlainButton&) {
+    if (logic_) logic_->OnBrowseClick();
   };
-  btnShare_.Model().OnClick = [this](TxPlButton&) {
-    if (logic_) logic_->btnShareClick();
+  shareButton_.Model().OnClick = [this](PlainButton&) {
+    if (logic_) logic_->OnShareClick();
   };
-  btnCancel_.Model().OnClick = [this](TxPlButton&) {
-    if (logic_) logic_->btnCancelClick();
+  cancelButton_.Model().OnClick = [this](PlainButton&) {
+    if (logic_) logic_->OnCancelClick();
   };
 
   // Creation order is the order in which the form offers dialog keys.
-  for (Window* c :
-       std::initializer_list<Window*>{&pnlTop_, &txtSharePath_, &btnSansyo_, &txtShareName_,
-                                      &btnShare_, &btnCancel_, &memo1_}) {
+  for (Window* c : std::initializer_list<Window*>{&headerPanel_, &sharePathEdit_, &browseButton_,
+                                                  &shareNameEdit_, &shareButton_, &cancelButton_,
+                                                  &layoutMemo_}) {
     AddControl(c);
   }
-  SetTabOrder({&txtSharePath_, &btnSansyo_, &txtShareName_, &btnShare_, &btnCancel_, &memo1_});
+  SetTabOrder({&sharePathEdit_, &browseButton_, &shareNameEdit_, &shareButton_, &cancelButton_,
+               &layoutMemo_});
   ApplyFont();
 }
 
-void SetShareWindow::ShowFirstTime() {
+void ShareDialogWindow::ShowFirstTime() {
   RECT r;
   GetWindowRect(Handle(), &r);
   int w = r.right - r.left, h = r.bottom - r.top;
@@ -143,13 +145,13 @@ void SetShareWindow::ShowFirstTime() {
   if (logic_) logic_->ShowingChanged();
 }
 
-AnsiString SetShareWindow::IconTitleFontName() {
+AnsiString ShareDialogWindow::IconTitleFontName() {
   LOGFONTW font{};
   SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
   return ToAnsi(font.lfFaceName);
 }
 
-void SetShareWindow::SetFontName(const AnsiString& faceName) {
+void ShareDialogWindow::SetFontName(const AnsiString& faceName) {
   if (ToWide(faceName).size() >= LF_FACESIZE) {
     throw Exception(Format("Font name '%s' is too long", faceName.c_str()));
   }
@@ -157,7 +159,7 @@ void SetShareWindow::SetFontName(const AnsiString& faceName) {
   ApplyFont();
 }
 
-void SetShareWindow::ApplyFont() {
+void ShareDialogWindow::ApplyFont() {
   LOGFONTW lf{};
   lf.lfHeight = -12;
   lf.lfCharSet = SHIFTJIS_CHARSET;
@@ -166,51 +168,52 @@ void SetShareWindow::ApplyFont() {
   face.copy(lf.lfFaceName, LF_FACESIZE - 1);
   font_.reset(CreateFontIndirectW(&lf));
   HFONT f = font_.get();
-  for (Label* l : {&labelTop1_, &labelTop2_, &labelTop3_, &label3_, &label2_, &label6_, &label4_,
-                   &label1_, &label7_, &busyLabel_}) {
+  for (Label* l : {&headerLine1_, &headerLine2_, &headerLine3_, &browseHintLabel_, &sharePathLabel_,
+                   &sharePathExampleLabel_, &shareNameHintLabel_, &shareNameLabel_,
+                   &shareNameExampleLabel_, &busyLabel_}) {
     l->SetFont(f);
   }
-  for (Window* w : std::initializer_list<Window*>{&txtSharePath_, &txtShareName_, &memo1_,
-                                                  &btnSansyo_, &btnShare_, &btnCancel_}) {
+  for (Window* w : std::initializer_list<Window*>{&sharePathEdit_, &shareNameEdit_, &layoutMemo_,
+                                                  &browseButton_, &shareButton_, &cancelButton_}) {
     SendMessageW(w->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
   }
 }
 
-void SetShareWindow::SetTopTexts(const AnsiString& top1, const AnsiString& top2,
-                                 const AnsiString& top3) {
-  labelTop1_.SetCaption(top1);
-  labelTop2_.SetCaption(top2);
-  labelTop3_.SetCaption(top3);
+void ShareDialogWindow::SetTopTexts(const AnsiString& top1, const AnsiString& top2,
+                                    const AnsiString& top3) {
+  headerLine1_.SetCaption(top1);
+  headerLine2_.SetCaption(top2);
+  headerLine3_.SetCaption(top3);
 }
 
-void SetShareWindow::SetExampleLabelColor(TColor color) {
-  label6_.SetFontColor(color);
-  label7_.SetFontColor(color);
+void ShareDialogWindow::SetExampleLabelColor(Color color) {
+  sharePathExampleLabel_.SetFontColor(color);
+  shareNameExampleLabel_.SetFontColor(color);
 }
 
-void SetShareWindow::CenterButtonCaptions() {
-  for (PlButtonWindow* b : {&btnSansyo_, &btnShare_, &btnCancel_}) {
+void ShareDialogWindow::CenterButtonCaptions() {
+  for (PlainButtonWindow* b : {&browseButton_, &shareButton_, &cancelButton_}) {
     b->Model().SetCaptionVertCenter(true);
   }
 }
 
-bool SetShareWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
+bool ShareDialogWindow::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
 
-void SetShareWindow::RepaintNow() {
+void ShareDialogWindow::RepaintNow() {
   RedrawWindow(Handle(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void SetShareWindow::RestoreDefaultCursor() {
+void ShareDialogWindow::RestoreDefaultCursor() {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
-void SetShareWindow::SetBusy(bool busy) {
+void ShareDialogWindow::SetBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
   if (busy) focusBeforeBusy_ = GetFocus();
-  for (Window* w : std::initializer_list<Window*>{&btnShare_, &btnSansyo_, &btnCancel_,
-                                                  &txtSharePath_, &txtShareName_}) {
+  for (Window* w : std::initializer_list<Window*>{&shareButton_, &browseButton_, &cancelButton_,
+                                                  &sharePathEdit_, &shareNameEdit_}) {
     EnableWindow(w->Handle(), busy ? FALSE : TRUE);
   }
   ShowWindow(busyLabel_.Handle(), busy ? SW_SHOWNA : SW_HIDE);
@@ -223,7 +226,7 @@ void SetShareWindow::SetBusy(bool busy) {
   }
 }
 
-void SetShareWindow::RunInBackground(std::function<void()> work, std::function<void()> done) {
+void ShareDialogWindow::RunInBackground(std::function<void()> work, std::function<void()> done) {
   if (worker_.joinable()) throw Exception("The background work is still running");
   workDone_ = std::move(done);
   HWND self = Handle();
@@ -233,7 +236,7 @@ void SetShareWindow::RunInBackground(std::function<void()> work, std::function<v
   });
 }
 
-LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT ShareDialogWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kWorkDoneMessage:
       if (worker_.joinable()) {
@@ -251,8 +254,8 @@ LRESULT SetShareWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SIZE:
       // The top panel follows the dialog's width.
-      if (pnlTop_.Handle()) {
-        SetWindowPos(pnlTop_.Handle(), nullptr, 0, 0, LOWORD(lp), 97,
+      if (headerPanel_.Handle()) {
+        SetWindowPos(headerPanel_.Handle(), nullptr, 0, 0, LOWORD(lp), 97,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
