@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need, from Debian's packages. Installs only what is
 # missing, so a prepared machine pays nothing. Works as root and, through sudo, as an ordinary user.
+# With --release it installs, in addition, what only scripts/release.sh needs.
 set -euo pipefail
 
 PACKAGES=(
@@ -10,6 +11,10 @@ PACKAGES=(
   wine wine64 xvfb xauth imagemagick x11-apps
   fonts-wine fonts-ipafont-gothic locales
 )
+# The guide is rendered with cmark-gfm (its tables), the release zipped, and the rendered page
+# looked at in a headless browser.
+RELEASE_PACKAGES=(cmark-gfm zip chromium)
+if [ "${1:-}" = --release ]; then PACKAGES+=("${RELEASE_PACKAGES[@]}"); fi
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
 

@@ -25,7 +25,7 @@ AnsiString ErrorWithCode(ShareSetup& texts, std::uint32_t code) {
 }
 }  // namespace
 
-int RunShareCheck(const AnsiString& name, IShareInspection& shares, IFolderSecurity& folders,
+int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity& folders,
                   ShareSetup& texts, IRunReport& report) {
   report.Tell("共有名: " + name);
   ShareDetails share = shares.GetShare(name);

@@ -24,9 +24,9 @@ struct VolumeDetails {
   bool keepsAcls = true;
 };
 
-class IShareInspection {
+class IShareLookup {
  public:
-  virtual ~IShareInspection() = default;
+  virtual ~IShareLookup() = default;
   virtual ShareDetails GetShare(const AnsiString& name) = 0;
   virtual bool FolderExists(const AnsiString& path) = 0;
   virtual VolumeDetails Volume(const AnsiString& path) = 0;
@@ -34,7 +34,7 @@ class IShareInspection {
 
 // Reports each finding and the verdict; kExitDone when everything is in order, else
 // kExitCheckFailed.
-int RunShareCheck(const AnsiString& name, IShareInspection& shares, IFolderSecurity& folders,
+int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity& folders,
                   ShareSetup& texts, IRunReport& report);
 
 }  // namespace qv

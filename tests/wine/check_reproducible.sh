@@ -10,7 +10,9 @@ rm -rf "$SECOND"
 cmake -S "$SRC" -B "$SECOND" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-w64-x86_64.cmake" >/dev/null
 ninja -C "$SECOND" -j "${QV_JOBS:-2}" --quiet qvsetshare
-strip_copy() { x86_64-w64-mingw32-strip --strip-all -o "$2" "$1"; }
+# As scripts/release.sh strips it: strip writes the current time into the PE header unless
+# SOURCE_DATE_EPOCH says otherwise, and two strips a second apart would differ.
+strip_copy() { SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip --strip-all -o "$2" "$1"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work" "$SECOND"' EXIT
 strip_copy "$FIRST/src/win/qvsetshare.exe" "$work/first.exe"

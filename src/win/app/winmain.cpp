@@ -17,7 +17,7 @@
 #include "security/folder_grant.h"
 #include "win/app/run_report.h"
 #include "win/app/share_dialog_window.h"
-#include "win/app/win_share_inspection.h"
+#include "win/app/win_share_lookup.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
@@ -121,8 +121,8 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
                          ToCp932(commandLine.name).value_or(""), commandLine.yes};
     code = RunQuietShare(request, host, probes, setup, report);
   } else if (commandLine.mode == RunMode::Check) {
-    WinShareInspection inspection;
-    code = RunShareCheck(ToCp932(commandLine.name).value_or(""), inspection, folderSecurity, setup,
+    WinShareLookup lookup;
+    code = RunShareCheck(ToCp932(commandLine.name).value_or(""), lookup, folderSecurity, setup,
                          report);
   }
   report.LogOnly(Format("終了コード: %d", code));

@@ -11,7 +11,7 @@
 namespace qv {
 namespace {
 
-class FakeInspection : public IShareInspection {
+class FakeLookup : public IShareLookup {
  public:
   ShareDetails GetShare(const AnsiString& name) override {
     asked = name;
@@ -60,7 +60,7 @@ class ShareCheckTest : public testing::Test {
     folders.dacl = {0, 0x8004, true,
                     DaclOf({AccessEntry(ace::kAccessAllowed, 0x03, kFullControl, EveryoneSid())})};
   }
-  int Run() { return RunShareCheck("VeltoData", inspection, folders, texts, lines); }
+  int Run() { return RunShareCheck("VeltoData", lookup, folders, texts, lines); }
   AnsiString Line(const char* prefix) {
     for (const AnsiString& l : lines.told) {
       if (l.rfind(prefix, 0) == 0) return l.substr(std::string_view(prefix).size());
@@ -70,14 +70,14 @@ class ShareCheckTest : public testing::Test {
   test::EventLog log;
   test::FakeSharePlatform platform{log};
   ShareSetup texts{platform, [](const AnsiString&) { return true; }};
-  FakeInspection inspection;
+  FakeLookup lookup;
   FakeFolders folders;
   Lines lines;
 };
 
 TEST_F(ShareCheckTest, ShareAsThisProgramMakesItIsInOrder) {
   EXPECT_EQ(Run(), kExitDone);
-  EXPECT_EQ(inspection.asked, "VeltoData");
+  EXPECT_EQ(lookup.asked, "VeltoData");
   EXPECT_EQ(lines.told, (std::vector<AnsiString>{
                             "共有名: VeltoData",
                             "共有のパス: C:\\VeltoData",
@@ -91,14 +91,14 @@ TEST_F(ShareCheckTest, ShareAsThisProgramMakesItIsInOrder) {
 }
 
 TEST_F(ShareCheckTest, AMissingShare) {
-  inspection.share = {2310, "", "", {}};
+  lookup.share = {2310, "", "", {}};
   EXPECT_EQ(Run(), kExitCheckFailed);
   EXPECT_EQ(lines.told, (std::vector<AnsiString>{"共有名: VeltoData", "共有: ありません",
                                                  "判定: 共有が設定されていません。"}));
 }
 
 TEST_F(ShareCheckTest, ShareErrorsOtherThanMissing) {
-  inspection.share = {5, "", "", {}};
+  lookup.share = {5, "", "", {}};
   platform.messageTexts = {{5, "アクセスが拒否されました。\r\n"}};
   EXPECT_EQ(Run(), kExitCheckFailed);
   EXPECT_EQ(Line("共有: "), "読み取れません アクセスが拒否されました。(code=5)");
@@ -140,7 +140,7 @@ TEST_F(ShareCheckTest, ShareAndFolderPermissions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     lines.told.clear();
-    inspection.share.descriptor = c.shareDescriptor;
+    lookup.share.descriptor = c.shareDescriptor;
     folders.dacl = {0, 0x8004, true, c.folderDacl};
     EXPECT_EQ(Run(), c.code);
     EXPECT_EQ(Line("共有のアクセス許可 (Everyone): "), c.shareRights);
@@ -155,25 +155,25 @@ TEST_F(ShareCheckTest, AReadOnlyShareIsNotInOrder) {
   readOnly[34] = 0x12;
   EXPECT_EQ(Run(), kExitDone);
   lines.told.clear();
-  inspection.share.descriptor = readOnly;
+  lookup.share.descriptor = readOnly;
   EXPECT_EQ(Run(), kExitCheckFailed);
   EXPECT_EQ(Line("共有のアクセス許可 (Everyone): "), "読み取り");
 }
 
 TEST_F(ShareCheckTest, FolderStates) {
-  inspection.folderExists = false;
+  lookup.folderExists = false;
   EXPECT_EQ(Run(), kExitCheckFailed);
   EXPECT_EQ(lines.told.back(), "判定: 問題があります。");
   EXPECT_EQ(Line("フォルダ: "), "ありません");
 
-  inspection.folderExists = true;
+  lookup.folderExists = true;
   lines.told.clear();
-  inspection.volume = {"FAT32", false};
+  lookup.volume = {"FAT32", false};
   EXPECT_EQ(Run(), kExitDone) << "the share's permission is the one control";
   EXPECT_EQ(Line("ファイル システム: "), "FAT32");
   EXPECT_EQ(Line("フォルダのアクセス許可 (Everyone): "), "このドライブの形式にはありません");
 
-  inspection.volume = {"NTFS", true};
+  lookup.volume = {"NTFS", true};
   lines.told.clear();
   folders.dacl = {5, 0, false, {}};
   EXPECT_EQ(Run(), kExitCheckFailed);

@@ -24,10 +24,10 @@ class PlButtonTest : public ::testing::Test {
     button.OnEnter = [this](PlainButton&) { events.push_back("OnEnter"); };
     button.OnExit = [this](PlainButton&) { events.push_back("OnExit"); };
     button.OnMouseDown = [this](PlainButton&, MouseButton b, ShiftState s, int x, int y) {
-      events.push_back(Format("OnMouseDown %d %02x %d,%d", b, s.Bits(), x, y));
+      events.push_back(Format("OnMouseDown %d %02x %d,%d", static_cast<int>(b), s.Bits(), x, y));
     };
     button.OnMouseUp = [this](PlainButton&, MouseButton b, ShiftState, int, int) {
-      events.push_back(Format("OnMouseUp %d", b));
+      events.push_back(Format("OnMouseUp %d", static_cast<int>(b)));
     };
     button.OnMouseEnter = [this](PlainButton&, ShiftState s, int x, int y) {
       events.push_back(Format("OnMouseEnter %02x %d,%d", s.Bits(), x, y));

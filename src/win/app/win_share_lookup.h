@@ -6,7 +6,7 @@
 
 namespace qv::win {
 
-class WinShareInspection : public IShareInspection {
+class WinShareLookup : public IShareLookup {
  public:
   ShareDetails GetShare(const AnsiString& name) override;
   bool FolderExists(const AnsiString& path) override;

@@ -1,4 +1,4 @@
-#include "win/app/win_share_inspection.h"
+#include "win/app/win_share_lookup.h"
 
 #include <windows.h>
 
@@ -23,7 +23,7 @@ void FreeNetBuffer(BYTE* data) noexcept {
 using NetBuffer = UniqueAny<BYTE*, FreeNetBuffer>;
 }  // namespace
 
-ShareDetails WinShareInspection::GetShare(const AnsiString& name) {
+ShareDetails WinShareLookup::GetShare(const AnsiString& name) {
   std::wstring wide = ToWide(name);
   NetBuffer buffer;
   ShareDetails details;
@@ -42,12 +42,12 @@ ShareDetails WinShareInspection::GetShare(const AnsiString& name) {
   return details;
 }
 
-bool WinShareInspection::FolderExists(const AnsiString& path) {
+bool WinShareLookup::FolderExists(const AnsiString& path) {
   DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-VolumeDetails WinShareInspection::Volume(const AnsiString& path) {
+VolumeDetails WinShareLookup::Volume(const AnsiString& path) {
   VolumeDetails details;
   wchar_t root[MAX_PATH + 1] = {};
   if (!GetVolumePathNameW(ToWide(path).c_str(), root, MAX_PATH)) return details;
