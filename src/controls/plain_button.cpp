@@ -446,6 +446,29 @@ void PlainButton::Click() {
   host_.ScheduleRepaint();
 }
 
+AccessibleDescription PlainButton::Describe() const {
+  AccessibleDescription d;
+  d.Role = AccessibleRole::PushButton;
+  d.Name = JoinCaptionLines(captionA_.Caption(), captionB_.Caption());
+  d.DefaultAction = kPressAction;
+  using enum AccessibleStateFlag;
+  if (host_.IsActiveControl()) d.State.Include(Focused);
+  // Reached by Tab (TabStop) or by a click that takes the focus (HasFocus).
+  if (enabled_ && visible_ && (tabStop_ || hasFocus_)) d.State.Include(Focusable);
+  if (!enabled_) d.State.Include(Unavailable);
+  if (!visible_) d.State.Include(Invisible);
+  if (pressed_) d.State.Include(Pressed);
+  return d;
+}
+
+// A disabled window gets no mouse click, so there is none to imitate.
+bool PlainButton::DoDefaultAction() {
+  if (!enabled_) return false;
+  if (hasFocus_) host_.SetFocus();
+  Click();
+  return true;
+}
+
 // Actions are not part of this system, so the click event is OnClick alone.
 void PlainButton::RaiseClickEvent() {
   if (OnClick) OnClick(*this);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "controls/accessible.h"
 #include "controls/canvas.h"
 #include "controls/control_types.h"
 #include "controls/persistent.h"
@@ -91,7 +92,7 @@ class PlainButtonImage : public Persistent {
   bool horzCenter_ = false;
 };
 
-class PlainButton : public Persistent {
+class PlainButton : public Persistent, public IAccessibleControl {
  public:
   using NotifyHandler = std::function<void(PlainButton& sender)>;
   using KeyHandler = std::function<void(PlainButton& sender, std::uint16_t& key, ShiftState)>;
@@ -219,6 +220,13 @@ class PlainButton : public Persistent {
   virtual void DoEnter();
   virtual void DoExit();
   virtual void Click();
+
+  // --- Assistive technology ---
+  // A push button named by its caption lines, its state taken from the model and the window.
+  AccessibleDescription Describe() const override;
+  // The default action (also BM_CLICK): the click a mouse click gives, focus included; nothing
+  // while the button is disabled.
+  bool DoDefaultAction() override;
 
   // --- Painting ---
   // Composes the face off-screen and copies it to `target` (directly with ParentColor).

@@ -443,11 +443,13 @@ std::string UnixNameOf(const std::wstring& path) {
 }
 
 // Whether something can be made in the folder now (what is made is taken away again).
+// Whether a folder can be made and removed inside folder. chattr acts while this runs, so a probe
+// made just before the flag took effect may be left behind: it is removed by a later call, and a
+// probe that can be neither made nor removed means the folder is locked.
 bool CanMakeIn(const std::wstring& folder) {
   std::wstring probe = folder + L"\\probe";
-  if (!CreateDirectoryW(probe.c_str(), nullptr)) return false;
-  RemoveDirectoryW(probe.c_str());
-  return true;
+  if (CreateDirectoryW(probe.c_str(), nullptr)) return RemoveDirectoryW(probe.c_str()) != FALSE;
+  return GetLastError() == ERROR_ALREADY_EXISTS && RemoveDirectoryW(probe.c_str()) != FALSE;
 }
 
 // Sets or clears the Unix immutable flag of a folder with chattr (Wine starts a Unix program named

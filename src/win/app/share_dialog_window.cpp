@@ -103,6 +103,9 @@ void ShareDialogWindow::CreateWindowAndControls() {
   CreateLabel(shareNameLabel_, form, layout.Control(kShareNameLabel), clBtnFace);
   shareNameEdit_.CreateIn(form, layout.Control(kShareNameEdit), TakeTabOrder);
   CreateLabel(shareNameExampleLabel_, form, layout.Control(kShareNameExample), clBtnFace);
+  // Our labels are not the system's STATIC, from which screen readers would take the names.
+  sharePathEdit_.SetAccessibleName(sharePathLabel_.Text());
+  shareNameEdit_.SetAccessibleName(shareNameLabel_.Text());
   shareButton_.CreateIn(form, layout.Control(kShareButton), TakeTabOrder);
   cancelButton_.CreateIn(form, layout.Control(kCancelButton), TakeTabOrder);
   for (PlainButtonWindow* b : {&browseButton_, &shareButton_, &cancelButton_}) {

@@ -196,6 +196,9 @@ HBRUSH EditWindow::ControlColor(HDC dc) {
 
 // Every message passes the model's handler chain; its last link comes back here.
 LRESULT EditWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  // The name is in place before the system's own object for the field answers the request.
+  if (msg == WM_GETOBJECT) accessibleName_.Offer(Handle());
+  if (msg == WM_DESTROY) accessibleName_.Withdraw();
   WindowMessage message{msg, wp, lp, 0};
   model_.WindowProc(message);
   return message.Result;

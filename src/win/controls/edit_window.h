@@ -9,6 +9,7 @@
 
 #include "controls/edit.h"
 #include "controls/form_description.h"
+#include "win/framework/accessible_names.h"
 #include "win/framework/gdi.h"
 #include "win/framework/window.h"
 
@@ -35,6 +36,9 @@ class EditWindow : public Window, private IEditHost {
   void Place(const FormObjectDescription& description);
 
   HBRUSH ControlColor(HDC dc) override;
+
+  // The name screen readers announce for the field: the text of the label in front of it.
+  void SetAccessibleName(std::wstring name) { accessibleName_.SetName(std::move(name)); }
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -73,6 +77,7 @@ class EditWindow : public Window, private IEditHost {
   Settings settings_;
   UniqueBrush brush_;
   EditBox model_{*this};
+  AccessibleNameAnnotation accessibleName_;
 };
 
 // The user's default locale's mapping of a code page 932 text (LCMAP_KATAKANA, LCMAP_HALFWIDTH,

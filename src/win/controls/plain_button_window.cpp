@@ -125,10 +125,24 @@ LRESULT PlainButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSELEAVE:
       model_.HandleMouseLeaveMessage();
       return 0;
+    // Assistive tools and test drivers click a button with BM_CLICK.
+    case BM_CLICK:
+      model_.DoDefaultAction();
+      return 0;
+    case WM_GETOBJECT:
+      if (AsksForClient(lp)) {
+        if (LRESULT object = accessible_.Answer(Handle(), wp)) return object;
+      }
+      break;
     default:
       break;
   }
   return DefaultHandling(msg, wp, lp);
+}
+
+// Posted, so that a screen reader's call returns before any box the click opens.
+bool PlainButtonWindow::RequestDefaultAction() {
+  return Handle() && PostMessageW(Handle(), BM_CLICK, 0, 0);
 }
 
 // --- IPlainButtonHost ---------------------------------------------------------------------------

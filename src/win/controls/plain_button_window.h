@@ -7,13 +7,14 @@
 
 #include "controls/form_description.h"
 #include "controls/plain_button.h"
+#include "win/framework/accessible_object.h"
 #include "win/framework/window.h"
 
 namespace qv::win {
 
 inline constexpr wchar_t kPlainButtonClass[] = L"TxPlButton";
 
-class PlainButtonWindow : public Window, private IPlainButtonHost {
+class PlainButtonWindow : public Window, private IPlainButtonHost, private IAccessibleWindow {
  public:
   PlainButtonWindow() = default;
 
@@ -30,6 +31,7 @@ class PlainButtonWindow : public Window, private IPlainButtonHost {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Destroyed() override { accessible_.Disconnect(); }
 
  private:
   void Paint(HDC dc);
@@ -53,7 +55,13 @@ class PlainButtonWindow : public Window, private IPlainButtonHost {
   void ApplyVisible(bool visible) override;
   void ApplyWindowText(const AnsiString& text) override;
 
+  // IAccessibleWindow
+  AccessibleDescription Describe() const override { return model_.Describe(); }
+  bool RequestDefaultAction() override;
+
   PlainButton model_{*this};
+  // After the model: it goes first, and with it the accessible object's way back to this window.
+  AccessibleAnswer accessible_{*this};
 };
 
 }  // namespace qv::win

@@ -72,7 +72,14 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;
+  if (msg == WM_GETOBJECT && AsksForClient(lp)) {
+    if (LRESULT object = accessible_.Answer(Handle(), wp)) return object;
+  }
   return DefaultHandling(msg, wp, lp);
+}
+
+AccessibleDescription Label::Describe() const {
+  return DescribeStaticText(ToAnsi(text_), Handle() && IsWindowVisible(Handle()));
 }
 
 // Panel

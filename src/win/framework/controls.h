@@ -6,6 +6,7 @@
 
 #include "framework/ansi_string.h"
 #include "framework/color.h"
+#include "win/framework/accessible_object.h"
 #include "win/framework/gdi.h"
 #include "win/framework/window.h"
 
@@ -15,24 +16,30 @@ namespace qv::win {
 COLORREF ColorToRGB(Color color);
 
 // A text sized to itself, painted on its parent's colour. Its window text is its caption, so
-// screen readers and test drivers can read it.
-class Label : public Window {
+// test drivers can read it; screen readers get it as static text from its accessible object.
+class Label : public Window, private IAccessibleWindow {
  public:
   void CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background);
   void SetCaption(const AnsiString& caption);
   void SetFont(HFONT font);
   void SetFontColor(Color color);
   Color FontColor() const { return fontColor_; }
+  const std::wstring& Text() const { return text_; }
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Destroyed() override { accessible_.Disconnect(); }
 
  private:
   void AutoSize();
+  // IAccessibleWindow
+  AccessibleDescription Describe() const override;
+  bool RequestDefaultAction() override { return false; }
   std::wstring text_;
   HFONT font_ = nullptr;
   Color fontColor_ = clWindowText;
   Color background_ = clBtnFace;
+  AccessibleAnswer accessible_{*this};
 };
 
 // A plain surface of one colour with a raised outer bevel; it can hold other controls.
