@@ -14,7 +14,7 @@ JOBS=${QV_JOBS:-2}
 TREE=$BUILD/release
 # The display scalings the guide's pictures are taken at. Only 96 DPI for now; a scaling added
 # here lands in images/<dpi>dpi/ beside the others.
-GUIDE_DPIS=(96)
+GUIDE_DPIS=(96 144)
 
 "$ROOT/scripts/install-deps.sh" --release
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -84,8 +85,20 @@ inline HWND ChildHwndAt(HWND dialog, int x, int y) {
 }
 
 // The dialog's two fields, by their places.
-inline HWND PathField(HWND dialog) { return ChildHwndAt(dialog, 136, 157); }
-inline HWND NameField(HWND dialog) { return ChildHwndAt(dialog, 136, 253); }
+// The dialog's visible edit fields from top to bottom: the path field, then the name field. Found
+// by their order rather than their place, which depends on the display scaling.
+inline HWND NthVisibleEdit(HWND dialog, std::size_t n) {
+  std::vector<ChildWindow> edits;
+  for (const ChildWindow& c : ListChildren(dialog)) {
+    if (c.className == L"Edit" && c.visible) edits.push_back(c);
+  }
+  std::sort(edits.begin(), edits.end(), [](const ChildWindow& a, const ChildWindow& b) {
+    return a.formRect.top < b.formRect.top;
+  });
+  return n < edits.size() ? edits[n].hwnd : nullptr;
+}
+inline HWND PathField(HWND dialog) { return NthVisibleEdit(dialog, 0); }
+inline HWND NameField(HWND dialog) { return NthVisibleEdit(dialog, 1); }
 
 // The window that holds the keyboard focus in the thread that owns the dialog.
 inline HWND FocusOf(HWND dialog) {
@@ -147,5 +160,28 @@ inline bool AnswerBox(const MessageBoxContent& box, const std::wstring& text) {
   PressBoxButton(box, text);
   return WaitForWindowGone(box.hwnd, 5000);
 }
+
+// A virtual screen large enough for the dialog at 200 %; the usual one again when it goes.
+class LargeScreen {
+ public:
+  LargeScreen() {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = 1280;
+    mode.dmPelsHeight = 1024;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    changed_ =
+        ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+  }
+  ~LargeScreen() {
+    if (changed_) ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr);
+  }
+  LargeScreen(const LargeScreen&) = delete;
+  LargeScreen& operator=(const LargeScreen&) = delete;
+  bool Changed() const { return changed_ && ScreenSize().cx >= 1280; }
+
+ private:
+  bool changed_ = false;
+};
 
 }  // namespace qv::e2e

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -118,11 +119,17 @@ bool WaitForTreeFilled(HWND browser) {
 class GuideScreenshots : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Above 100 % the dialog and the boxes outgrow the usual 800 x 600 screen.
+    if (DisplayDpi() > 96) {
+      screen_.emplace();
+      ASSERT_TRUE(screen_->Changed()) << "the virtual screen cannot be made larger";
+    }
     RemoveDefaultFolders();
     RemoveNativeNetapiOverride();
     MakeGuideFolder();
   }
   void TearDown() override { RemoveDefaultFolders(); }
+  std::optional<LargeScreen> screen_;
 };
 
 TEST_F(GuideScreenshots, DialogBrowserAndBothQuestionsOfOneShare) {

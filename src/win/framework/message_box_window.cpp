@@ -62,17 +62,19 @@ class MessageBoxWindow : public Window {
       : layout_(layout), text_(NormalizeLineBreaks(ToWide(text))) {}
 
   int Run() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-    icon_ = LoadIconW(nullptr, SystemIconOf(layout_.icon));
-
     HWND owner = GetActiveWindow();
     RegisterOnce(kMessageBoxClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
     Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMessageBoxClass, ToWide(layout_.caption),
            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner);
     // A box that could not be made raises rather than answering for the user.
+
+    // Everything from here on is sized for the screen the box opens on.
+    dpi_ = DpiOfWindow(Handle());
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    NonClientMetricsForDpi(metrics, dpi_);
+    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    LoadBoxIcon();
     Layout();
 
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
