@@ -11,12 +11,6 @@
 namespace qv::e2e {
 namespace {
 
-const std::wstring kFolder = L"C:\\VeltoData";
-const std::wstring kSubfolder = L"C:\\VeltoData\\quarnelvelto";
-const std::wstring kCreateQuestion =
-    L"選択した管理する場所にはフォルダーが存在しません。\r\n新しく作成してもよろしいですか？";
-const std::wstring kDoneQuestion =
-    L"共有フォルダを設定しました。\r\nこの処理を終了してもよろしいですか？";
 const std::wstring kUnusableName = L"共有名に使用できない文字が含まれています。\r\n";
 const std::wstring kUnsuitableLocation =
     L"管理する場所が適正ではありません。\r\n管理する場所には、このコンピュータ内の場所を指定して"

@@ -15,8 +15,6 @@
 namespace qv::e2e {
 namespace {
 
-const std::wstring kFolder = L"C:\\VeltoData";
-const std::wstring kSubfolder = L"C:\\VeltoData\\quarnelvelto";
 const std::wstring kShared = L"共有フォルダを設定しました。";
 
 std::string Encode(const std::wstring& text, UINT codePage) {

@@ -13,6 +13,19 @@
 
 namespace qv::e2e {
 
+// The dialog's default folder, its edition subfolder, and the two questions of a share.
+inline const std::wstring kFolder = L"C:\\VeltoData";
+inline const std::wstring kSubfolder = L"C:\\VeltoData\\quarnelvelto";
+inline const std::wstring kCreateQuestion =
+    L"選択した管理する場所にはフォルダーが存在しません。\r\n新しく作成してもよろしいですか？";
+inline const std::wstring kDoneQuestion =
+    L"共有フォルダを設定しました。\r\nこの処理を終了してもよろしいですか？";
+
+inline void RemoveDefaultFolders() {
+  RemoveDirectoryW(kSubfolder.c_str());
+  RemoveDirectoryW(kFolder.c_str());
+}
+
 inline const std::wstring kTitle =
     L"\u5171\u6709\u30D5\u30A9\u30EB\u30C0\u306E\u8A2D\u5B9A";  // 共有フォルダの設定
 inline constexpr wchar_t kDialogClass[] = L"TfmSetShare";

@@ -23,20 +23,9 @@
 namespace qv::e2e {
 namespace {
 
-const std::wstring kFolder = L"C:\\VeltoData";
-const std::wstring kSubfolder = L"C:\\VeltoData\\quarnelvelto";
-const std::wstring kCreateQuestion =
-    L"選択した管理する場所にはフォルダーが存在しません。\r\n新しく作成してもよろしいですか？";
-const std::wstring kDoneQuestion =
-    L"共有フォルダを設定しました。\r\nこの処理を終了してもよろしいですか？";
 // The name of the computer in the picture is an example, the same on every machine that takes
 // it: the guide tells the reader to put their own computer's name there.
 const std::wstring kExampleNetworkPath = L"\\\\KEIRI-PC\\VeltoData";
-
-void RemoveDefaultFolders() {
-  RemoveDirectoryW(kSubfolder.c_str());
-  RemoveDirectoryW(kFolder.c_str());
-}
 
 // The display scaling of the prefix: "LogPixels" as the control panel stores it, 96 when unset.
 // Read from the registry rather than from a device context, which Wine scales to the DPI

@@ -14,18 +14,7 @@
 namespace qv::e2e {
 namespace {
 
-const std::wstring kFolder = L"C:\\VeltoData";
-const std::wstring kSubfolder = L"C:\\VeltoData\\quarnelvelto";
-const std::wstring kCreateQuestion =
-    L"選択した管理する場所にはフォルダーが存在しません。\r\n新しく作成してもよろしいですか？";
-const std::wstring kDoneQuestion =
-    L"共有フォルダを設定しました。\r\nこの処理を終了してもよろしいですか？";
 const std::wstring kBusyText = L"設定しています…";
-void RemoveDefaultFolders() {
-  RemoveDirectoryW(kSubfolder.c_str());
-  RemoveDirectoryW(kFolder.c_str());
-}
-
 // The access mask Everyone holds on a path as the system reads it back, or 0.
 DWORD EveryoneMask(const std::wstring& path) {
   PACL dacl = nullptr;
