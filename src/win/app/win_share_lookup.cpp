@@ -4,6 +4,7 @@
 
 #include <lm.h>
 
+#include "win/dialog/win_share_platform.h"
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
@@ -49,15 +50,10 @@ bool WinShareLookup::FolderExists(const AnsiString& path) {
 
 VolumeDetails WinShareLookup::Volume(const AnsiString& path) {
   VolumeDetails details;
-  wchar_t root[MAX_PATH + 1] = {};
-  if (!GetVolumePathNameW(ToWide(path).c_str(), root, MAX_PATH)) return details;
-  wchar_t fileSystem[MAX_PATH + 1] = {};
-  DWORD flags = 0;
-  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, fileSystem, MAX_PATH)) {
-    return details;
+  if (std::optional<VolumeFacts> volume = VolumeOf(path)) {
+    details.fileSystem = volume->fileSystem;
+    details.keepsAcls = (volume->flags & FILE_PERSISTENT_ACLS) != 0;
   }
-  details.fileSystem = ToAnsi(fileSystem);
-  details.keepsAcls = (flags & FILE_PERSISTENT_ACLS) != 0;
   return details;
 }
 

@@ -11,21 +11,12 @@
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
+#include "win/framework/os_error.h"
 #include "win/framework/task_memory.h"
 
 namespace qv::win {
 
 namespace {
-
-// Inserts are left as they stand: there are no arguments for them, and the code may be any.
-AnsiString FormatFrom(DWORD source, HMODULE module, std::uint32_t code) {
-  // With ALLOCATE_BUFFER the call allocates the text with LocalAlloc and stores its address.
-  UniqueLocal buffer;
-  DWORD n = FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           module, code, 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
-  if (n == 0 || !buffer) return {};
-  return ToAnsi(std::wstring_view(static_cast<const wchar_t*>(buffer.get()), n));
-}
 
 // A folder the system names; "" when it names none or code page 932 cannot hold it.
 AnsiString KnownFolder(REFKNOWNFOLDERID id) {
@@ -78,13 +69,22 @@ std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const Sha
                                               &badParameter);
 }
 
-bool WinSharePlatform::VolumeKeepsAcls(const AnsiString& path) {
-  std::wstring wide = ToWide(path);
+std::optional<VolumeFacts> VolumeOf(const AnsiString& path) {
   wchar_t root[MAX_PATH + 1] = {};
-  if (!GetVolumePathNameW(wide.c_str(), root, MAX_PATH)) return true;
-  DWORD flags = 0;
-  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) return true;
-  return (flags & FILE_PERSISTENT_ACLS) != 0;
+  if (!GetVolumePathNameW(ToWide(path).c_str(), root, MAX_PATH)) return std::nullopt;
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  VolumeFacts facts;
+  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &facts.flags, fileSystem,
+                             MAX_PATH)) {
+    return std::nullopt;
+  }
+  facts.fileSystem = ToAnsi(fileSystem);
+  return facts;
+}
+
+bool WinSharePlatform::VolumeKeepsAcls(const AnsiString& path) {
+  std::optional<VolumeFacts> volume = VolumeOf(path);
+  return !volume || (volume->flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
 void WinSharePlatform::NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
@@ -95,7 +95,7 @@ void WinSharePlatform::NotifyShellChange(std::int32_t eventId, std::uint32_t fla
 }
 
 AnsiString WinSharePlatform::SystemMessageText(std::uint32_t code) {
-  return FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+  return FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
 }
 
 AnsiString WinSharePlatform::NetworkMessageText(std::uint32_t code) {
@@ -103,7 +103,7 @@ AnsiString WinSharePlatform::NetworkMessageText(std::uint32_t code) {
   UniqueLibrary netmsg(LoadLibraryExW(L"netmsg.dll", nullptr,
                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!netmsg) return {};
-  return FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, netmsg.get(), code);
+  return FormattedMessage(FORMAT_MESSAGE_FROM_HMODULE, netmsg.get(), code);
 }
 
 std::vector<AnsiString> WinSharePlatform::SystemFolders() {

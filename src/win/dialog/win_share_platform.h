@@ -2,9 +2,21 @@
 // 932.
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
+
 #include "dialog/share_creation.h"
 
 namespace qv::win {
+
+// What the system says about the volume holding a path: its file system's name and its flags
+// (FILE_PERSISTENT_ACLS among them); nothing when it does not answer.
+struct VolumeFacts {
+  AnsiString fileSystem;
+  DWORD flags = 0;
+};
+std::optional<VolumeFacts> VolumeOf(const AnsiString& path);
 
 class WinSharePlatform : public IShareCreationPlatform {
  public:

@@ -4,16 +4,23 @@
 
 #include "framework/errors.h"
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 
 namespace qv::win {
 
+AnsiString FormattedMessage(DWORD source, HMODULE module, DWORD code) {
+  // With ALLOCATE_BUFFER the call allocates the text with LocalAlloc and stores its address.
+  UniqueLocal buffer;
+  DWORD n = FormatMessageW(source | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           module, code, 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
+  if (n == 0 || !buffer) return {};
+  return ToAnsi(std::wstring_view(static_cast<const wchar_t*>(buffer.get()), n));
+}
+
 AnsiString SystemErrorText(DWORD code) {
-  wchar_t buffer[1024];
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-  std::wstring_view text(buffer, n);
-  while (!text.empty() && text.back() <= L' ') text.remove_suffix(1);
-  return ToAnsi(text);
+  AnsiString text = FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
+  return text;
 }
 
 void RaiseLastOSError() {

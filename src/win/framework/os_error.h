@@ -8,6 +8,11 @@
 
 namespace qv::win {
 
+// The text FormatMessage gives for a code from source (FORMAT_MESSAGE_FROM_SYSTEM, or
+// FORMAT_MESSAGE_FROM_HMODULE with module), as it comes, closing line break included; empty when
+// there is none. Inserts are left as they stand, and the text may be of any length.
+AnsiString FormattedMessage(DWORD source, HMODULE module, DWORD code);
+
 // The system's text for an error code (code page 932), without its closing line break; empty
 // when the system has none.
 AnsiString SystemErrorText(DWORD code);

@@ -25,9 +25,7 @@ class PlButtonAccessibleTest : public ::testing::Test {
     button.OnEnter = [this](PlainButton&) { events.push_back("OnEnter"); };
   }
   int Count(const std::string& e) const {
-    int n = 0;
-    for (const auto& x : events) n += x == e;
-    return n;
+    return static_cast<int>(std::count(events.begin(), events.end(), e));
   }
 
   std::vector<std::string> events;

@@ -42,9 +42,7 @@ class PlButtonTest : public ::testing::Test {
     events.clear();
   }
   int Count(const std::string& e) const {
-    int n = 0;
-    for (const auto& x : events) n += x == e;
-    return n;
+    return static_cast<int>(std::count(events.begin(), events.end(), e));
   }
 
   std::vector<std::string> events;
