@@ -69,7 +69,7 @@ std::int32_t EditBox::Long() const { return ParseInteger(host_.Text()).value_or(
 // Writing 0 leaves the text alone, so that a stored 0 never empties a field.
 void EditBox::SetLong(std::int32_t value) {
   if (value == 0) return;
-  host_.SetText(std::to_string(value));
+  host_.SetText(AnsiString(std::to_string(value)));
 }
 
 Currency EditBox::Curr() const {

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
@@ -24,7 +25,8 @@ std::string_view TrimBlanks(std::string_view s) {
 
 }  // namespace
 
-std::optional<std::int32_t> ParseInteger(std::string_view text) {
+std::optional<std::int32_t> ParseInteger(const AnsiString& ansi) {
+  const std::string_view text = ansi.view();
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
@@ -53,8 +55,8 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
   return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-std::optional<Currency> ParseCurrency(std::string_view text, char decimalSeparator) {
-  const std::string_view t = TrimBlanks(text);
+std::optional<Currency> ParseCurrency(const AnsiString& text, char decimalSeparator) {
+  const std::string_view t = TrimBlanks(text.view());
   std::size_t i = 0;
   bool negative = false;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
@@ -119,15 +121,15 @@ AnsiString FormatCurrency(Currency value, char decimalSeparator) {
   const bool negative = value.Scaled < 0;
   const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.Scaled)
                                            : static_cast<std::uint64_t>(value.Scaled);
-  AnsiString out = negative ? "-" : "";
-  out += std::to_string(magnitude / Currency::kScale);
+  AnsiString out(negative ? "-" : "");
+  out += AnsiString(std::to_string(magnitude / Currency::kScale));
   std::uint64_t fraction = magnitude % Currency::kScale;
   if (fraction != 0) {
     std::string f = std::to_string(fraction);
     f.insert(0, 4 - f.size(), '0');
     f.erase(f.find_last_not_of('0') + 1);
     out += decimalSeparator;
-    out += f;
+    out += AnsiString(f);
   }
   return out;
 }

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 #include "framework/ansi_string.h"
 
@@ -18,11 +17,11 @@ struct Currency {
 
 // Leading spaces, an optional sign, then decimal digits, or hexadecimal digits after "$", "x" or
 // "0x", and nothing after them; no value outside the 32-bit range.
-std::optional<std::int32_t> ParseInteger(std::string_view text);
+std::optional<std::int32_t> ParseInteger(const AnsiString& text);
 
 // Blanks around, an optional sign, digits with at most one decimal separator, an optional
 // exponent; rounded to four decimals (halves away from zero); no value outside the range.
-std::optional<Currency> ParseCurrency(std::string_view text, char decimalSeparator);
+std::optional<Currency> ParseCurrency(const AnsiString& text, char decimalSeparator);
 
 // The shortest general form: no thousands separators, no trailing zeros, at most four decimals.
 AnsiString FormatCurrency(Currency value, char decimalSeparator);

@@ -86,7 +86,7 @@ TEST_F(EditTest, LongView) {
       {"１２", 0},
   };
   for (const Case& c : cases) {
-    host.text = c.text;
+    host.text = AnsiString(c.text);
     EXPECT_EQ(edit.Long(), c.value) << c.text;
   }
 }
@@ -214,7 +214,7 @@ TEST_F(EditTest, ArrowKeyTable) {
     FakeEditHost h;
     EditBox e(h);
     e.SetKeyStyles(c.styles);
-    h.text = c.text;
+    h.text = AnsiString(c.text);
     h.selStart = c.selStart;
     h.selEnd = c.selEnd;
     h.onForm = c.onForm;
@@ -366,11 +366,11 @@ TEST_F(ReadingCaptureTest, LongReadingIsConvertedWhole) {
   edit.DoEnter();
   std::string hiragana;
   for (int i = 0; i < 700; ++i) hiragana += "\x82\xA0";  // 1,400 bytes of あ
-  host.ime.committedReadings = {hiragana};
+  host.ime.committedReadings = {AnsiString(hiragana)};
   Send(kWmImeEndComposition);
   ASSERT_EQ(edit.Reading().size(), 1400u);
   const AnsiString kana = edit.KatakanaReading();
-  EXPECT_EQ(kana, std::string(700, '\xB1'));
+  EXPECT_EQ(kana, AnsiString(700, '\xB1'));
 }
 
 TEST_F(EditTest, StoredReadingReplacesTheReadingUnlessEmpty) {
@@ -380,7 +380,7 @@ TEST_F(EditTest, StoredReadingReplacesTheReadingUnlessEmpty) {
   EXPECT_EQ(edit.Reading(), "\x82\xA0");
   EXPECT_EQ(edit.KatakanaReading(), "\xB1");
   // A zero byte ends the converted text.
-  edit.SetReading(std::string("\x82\xA0\0\x82\xA2", 5));
+  edit.SetReading(AnsiString("\x82\xA0\0\x82\xA2", 5));
   EXPECT_EQ(edit.KatakanaReading(), "\xB1");
 }
 

@@ -17,7 +17,7 @@ class FakeButtonHost : public IPlainButtonHost {
  public:
   // Set after the button is made, so that focus changes reach it as the window would pass them.
   PlainButton* button = nullptr;
-  std::vector<std::string>* events = nullptr;
+  std::vector<AnsiString>* events = nullptr;
 
   int repaintsNow = 0;
   int repaintsScheduled = 0;
@@ -36,9 +36,9 @@ class FakeButtonHost : public IPlainButtonHost {
   int shapesCleared = 0;
   std::vector<Rect> bounds;
   std::vector<bool> enabledApplied;
-  std::string windowText;
+  AnsiString windowText;
 
-  void Note(const std::string& e) {
+  void Note(const AnsiString& e) {
     if (events) events->push_back(e);
   }
   void Press(std::uint16_t vk) { keys[vk] = 0x80; }
@@ -69,7 +69,7 @@ class FakeButtonHost : public IPlainButtonHost {
   bool SetFormModalResult(std::int32_t mr) override {
     if (!onForm) return false;
     formModalResult = mr;
-    Note("ModalResult " + std::to_string(mr));
+    Note("ModalResult " + AnsiString(std::to_string(mr)));
     return true;
   }
   void ApplyBounds(int l, int t, int w, int h) override { bounds.push_back({l, t, l + w, t + h}); }
@@ -125,12 +125,12 @@ class FakeEditHost : public IEditHost {
   char decimalSeparator = '.';
   std::vector<AnsiString> katakanaInputs;
   // Code page 932 pairs the locale mappings know (hiragana to katakana, full to half width).
-  std::map<std::string, std::string> katakana = {{"\x82\xA0", "\x83\x41"},
+  std::map<AnsiString, AnsiString> katakana = {{"\x82\xA0", "\x83\x41"},
                                                  {"\x82\xA2", "\x83\x43"},
                                                  {"\x82\xA9", "\x83\x4A"},
                                                  {"\x82\xAA", "\x83\x4B"},
                                                  {"\x82\xF1", "\x83\x93"}};
-  std::map<std::string, std::string> halfWidth = {{"\x83\x41", "\xB1"}, {"\x83\x43", "\xB2"},
+  std::map<AnsiString, AnsiString> halfWidth = {{"\x83\x41", "\xB1"}, {"\x83\x43", "\xB2"},
                                                   {"\x83\x4A", "\xB6"}, {"\x83\x4B", "\xB6\xDE"},
                                                   {"\x83\x93", "\xDD"}, {"\x82\x60", "A"}};
 
@@ -166,11 +166,11 @@ class FakeEditHost : public IEditHost {
   char DecimalSeparator() const override { return decimalSeparator; }
 
  private:
-  static AnsiString Map(const AnsiString& s, const std::map<std::string, std::string>& table) {
+  static AnsiString Map(const AnsiString& s, const std::map<AnsiString, AnsiString>& table) {
     AnsiString out;
-    ForEachCp932Char(s, [&](std::string_view ch) {
-      auto it = table.find(std::string(ch));
-      out += it == table.end() ? std::string(ch) : it->second;
+    ForEachCp932Char(s, [&](const AnsiString& ch) {
+      auto it = table.find(ch);
+      out += it == table.end() ? ch : it->second;
     });
     return out;
   }

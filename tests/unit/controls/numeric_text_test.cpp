@@ -42,7 +42,7 @@ TEST(NumericText, CurrencyParsing) {
       {"abc", '.', std::nullopt},
   };
   for (const Case& c : cases) {
-    const auto got = ParseCurrency(c.text, c.sep);
+    const auto got = ParseCurrency(AnsiString(c.text), c.sep);
     if (c.scaled) {
       ASSERT_TRUE(got.has_value()) << c.text;
       EXPECT_EQ(got->Scaled, *c.scaled) << c.text;
@@ -64,7 +64,7 @@ TEST(NumericText, CurrencyFormatting) {
                                    {INT64_MIN, "-922337203685477.5808"},
                                    {INT64_MAX, "922337203685477.5807"}};
   for (const Case& c : cases) {
-    EXPECT_EQ(FormatCurrency(Currency{c.scaled}, '.'), c.text);
+    EXPECT_EQ(FormatCurrency(Currency{c.scaled}, '.'), AnsiString(c.text));
     EXPECT_EQ(ParseCurrency(FormatCurrency(Currency{c.scaled}, ','), ',')->Scaled, c.scaled);
   }
 }
