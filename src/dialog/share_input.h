@@ -3,7 +3,6 @@
 // such input is refused by the same rules.
 #pragma once
 
-
 #include "framework/ansi_string.h"
 
 namespace qv {

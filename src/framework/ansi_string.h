@@ -29,7 +29,8 @@ class AnsiString {
   // A literal, or a constant array spelled in the source. Up to its first NUL, as a C string.
   template <std::size_t N>
   AnsiString(const char (&literal)[N])  // NOLINT(google-explicit-constructor)
-      : bytes_(literal, static_cast<std::size_t>(std::find(literal, literal + N, '\0') - literal)) {}
+      : bytes_(literal, static_cast<std::size_t>(std::find(literal, literal + N, '\0') - literal)) {
+  }
   // A writable char buffer holds whatever was put into it at run time: say what it is.
   template <std::size_t N>
   AnsiString(char (&buffer)[N]) = delete;

@@ -31,9 +31,13 @@ static_assert(std::is_constructible_v<AnsiString, std::string_view>);
 static_assert(std::is_constructible_v<AnsiString, const char*>);
 
 template <typename A, typename B>
-concept Addable = requires(A a, B b) { a + b; };
+concept Addable = requires(A a, B b) {
+  a + b;
+};
 template <typename A, typename B>
-concept Comparable = requires(A a, B b) { a == b; };
+concept Comparable = requires(A a, B b) {
+  a == b;
+};
 static_assert(Addable<AnsiString, AnsiString> && Addable<AnsiString, const char (&)[2]>);
 static_assert(!Addable<AnsiString, std::string> && !Addable<std::string, AnsiString>);
 static_assert(!Addable<AnsiString, const char*>);

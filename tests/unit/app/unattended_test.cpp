@@ -35,7 +35,8 @@ class RecordingReport : public IRunReport {
 class QuietShareTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* d : {"C:\\", "D:\\", "C:\\Windows", "C:\\Users"}) shares.AddDirectory(AnsiString(d));
+    for (const char* d : {"C:\\", "D:\\", "C:\\Windows", "C:\\Users"})
+      shares.AddDirectory(AnsiString(d));
   }
   int Run(const AnsiString& path, const AnsiString& name, bool yes = false) {
     return RunQuietShare({path, name, yes}, host, probes, setup, report);

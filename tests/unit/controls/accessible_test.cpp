@@ -97,7 +97,7 @@ TEST_F(PlButtonAccessibleTest, DefaultActionClicksOnceAsAMouseClickDoes) {
   button.SetModalResult(2);
   EXPECT_TRUE(accessible.DoDefaultAction());
   EXPECT_EQ(events, (std::vector<AnsiString>{"SetFocus", "OnEnter", "ScheduleRepaint",
-                                              "ModalResult 2", "OnClick", "ScheduleRepaint"}));
+                                             "ModalResult 2", "OnClick", "ScheduleRepaint"}));
   EXPECT_FALSE(button.Pressed());
 
   // The same as the mouse gives, as far as focus, modal result and click go.
@@ -112,7 +112,8 @@ TEST_F(PlButtonAccessibleTest, DefaultActionClicksOnceAsAMouseClickDoes) {
   mouse.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   for (const char* e : {"SetFocus", "ModalResult 2", "OnClick"}) {
     SCOPED_TRACE(e);
-    EXPECT_EQ(std::count(mouseEvents.begin(), mouseEvents.end(), AnsiString(e)), Count(AnsiString(e)));
+    EXPECT_EQ(std::count(mouseEvents.begin(), mouseEvents.end(), AnsiString(e)),
+              Count(AnsiString(e)));
   }
 }
 

@@ -126,13 +126,13 @@ class FakeEditHost : public IEditHost {
   std::vector<AnsiString> katakanaInputs;
   // Code page 932 pairs the locale mappings know (hiragana to katakana, full to half width).
   std::map<AnsiString, AnsiString> katakana = {{"\x82\xA0", "\x83\x41"},
-                                                 {"\x82\xA2", "\x83\x43"},
-                                                 {"\x82\xA9", "\x83\x4A"},
-                                                 {"\x82\xAA", "\x83\x4B"},
-                                                 {"\x82\xF1", "\x83\x93"}};
+                                               {"\x82\xA2", "\x83\x43"},
+                                               {"\x82\xA9", "\x83\x4A"},
+                                               {"\x82\xAA", "\x83\x4B"},
+                                               {"\x82\xF1", "\x83\x93"}};
   std::map<AnsiString, AnsiString> halfWidth = {{"\x83\x41", "\xB1"}, {"\x83\x43", "\xB2"},
-                                                  {"\x83\x4A", "\xB6"}, {"\x83\x4B", "\xB6\xDE"},
-                                                  {"\x83\x93", "\xDD"}, {"\x82\x60", "A"}};
+                                                {"\x83\x4A", "\xB6"}, {"\x83\x4B", "\xB6\xDE"},
+                                                {"\x83\x93", "\xDD"}, {"\x82\x60", "A"}};
 
   void DefaultHandler(WindowMessage& m) override { delivered.push_back(m); }
   AnsiString Text() const override { return text; }

@@ -418,10 +418,9 @@ TEST_F(PlButtonTest, ClickTakesFocusPressesAndClicksInOrder) {
   button.HandleMouseUp(MouseButton::Left, {}, 10, 12);
   EXPECT_FALSE(host.capture);
   EXPECT_FALSE(button.Pressed());
-  EXPECT_EQ(events,
-            (std::vector<AnsiString>{"SetFocus", "OnEnter", "ScheduleRepaint", "RepaintNow",
-                                      "OnMouseDown 0 08 10,12", "ModalResult 0", "OnClick",
-                                      "ScheduleRepaint", "RepaintNow", "OnMouseUp 0"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"SetFocus", "OnEnter", "ScheduleRepaint", "RepaintNow",
+                                             "OnMouseDown 0 08 10,12", "ModalResult 0", "OnClick",
+                                             "ScheduleRepaint", "RepaintNow", "OnMouseUp 0"}));
 }
 
 TEST_F(PlButtonTest, DoubleClickGivesOneClickAndOneDoubleClick) {

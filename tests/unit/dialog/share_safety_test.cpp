@@ -322,7 +322,8 @@ TEST(ShareInputTest, TrailingBackslashes) {
                {"C:", "C:"},
                {"\\", ""},
                {"C:\\表", "C:\\表"}};
-  for (const Case& c : cases) EXPECT_EQ(DropTrailingBackslashes(AnsiString(c.in)), AnsiString(c.out)) << c.in;
+  for (const Case& c : cases)
+    EXPECT_EQ(DropTrailingBackslashes(AnsiString(c.in)), AnsiString(c.out)) << c.in;
 }
 
 }  // namespace
