@@ -362,7 +362,7 @@ TEST(AccessibleNames, AFieldWindowMadeAnewIsNamedAgain) {
   edit.SetAccessibleName(L"共有名:");
   const HWND first = edit.Handle();
   SendMessageW(first, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
-  edit.Model().SetAlignment(TextAlignment::Right);  // re-creates the window
+  edit.Model().SetKeyEdit3D(BorderStyle::Single);  // re-creates the window
   const HWND second = edit.Handle();
   ASSERT_NE(first, second);
   SendMessageW(second, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));

@@ -41,19 +41,17 @@ class ControlsWindowTest : public testing::Test {
   void SetUp() override {
     form.CreateHidden();
     ASSERT_TRUE(form.Handle());
-    path.CreateIn(
-        form.Handle(),
-        {"txtSharePath",
-         {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{10}}, P{"Width", std::int64_t{265}},
-          P{"Height", std::int64_t{18}}, P{"ReadOnly", true}, P{"TabStop", false},
-          P{"Color", FormIdent{"clBtnFace"}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
-          P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}});
-    name.CreateIn(form.Handle(),
-                  {"txtShareName",
-                   {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{40}},
-                    P{"Width", std::int64_t{137}}, P{"Height", std::int64_t{18}},
-                    P{"MaxLength", std::int64_t{80}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
-                    P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}});
+    path.CreateIn(form.Handle(), {"txtSharePath",
+                                  {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{10}},
+                                   P{"Width", std::int64_t{265}}, P{"Height", std::int64_t{18}},
+                                   P{"ReadOnly", true}, P{"TabStop", false},
+                                   P{"Color", FormIdent{"clBtnFace"}}, P{"Ctl3D", false},
+                                   P{"ParentCtl3D", false}, P{"KeyEdit3D", FormIdent{"bsNone"}}}});
+    name.CreateIn(form.Handle(), {"txtShareName",
+                                  {P{"Left", std::int64_t{10}}, P{"Top", std::int64_t{40}},
+                                   P{"Width", std::int64_t{137}}, P{"Height", std::int64_t{18}},
+                                   P{"MaxLength", std::int64_t{80}}, P{"Ctl3D", false},
+                                   P{"ParentCtl3D", false}, P{"KeyEdit3D", FormIdent{"bsNone"}}}});
     share.CreateIn(form.Handle(), ButtonDescription("btnShare", "共有", 10, 80));
     cancel.CreateIn(form.Handle(), ButtonDescription("btnCancel", "キャンセル", 120, 80));
     share.Model().SetCaptionVertCenter(true);
@@ -193,26 +191,25 @@ TEST_F(ControlsWindowTest, EnterInTheFieldMovesOnAndASecondEnterClicks) {
 
   Key(share.Handle(), VK_UP);
   EXPECT_EQ(GetFocus(), name.Handle());
+  // The other arrows move the caret only, even from the ends of the text.
+  for (WORD arrow : {VK_LEFT, VK_HOME, VK_LEFT, VK_DOWN, VK_END, VK_RIGHT, VK_DOWN}) {
+    Key(name.Handle(), arrow);
+    EXPECT_EQ(GetFocus(), name.Handle()) << arrow;
+  }
   Key(name.Handle(), VK_UP);  // the read-only path field is no tab stop
   EXPECT_EQ(GetFocus(), cancel.Handle());
 }
 
-TEST_F(ControlsWindowTest, PasteWorksUnlessTheInputMethodIsDisabled) {
+TEST_F(ControlsWindowTest, PasteGoesIntoTheNameFieldButNotTheReadOnlyPathField) {
   PutTextOnClipboard(L"XYZ");
 
   name.SetText("");
   SendMessageW(name.Handle(), WM_PASTE, 0, 0);
   EXPECT_EQ(WindowText(name.Handle()), "XYZ");
 
-  EditWindow guarded;
-  guarded.CreateIn(form.Handle(), {"txtGuarded",
-                                   {P{"Left", std::int64_t{200}}, P{"Top", std::int64_t{40}},
-                                    P{"ImeMode", FormIdent{"imDisable"}}}});
-  SendMessageW(guarded.Handle(), WM_PASTE, 0, 0);
-  EXPECT_EQ(WindowText(guarded.Handle()), "");
-  guarded.Model().SetKillPaste(false);
-  SendMessageW(guarded.Handle(), WM_PASTE, 0, 0);
-  EXPECT_EQ(WindowText(guarded.Handle()), "XYZ");
+  path.SetText("C:\\VeltoData");
+  SendMessageW(path.Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(WindowText(path.Handle()), "C:\\VeltoData");
 }
 
 // The share-name field's limit of 80 counts code page 932 bytes: 40 double-byte characters fill
@@ -293,40 +290,18 @@ TEST_F(ControlsWindowTest, PasteWhileTheClipboardIsHeldElsewhereChangesNothing) 
   EXPECT_EQ(WindowText(name.Handle()), "VeXYZData");
 }
 
-TEST_F(ControlsWindowTest, AlignmentRecreatesTheFieldKeepingTextAndFocus) {
+TEST_F(ControlsWindowTest, BorderChangeRecreatesTheFieldKeepingTextAndFocus) {
   SetFocus(name.Handle());
-  name.Model().SetAlignment(TextAlignment::Right);
+  const HWND before = name.Handle();
+  name.Model().SetKeyEdit3D(BorderStyle::Single);
   ASSERT_TRUE(name.Handle());
-  EXPECT_TRUE(GetWindowLongW(name.Handle(), GWL_STYLE) & ES_RIGHT);
+  EXPECT_NE(name.Handle(), before);
+  EXPECT_TRUE(GetWindowLongW(name.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_FALSE(GetWindowLongW(name.Handle(), GWL_STYLE) & WS_BORDER);
+  EXPECT_EQ(GetWindowLongW(name.Handle(), GWL_STYLE) & (ES_RIGHT | ES_CENTER), 0);
   EXPECT_EQ(WindowText(name.Handle()), "VeltoData");
   EXPECT_EQ(GetFocus(), name.Handle());
   EXPECT_EQ(SendMessageW(name.Handle(), EM_GETLIMITTEXT, 0, 0), 80);
-  EXPECT_FALSE(GetWindowLongW(name.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-}
-
-TEST_F(ControlsWindowTest, ReadingCaptureTakesTypedCharactersAsHalfWidthKatakana) {
-  name.Model().SetCapturesReading(true);
-  SetFocus(name.Handle());
-  Pump();
-  SendMessageW(name.Handle(), WM_CHAR, L'A', 1);
-  SendMessageW(name.Handle(), WM_CHAR, 0x3042, 1);  // hiragana a, typed with the input method off
-  SendMessageW(name.Handle(), WM_CHAR, VK_BACK, 1);
-  EXPECT_EQ(name.Model().Reading(), "A\x82\xA0");
-  EXPECT_EQ(name.Model().KatakanaReading(), "A\xB1");
-  SetFocus(share.Handle());
-  SetFocus(name.Handle());
-  EXPECT_EQ(name.Model().Reading(), "");
-}
-
-TEST_F(ControlsWindowTest, LocaleMappingConvertsWholeTexts) {
-  const AnsiString hiragana = "ひらがな";
-  EXPECT_EQ(MapStringOfUserLocale(hiragana, LCMAP_KATAKANA), "ヒラガナ");
-  EXPECT_EQ(MapStringOfUserLocale("ヒラガナ", LCMAP_HALFWIDTH), "\xCB\xD7\xB6\xDE\xC5");
-  AnsiString long_;
-  for (int i = 0; i < 400; ++i) long_ += hiragana;  // 3,200 bytes
-  const AnsiString mapped = MapStringOfUserLocale(long_, LCMAP_KATAKANA);
-  EXPECT_EQ(mapped.size(), long_.size());
-  EXPECT_EQ(mapped.substr(mapped.size() - 8), "ヒラガナ");
 }
 
 TEST_F(ControlsWindowTest, RoundedStyleShapesTheWindow) {

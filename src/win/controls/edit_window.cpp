@@ -1,7 +1,5 @@
 #include "win/controls/edit_window.h"
 
-#include <imm.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -18,34 +16,6 @@
 namespace qv::win {
 
 namespace {
-
-// The input context of a window, released when this goes.
-class WinInputContext : public IInputContext {
- public:
-  WinInputContext(HWND hwnd, HIMC context) : hwnd_(hwnd), context_(context) {}
-  ~WinInputContext() override { ImmReleaseContext(hwnd_, context_); }
-  WinInputContext(const WinInputContext&) = delete;
-  WinInputContext& operator=(const WinInputContext&) = delete;
-
-  bool OpenStatus() override { return ImmGetOpenStatus(context_) != FALSE; }
-  // In bytes of UTF-16; negative when the call fails.
-  std::int32_t ResultReadingSize() override {
-    return ImmGetCompositionStringW(context_, GCS_RESULTREADSTR, nullptr, 0);
-  }
-  AnsiString ReadResultReading(std::int32_t size) override {
-    if (size <= 0) return AnsiString();
-    std::wstring reading(static_cast<std::size_t>(size) / sizeof(wchar_t) + 1, L'\0');
-    const LONG got = ImmGetCompositionStringW(context_, GCS_RESULTREADSTR, reading.data(),
-                                              static_cast<DWORD>(size));
-    if (got <= 0) return AnsiString();
-    reading.resize(std::min<std::size_t>(reading.size(), static_cast<std::size_t>(got) / 2));
-    return ToAnsi(reading);
-  }
-
- private:
-  HWND hwnd_;
-  HIMC context_;
-};
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "the window's text is UTF-16");
 
@@ -84,20 +54,6 @@ Color ColorOf(const StoredProperty& p) {
 
 }  // namespace
 
-AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags) {
-  const std::wstring wide = ToWide(text);
-  if (wide.empty()) return AnsiString();
-  const LCID locale = GetUserDefaultLCID();
-  const int length = static_cast<int>(wide.size());
-  const int needed = LCMapStringW(locale, mapFlags, wide.data(), length, nullptr, 0);
-  if (needed <= 0) return AnsiString();
-  std::wstring mapped(static_cast<std::size_t>(needed), L'\0');
-  const int got = LCMapStringW(locale, mapFlags, wide.data(), length, mapped.data(), needed);
-  if (got <= 0) return AnsiString();
-  mapped.resize(static_cast<std::size_t>(got));
-  return ToAnsi(mapped);
-}
-
 void EditWindow::CreateIn(HWND parent, const FormObjectDescription& description,
                           const BasePropertySink& base) {
   parent_ = parent;
@@ -117,7 +73,7 @@ void EditWindow::Place(const FormObjectDescription& description) {
 }
 
 void EditWindow::CreateControl() {
-  DWORD style = WS_CHILD | ES_AUTOHSCROLL | model_.AlignmentStyle();
+  DWORD style = WS_CHILD | ES_AUTOHSCROLL;
   if (settings_.visible) style |= WS_VISIBLE;
   if (settings_.tabStop) style |= WS_TABSTOP;
   if (settings_.readOnly) style |= ES_READONLY;
@@ -131,8 +87,6 @@ void EditWindow::CreateControl() {
                    settings_.height, parent_);
   if (!Handle()) return;
   if (settings_.maxLength > 0) SendMessageW(Handle(), EM_LIMITTEXT, settings_.maxLength, 0);
-  // A field whose input method is disabled has no input context at all.
-  if (model_.ImeMode() == InputMethodMode::Disable) ImmAssociateContext(Handle(), nullptr);
 }
 
 void EditWindow::ApplyBaseProperty(const StoredProperty& p, const BasePropertySink& base) {
@@ -194,55 +148,38 @@ HBRUSH EditWindow::ControlColor(HDC dc) {
   return brush_.get();
 }
 
-// Every message passes the model's handler chain; its last link comes back here.
 LRESULT EditWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // The name is in place before the system's own object for the field answers the request.
   if (msg == WM_GETOBJECT) accessibleName_.Offer(Handle());
   if (msg == WM_DESTROY) accessibleName_.Withdraw();
-  WindowMessage message{msg, wp, lp, 0};
-  model_.WindowProc(message);
-  return message.Result;
-}
-
-// --- IEditHost -------------------------------------------------------------------------------
-
-void EditWindow::DefaultHandler(WindowMessage& m) {
-  const UINT msg = m.Msg;
   switch (msg) {
-    case WM_SETFOCUS:
-      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+    case WM_SETFOCUS: {
+      const LRESULT result = DefaultHandling(msg, wp, lp);
       model_.DoEnter();
-      return;
-    case WM_KILLFOCUS:
-      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
-      model_.DoExit();
-      return;
+      return result;
+    }
     case WM_KEYDOWN: {
-      std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
-      model_.KeyDown(key, KeyShiftState(m.LParam));
-      m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
-      return;
+      std::uint16_t key = static_cast<std::uint16_t>(wp);
+      model_.KeyDown(key, KeyShiftState(lp));
+      return key ? DefaultHandling(msg, key, lp) : 0;
     }
     case WM_CHAR: {
-      std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
+      std::uint16_t key = static_cast<std::uint16_t>(wp);
       model_.KeyPress(key);
       if (!TypedCharFits(static_cast<wchar_t>(key))) {
         MessageBeep(MB_OK);
         key = 0;
       }
-      m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
-      return;
+      return key ? DefaultHandling(msg, key, lp) : 0;
     }
     case WM_PASTE:
       if (LimitsBytes(settings_.maxLength) && !settings_.readOnly) {
         PasteWithinByteLimit();
-        m.Result = 0;
-        return;
+        return 0;
       }
-      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
-      return;
+      return DefaultHandling(msg, wp, lp);
     default:
-      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+      return DefaultHandling(msg, wp, lp);
   }
 }
 
@@ -315,33 +252,6 @@ void EditWindow::RecreateWindow() {
   SendMessageW(Handle(), WM_SETFONT, font, FALSE);
   SetText(text);
   if (focused) ::SetFocus(Handle());
-}
-
-std::unique_ptr<IInputContext> EditWindow::GetInputContext() {
-  if (!Handle()) return nullptr;
-  HIMC context = ImmGetContext(Handle());
-  if (!context) return nullptr;
-  return std::make_unique<WinInputContext>(Handle(), context);
-}
-
-AnsiString EditWindow::CharToAnsi(std::uintptr_t charCode) const {
-  const wchar_t c = static_cast<wchar_t>(charCode);
-  return ToAnsi(std::wstring_view(&c, 1));
-}
-
-AnsiString EditWindow::MapToKatakana(const AnsiString& text) const {
-  return MapStringOfUserLocale(text, LCMAP_KATAKANA);
-}
-
-AnsiString EditWindow::MapToHalfWidth(const AnsiString& text) const {
-  return MapStringOfUserLocale(text, LCMAP_HALFWIDTH);
-}
-
-char EditWindow::DecimalSeparator() const {
-  wchar_t buffer[8] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) <= 0) return '.';
-  const AnsiString separator = ToAnsi(buffer);
-  return separator.size() == 1 ? separator[0] : '.';
 }
 
 }  // namespace qv::win

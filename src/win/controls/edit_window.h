@@ -1,6 +1,6 @@
-// The extended edit box's window: the system EDIT control, subclassed so that every message
-// passes the model's handler chain first, and the model's requests carried out on it (selection,
-// focus movement, re-creation, input method and locale calls with code page 932 conversion).
+// The extended edit box's window: the system EDIT control, subclassed so that its focus and key
+// messages reach the model first and the code page 932 byte limit is kept, and the model's
+// requests carried out on it (selection, focus movement, re-creation).
 #pragma once
 
 #include <windows.h>
@@ -28,7 +28,7 @@ class EditWindow : public Window, private IEditHost {
   void CreateIn(HWND parent, const FormObjectDescription& description,
                 const BasePropertySink& base = {});
 
-  AnsiString Text() const override;
+  AnsiString Text() const;
   void SetText(const AnsiString& text) override;
 
   // Moves the field to the Left, Top, Width and Height of `description` (its other settings are
@@ -55,23 +55,17 @@ class EditWindow : public Window, private IEditHost {
   };
   void CreateControl();
   std::wstring WindowText() const;
+  void GetSelection(std::int32_t& start, std::int32_t& end) const;
   bool TypedCharFits(wchar_t typed) const;
   void PasteWithinByteLimit();
   void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
 
   // IEditHost
-  void DefaultHandler(WindowMessage& message) override;
   std::int32_t TextLength() const override;
-  void GetSelection(std::int32_t& start, std::int32_t& end) const override;
   void SetSelection(std::int32_t start, std::int32_t end) override;
   bool HasForm() const override;
   void SendNextDlgCtl(bool previous) override;
   void RecreateWindow() override;
-  std::unique_ptr<IInputContext> GetInputContext() override;
-  AnsiString CharToAnsi(std::uintptr_t charCode) const override;
-  AnsiString MapToKatakana(const AnsiString& text) const override;
-  AnsiString MapToHalfWidth(const AnsiString& text) const override;
-  char DecimalSeparator() const override;
 
   HWND parent_ = nullptr;
   Settings settings_;
@@ -79,9 +73,5 @@ class EditWindow : public Window, private IEditHost {
   EditBox model_{*this};
   AccessibleNameAnnotation accessibleName_;
 };
-
-// The user's default locale's mapping of a code page 932 text (LCMAP_KATAKANA, LCMAP_HALFWIDTH,
-// ...), through the wide call, whatever its length.
-AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags);
 
 }  // namespace qv::win

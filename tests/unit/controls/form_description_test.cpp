@@ -99,40 +99,37 @@ TEST(FormDescription, EditFieldsOfTheDialogKeepTheirDefaults) {
   host.text = "C:\\VeltoData";
   EditBox edit(host);
   std::vector<std::string> forwarded;
-  ReadEditDescription(edit,
-                      {"txtSharePath",
-                       {P{"Left", std::int64_t{136}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
-                        P{"ReadOnly", true}, P{"TabOrder", std::int64_t{0}},
-                        P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}},
-                      [&](const StoredProperty& p) { forwarded.push_back(p.Name); });
+  ReadEditDescription(
+      edit,
+      {"txtSharePath",
+       {P{"Left", std::int64_t{136}}, P{"Ctl3D", false}, P{"ParentCtl3D", false},
+        P{"ReadOnly", true}, P{"TabOrder", std::int64_t{0}}, P{"KeyEdit3D", FormIdent{"bsNone"}}}},
+      [&](const StoredProperty& p) { forwarded.push_back(p.Name); });
   EXPECT_EQ(forwarded, (std::vector<std::string>{"Left", "ReadOnly", "TabOrder"}));
   EXPECT_EQ(edit.Name(), "txtSharePath");
   EXPECT_EQ(edit.KeyEdit3D(), BorderStyle::None);
   EXPECT_FALSE(edit.Ctl3D());
   EXPECT_EQ(host.recreations, 1);  // the flat border, not the stored bsNone
   EXPECT_EQ(host.text, "C:\\VeltoData");
-  EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Up}));
 }
 
 TEST(FormDescription, EditOwnSettings) {
   FakeEditHost host;
   EditBox edit(host);
   ReadEditDescription(edit, {"e",
-                             {P{"Text", AnsiString("x")}, P{"ImeMode", FormIdent{"imDisable"}},
-                              P{"Alignment", FormIdent{"taRightJustify"}},
-                              P{"KeyStyles", FormSet{{"ksEnter", "ksDown"}}},
-                              P{"CursorPos", FormIdent{"cpRight"}}, P{"Curr", AnsiString("12.5")},
-                              P{"kana", AnsiString()}, P{"KanaSw", true}, P{"KillPaste", false}}});
-  EXPECT_EQ(edit.ImeMode(), InputMethodMode::Disable);
-  EXPECT_EQ(edit.Alignment(), TextAlignment::Right);
-  EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Down}));
-  EXPECT_EQ(edit.CursorPos(), EntryCaret::Right);
-  EXPECT_EQ(host.text, "12.5");
-  EXPECT_TRUE(edit.CapturesReading());
-  EXPECT_FALSE(edit.KillPaste());
+                             {P{"Text", AnsiString("x")}, P{"KeyEdit3D", FormIdent{"bsSingle"}},
+                              P{"ParentCtl3D", false}}});
+  EXPECT_EQ(host.text, "x");
+  EXPECT_EQ(edit.KeyEdit3D(), BorderStyle::Single);
+  EXPECT_TRUE(edit.Ctl3D());
+  EXPECT_FALSE(edit.ParentCtl3D());
   EXPECT_EQ(host.recreations, 1);
-  EXPECT_THROW(ReadEditDescription(edit, {"e", {P{"MaxLength", std::int64_t{80}}}}), Exception);
-  EXPECT_THROW(ReadEditDescription(edit, {"e", {P{"KeyStyles", FormSet{{"ksTab"}}}}}), Exception);
+  // Settings the field does not keep, without a window to take them, and values of the wrong kind.
+  for (const P& p : {P{"MaxLength", std::int64_t{80}}, P{"Long", std::int64_t{0}},
+                     P{"KeyEdit3D", FormIdent{"bsDouble"}}, P{"Ctl3D", std::int64_t{1}}}) {
+    SCOPED_TRACE(p.Name);
+    EXPECT_THROW(ReadEditDescription(edit, {"e", {p}}), Exception);
+  }
 }
 
 }  // namespace
