@@ -21,16 +21,15 @@ class AnsiString {
  public:
   using value_type = char;
   using size_type = std::size_t;
-  using iterator = std::string::iterator;
   using const_iterator = std::string::const_iterator;
   static constexpr size_type npos = std::string::npos;
 
   AnsiString() = default;
-  // A literal, or a constant array spelled in the source. Up to its first NUL, as a C string.
+  // A literal, or a constant array spelled in the source: up to its first zero byte, as a C
+  // string, and never past its end.
   template <std::size_t N>
   AnsiString(const char (&literal)[N])  // NOLINT(google-explicit-constructor)
-      : bytes_(literal, static_cast<std::size_t>(std::find(literal, literal + N, '\0') - literal)) {
-  }
+      : bytes_(literal, LengthWithin(literal, N)) {}
   // A writable char buffer holds whatever was put into it at run time: say what it is.
   template <std::size_t N>
   AnsiString(char (&buffer)[N]) = delete;
@@ -63,14 +62,12 @@ class AnsiString {
   size_type rfind(const AnsiString& s, size_type pos = npos) const noexcept {
     return bytes_.rfind(s.bytes_, pos);
   }
-  size_type rfind(char c, size_type pos = npos) const noexcept { return bytes_.rfind(c, pos); }
   AnsiString substr(size_type pos = 0, size_type count = npos) const {
     return AnsiString(bytes_.substr(pos, count));
   }
 
   void clear() noexcept { bytes_.clear(); }
   void reserve(size_type n) { bytes_.reserve(n); }
-  void resize(size_type n) { bytes_.resize(n); }
   void push_back(char c) { bytes_.push_back(c); }
   void pop_back() { bytes_.pop_back(); }
   AnsiString& erase(size_type pos = 0, size_type count = npos) {
@@ -96,6 +93,10 @@ class AnsiString {
   }
 
  private:
+  static size_type LengthWithin(const char* bytes, size_type capacity) {
+    return static_cast<size_type>(std::find(bytes, bytes + capacity, '\0') - bytes);
+  }
+
   std::string bytes_;
 };
 
