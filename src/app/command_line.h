@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/ansi_string.h"
+
 namespace qv {
 
 // Exit codes of the program, the same for every kind of run.
@@ -33,8 +35,8 @@ struct CommandLine {
   RunMode mode = RunMode::Dialog;
   std::optional<String> path, name, log;
   bool yes = false;
-  // Not empty: the arguments cannot be run; says why (code page 932).
-  std::string error;
+  // Not empty: the arguments cannot be run; says why.
+  AnsiString error;
 };
 
 namespace command_line_detail {
@@ -58,21 +60,21 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   using command_line_detail::SameOption;
   CommandLine<String> result;
   bool quiet = false, check = false, usage = false;
-  auto fail = [&result](std::string why) {
+  auto fail = [&result](AnsiString why) {
     if (result.error.empty()) result.error = std::move(why);
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     View arg(args[i]);
     auto value = [&](std::optional<String>& slot, const char* option) {
-      if (slot) fail(std::string("/") + option + " が二度指定されています。");
+      if (slot) fail("/" + AnsiString(option) + " が二度指定されています。");
       if (i + 1 >= args.size()) {
-        fail(std::string("/") + option + " の値がありません。");
+        fail("/" + AnsiString(option) + " の値がありません。");
         return;
       }
       slot = args[++i];
     };
     auto flag = [&](bool& slot, const char* option) {
-      if (slot) fail(std::string("/") + option + " が二度指定されています。");
+      if (slot) fail("/" + AnsiString(option) + " が二度指定されています。");
       slot = true;
     };
     if (SameOption(arg, "?")) {

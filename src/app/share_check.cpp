@@ -10,7 +10,7 @@ namespace {
 constexpr std::uint32_t kNerrNetNameNotFound = 2310;
 
 // How much the rights reach, in the words of Explorer's dialogs.
-const char* RightsName(std::uint32_t rights) {
+AnsiString RightsName(std::uint32_t rights) {
   if ((rights & kFullControl) == kFullControl) return "フル コントロール";
   if ((rights & kModify) == kModify) return "変更";
   if ((rights & kReadAndExecute) == kReadAndExecute) return "読み取り";

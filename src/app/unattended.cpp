@@ -32,7 +32,7 @@ AnsiString MessageOf(std::exception_ptr error) {
   } catch (const Exception& e) {
     return e.Message();
   } catch (const std::exception& e) {
-    return e.what();
+    return AnsiString(e.what());
   }
 }
 }  // namespace

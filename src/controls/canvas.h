@@ -3,9 +3,9 @@
 #pragma once
 
 #include <memory>
-#include <string_view>
 
 #include "controls/control_types.h"
+#include "framework/ansi_string.h"
 
 namespace qv {
 
@@ -90,16 +90,16 @@ class ICanvas {
   // A bitmap drawn with one colour left out.
   virtual void DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) = 0;
   // The canvas's own text output of code page 932 bytes.
-  virtual void TextOutput(int x, int y, std::string_view text) = 0;
-  virtual int TextWidth(std::string_view text) = 0;
-  virtual int TextHeight(std::string_view text) = 0;
+  virtual void TextOutput(int x, int y, const AnsiString& text) = 0;
+  virtual int TextWidth(const AnsiString& text) = 0;
+  virtual int TextHeight(const AnsiString& text) = 0;
 
   // Direct calls on the device context.
   virtual void DrawEdge(const Rect& rect, unsigned edge, unsigned flags) = 0;
   virtual void DrawFocusRect(const Rect& rect) = 0;
   virtual void DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) = 0;
   virtual void SetTextAlign(unsigned align) = 0;
-  virtual void DeviceTextOut(int x, int y, std::string_view text) = 0;
+  virtual void DeviceTextOut(int x, int y, const AnsiString& text) = 0;
   // A cosmetic one-pixel pen that sets every other pixel, selected until released.
   virtual void SelectAlternatePen(Color color) = 0;
   virtual void ReleaseAlternatePen() = 0;

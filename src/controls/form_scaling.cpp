@@ -48,11 +48,11 @@ std::optional<int> IntSetting(const FormObjectDescription& description, std::str
   return found;
 }
 
-const FormObjectDescription& FormLayout::Control(std::string_view name) const {
+const FormObjectDescription& FormLayout::Control(const AnsiString& name) const {
   for (const FormObjectDescription& c : Controls) {
     if (c.Name == name) return c;
   }
-  throw Exception(Format("No control %s in the form", std::string(name).c_str()));
+  throw Exception(Format("No control %s in the form", name.c_str()));
 }
 
 FormLayout LayOutForm(const FormDescription& form, int dpi, int frameWidth96, int frameHeight96) {

@@ -37,7 +37,7 @@ struct FormLayout {
   std::vector<FormObjectDescription> Controls;
 
   // The scaled description of the control of that name; qv::Exception if there is none.
-  const FormObjectDescription& Control(std::string_view name) const;
+  const FormObjectDescription& Control(const AnsiString& name) const;
 };
 
 // Lays the form out for `dpi`. The client area is what the 96-DPI outer size leaves inside a

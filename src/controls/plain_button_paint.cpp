@@ -213,7 +213,7 @@ void PlainButton::DrawCaption(ICanvas& canvas, const PlainButtonCaption& caption
     }
     int cx = ox;
     int rem = remainder;
-    ForEachCp932Char(text, [&](std::string_view ch) {
+    ForEachCp932Char(text, [&](const AnsiString& ch) {
       canvas.TextOutput(cx, oy, ch);
       cx += canvas.TextWidth(ch) + gap;
       if (rem > 0) {

@@ -8,13 +8,13 @@ using P = StoredProperty;
 using namespace share_dialog_form;
 
 FormObjectDescription Placed(const char* name, int left, int top, int width, int height) {
-  return {name,
+  return {AnsiString(name),
           {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}},
            P{"Width", std::int64_t{width}}, P{"Height", std::int64_t{height}}}};
 }
 
 FormObjectDescription LabelAt(const char* name, int left, int top, const char* caption) {
-  return {name,
+  return {AnsiString(name),
           {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}},
            P{"Caption", AnsiString(caption)}}};
 }
@@ -24,7 +24,7 @@ FormObjectDescription LabelAt(const char* name, int left, int top, const char* c
 FormObjectDescription Button(const char* name, int left, int top, int width, int height,
                              int tabOrder, const char* caption) {
   return {
-      name,
+      AnsiString(name),
       {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}}, P{"Width", std::int64_t{width}},
        P{"Height", std::int64_t{height}}, P{"TabOrder", std::int64_t{tabOrder}},
        P{"Image.Top", std::int64_t{0}}, P{"CaptionA.Caption", AnsiString(caption)},

@@ -5,17 +5,17 @@ namespace qv {
 namespace {
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool HasDrivePrefix(std::string_view path) {
+bool HasDrivePrefix(const AnsiString& path) {
   return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
 // Whether any single-byte character of text is one of chars (trail bytes never count).
-bool HoldsAnyOf(std::string_view text, std::string_view chars, bool controlsToo) {
+bool HoldsAnyOf(const AnsiString& text, const AnsiString& chars, bool controlsToo) {
   bool found = false;
-  ForEachCp932Char(text, [&](std::string_view c) {
+  ForEachCp932Char(text, [&](const AnsiString& c) {
     if (c.size() != 1) return;
     unsigned char b = static_cast<unsigned char>(c[0]);
-    if (chars.find(c[0]) != std::string_view::npos || (controlsToo && (b < 0x20 || b == 0x7F))) {
+    if (chars.find(c[0]) != AnsiString::npos || (controlsToo && (b < 0x20 || b == 0x7F))) {
       found = true;
     }
   });
@@ -23,8 +23,8 @@ bool HoldsAnyOf(std::string_view text, std::string_view chars, bool controlsToo)
 }
 }  // namespace
 
-AnsiString DropTrailingBackslashes(std::string_view path) {
-  AnsiString result(path);
+AnsiString DropTrailingBackslashes(const AnsiString& path) {
+  AnsiString result = path;
   while (HasTrailingBackslash(result)) {
     if (result.size() == 3 && HasDrivePrefix(result)) break;
     result.pop_back();
@@ -32,16 +32,16 @@ AnsiString DropTrailingBackslashes(std::string_view path) {
   return result;
 }
 
-bool IsLocalAbsolutePath(std::string_view path) {
+bool IsLocalAbsolutePath(const AnsiString& path) {
   if (path.size() < 3 || !HasDrivePrefix(path) || path[2] != '\\') return false;
   return !HoldsAnyOf(path.substr(2), "*?<>|\":", true);
 }
 
-bool IsUsableShareName(std::string_view name) { return !HoldsAnyOf(name, "\\/:*?\"<>|", true); }
+bool IsUsableShareName(const AnsiString& name) { return !HoldsAnyOf(name, "\\/:*?\"<>|", true); }
 
-bool IsDriveRoot(std::string_view path) {
+bool IsDriveRoot(const AnsiString& path) {
   if (!HasDrivePrefix(path)) return false;
-  return path.substr(2).find_first_not_of('\\') == std::string_view::npos;
+  return path.view().substr(2).find_first_not_of('\\') == std::string_view::npos;
 }
 
 }  // namespace qv

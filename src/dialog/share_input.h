@@ -3,24 +3,22 @@
 // such input is refused by the same rules.
 #pragma once
 
-#include <string_view>
-
 #include "framework/ansi_string.h"
 
 namespace qv {
 
 // The path without trailing backslashes, except the one after a drive (C:\ stays C:\).
-AnsiString DropTrailingBackslashes(std::string_view path);
+AnsiString DropTrailingBackslashes(const AnsiString& path);
 
 // A path of this computer's file system: a drive letter, a colon, a backslash, and no character
 // that a folder name may not hold (* ? < > | " and no colon after the drive). Relative paths,
 // drive-relative ones (C:foo) and UNC paths (\\server\share) are not.
-bool IsLocalAbsolutePath(std::string_view path);
+bool IsLocalAbsolutePath(const AnsiString& path);
 
 // A name the server accepts for a share: no \ / : * ? " < > | and no control character.
-bool IsUsableShareName(std::string_view name);
+bool IsUsableShareName(const AnsiString& name);
 
 // The root of a drive (C: or C:\), whatever follows the colon being only backslashes.
-bool IsDriveRoot(std::string_view path);
+bool IsDriveRoot(const AnsiString& path);
 
 }  // namespace qv

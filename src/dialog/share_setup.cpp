@@ -12,8 +12,8 @@ namespace qv {
 
 namespace {
 struct EditionTexts {
-  const char* subfolder;
-  const char* remarkPrefix;
+  AnsiString subfolder;
+  AnsiString remarkPrefix;
 };
 
 EditionTexts TextsOf(std::int32_t edition) {
@@ -53,7 +53,7 @@ ShareRefusal ShareSetup::CheckName(const ShareRequest& request) {
   return ShareRefusal::None;
 }
 
-const char* ShareSetup::RefusalText(ShareRefusal refusal) {
+AnsiString ShareSetup::RefusalText(ShareRefusal refusal) {
   switch (refusal) {
     case ShareRefusal::EmptyPath:
       return share_text::kEmptyPath;

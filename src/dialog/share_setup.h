@@ -69,7 +69,7 @@ class ShareSetup {
                               std::int32_t nameLimit);
   static ShareRefusal CheckPath(const ShareRequest& request);
   static ShareRefusal CheckName(const ShareRequest& request);
-  static const char* RefusalText(ShareRefusal refusal);
+  static AnsiString RefusalText(ShareRefusal refusal);
 
   // The root of a drive, the Windows folder, a Program Files folder, the folder holding the
   // profiles or one user's profile: opening it to everyone reaches far more than one folder.

@@ -4,7 +4,7 @@ namespace qv {
 
 namespace {
 struct KindLook {
-  const char* caption;
+  AnsiString caption;
   MessageIcon icon;
 };
 

@@ -97,11 +97,11 @@ TEST(MessageBox, KindsButtonOrderDefaultAndCancel) {
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.caption << " set " << c.buttons);
     MessageBoxLayout layout = BuildMessageBox(c.type, c.buttons);
-    EXPECT_EQ(layout.caption, c.caption);
+    EXPECT_EQ(layout.caption, AnsiString(c.caption));
     EXPECT_EQ(layout.icon, c.icon);
     ASSERT_EQ(layout.buttons.size(), c.expected.size());
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_EQ(layout.buttons[i].caption, c.expected[i].first);
+      EXPECT_EQ(layout.buttons[i].caption, AnsiString(c.expected[i].first));
       EXPECT_EQ(layout.buttons[i].result, c.expected[i].second);
     }
     EXPECT_EQ(layout.defaultButton, c.defaultIndex);

@@ -29,7 +29,7 @@ class TestForm : public Form {
 };
 
 FormObjectDescription ButtonDescription(const char* name, const char* caption, int left, int top) {
-  return {name,
+  return {AnsiString(name),
           {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}}, P{"Width", std::int64_t{81}},
            P{"Height", std::int64_t{26}}, P{"Image.Top", std::int64_t{0}},
            P{"CaptionA.Caption", AnsiString(caption)}, P{"CaptionTop", std::int64_t{8}},
@@ -88,7 +88,7 @@ class ControlsWindowTest : public testing::Test {
     PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     Pump();
   }
-  static std::string WindowText(HWND hwnd) {
+  static AnsiString WindowText(HWND hwnd) {
     wchar_t buffer[64] = {};
     GetWindowTextW(hwnd, buffer, 64);
     return ToAnsi(buffer);
@@ -230,7 +230,7 @@ TEST_F(ControlsWindowTest, MaximumLengthCountsShiftJisBytes) {
   // 2 + 1 + 38 * 2 = 79 bytes: a 39th double-byte character would pass the limit.
   EXPECT_EQ(
       WindowText(name.Handle()), "12A" + [] {
-        std::string s;
+        AnsiString s;
         for (int i = 0; i < 38; ++i) s += "共";
         return s;
       }());

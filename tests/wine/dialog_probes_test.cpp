@@ -62,7 +62,7 @@ class WinRegistryTest : public WinProbesTest {
     ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
   }
-  std::int32_t Read(const char* name) {
+  std::int32_t Read(const AnsiString& name) {
     return probes.ReadRegInteger(RegistryRoot::CurrentUser, "\\Software\\QvDialogProbeTest", name);
   }
   HKEY key_ = nullptr;
@@ -85,7 +85,7 @@ TEST_F(WinRegistryTest, ValuesOfEveryKind) {
   EXPECT_EQ(probes.ReadRegInteger(RegistryRoot::CurrentUser, "\\Software\\QvNoSuchKey", "Seven"),
             0);
   struct Case {
-    const char *name, *message;
+    AnsiString name, message;
   } cases[] = {
       {"Text", "'Text' のデータ型が不正です"},
       {"Quad", "'Quad' のデータ型が不正です"},
@@ -94,7 +94,7 @@ TEST_F(WinRegistryTest, ValuesOfEveryKind) {
   for (const Case& c : cases) {
     try {
       Read(c.name);
-      ADD_FAILURE() << c.name << ": no error";
+      ADD_FAILURE() << c.name.bytes() << ": no error";
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), c.message);
     }

@@ -147,7 +147,7 @@ TEST(WinSharePlatformTest, SystemFoldersAndProfiles) {
   EXPECT_EQ(wide,
             (std::vector<std::wstring>{L"C:\\windows", L"C:\\Program Files",
                                        L"C:\\Program Files (x86)", L"C:\\Program Files", profile}));
-  EXPECT_EQ(profile.rfind(L"C:\\users\\", 0), 0u) << win::ToAnsi(profile);
+  EXPECT_EQ(profile.rfind(L"C:\\users\\", 0), 0u) << win::ToAnsi(profile).bytes();
   // Named with a capital, unlike the profile itself (C:\users\<name>): compared without case.
   EXPECT_EQ(platform.ProfilesFolder(), "C:\\Users");
 }

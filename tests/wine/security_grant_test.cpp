@@ -59,7 +59,7 @@ class TempFolder {
 struct RealEntry {
   BYTE type, flags;
   DWORD mask;
-  std::string sid;
+  AnsiString sid;
   bool operator==(const RealEntry&) const = default;
 };
 
@@ -162,12 +162,12 @@ TEST_F(SecurityGrantTest, AMissingFolderGivesTheGrantsMessage) {
   ASSERT_TRUE(folder.Made());
   for (const AnsiString& path :
        {folder.Ansi() + "\\missing", folder.Ansi() + "\\missing\\child", AnsiString("")}) {
-    SCOPED_TRACE(path);
+    SCOPED_TRACE(path.bytes());
     try {
       GrantEveryoneFullControl(folders, path);
       ADD_FAILURE() << "no error";
     } catch (const SecurityError& e) {
-      ADD_FAILURE() << "the model's error escaped: " << e.Message();
+      ADD_FAILURE() << "the model's error escaped: " << e.Message().bytes();
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), kGrantFailed);
     }

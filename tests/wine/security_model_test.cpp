@@ -249,7 +249,7 @@ TEST(SecurityModelTest, OurSidTextsAndEveryoneAreTheRealOnes) {
                               L"S-1-5-10", L"S-1-5-21-1004336348-1177238915-682003330-1001",
                               L"S-1-5-21-4294967295-1-2-3-4-5-6-7-8-9-10-11-12-13"}) {
     const Sid ours(RealSid(text));
-    SCOPED_TRACE(ours.Text());
+    SCOPED_TRACE(ours.Text().bytes());
     EXPECT_EQ(ours.Text(), RealText(ours.View()));
     EXPECT_EQ(ours.Text(), win::ToAnsi(text));
   }

@@ -244,7 +244,7 @@ void ShareDialogWindow::ApplyDpi(int dpi, const RECT& suggested) {
                                                    {&shareNameLabel_, kShareNameLabel},
                                                    {&shareNameExampleLabel_, kShareNameExample},
                                                    {&busyLabel_, kBusyText}};
-  for (const auto& [label, name] : labels) Move(*label, layout.Control(name));
+  for (const auto& [label, name] : labels) Move(*label, layout.Control(AnsiString(name)));
   sharePathEdit_.Place(layout.Control(kSharePathEdit));
   shareNameEdit_.Place(layout.Control(kShareNameEdit));
   Move(layoutMemo_, layout.Control(kLayoutMemo));
@@ -253,7 +253,7 @@ void ShareDialogWindow::ApplyDpi(int dpi, const RECT& suggested) {
                                                                 {&cancelButton_, kCancelButton}};
   for (const auto& [button, name] : buttons) {
     button->Model().SetDpi(dpi_);
-    ApplyButtonGeometry(button->Model(), layout.Control(name));
+    ApplyButtonGeometry(button->Model(), layout.Control(AnsiString(name)));
   }
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

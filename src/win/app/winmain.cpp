@@ -91,7 +91,7 @@ std::optional<AnsiString> ToCp932(const std::optional<std::wstring>& text) {
 
 // The usage, printed where the run has output, and in our own box where it has none (or for /?,
 // which is asked for on purpose).
-int ShowUsage(const std::string& error, RunReport& report) {
+int ShowUsage(const AnsiString& error, RunReport& report) {
   AnsiString text = error.empty() ? AnsiString(kUsageText) : error + "\r\r" + kUsageText;
   report.Tell(text);
   if (!report.HasOutput() || error.empty()) {

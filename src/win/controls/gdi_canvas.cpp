@@ -177,13 +177,13 @@ void GdiCanvas::DrawTransparent(int x, int y, const Graphic& bitmap, Color trans
                     gdi->Height(), win::ColorToRGB(transparentColor));
 }
 
-void GdiCanvas::TextOutput(int x, int y, std::string_view text) {
+void GdiCanvas::TextOutput(int x, int y, const AnsiString& text) {
   Realize();
   const std::wstring wide = ToWide(text);
   TextOutW(dc_, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
-SIZE GdiCanvas::Extent(std::string_view text) {
+SIZE GdiCanvas::Extent(const AnsiString& text) {
   RealizeFont();
   const std::wstring wide = ToWide(text);
   SIZE size{0, 0};
@@ -197,9 +197,9 @@ SIZE GdiCanvas::Extent(std::string_view text) {
   return size;
 }
 
-int GdiCanvas::TextWidth(std::string_view text) { return Extent(text).cx; }
+int GdiCanvas::TextWidth(const AnsiString& text) { return Extent(text).cx; }
 
-int GdiCanvas::TextHeight(std::string_view text) { return Extent(text).cy; }
+int GdiCanvas::TextHeight(const AnsiString& text) { return Extent(text).cy; }
 
 void GdiCanvas::DrawEdge(const Rect& rect, unsigned edge, unsigned flags) {
   Realize();
@@ -227,7 +227,7 @@ void GdiCanvas::DrawStateImage(const Graphic& graphic, int x, int y, unsigned fl
 
 void GdiCanvas::SetTextAlign(unsigned align) { ::SetTextAlign(dc_, align); }
 
-void GdiCanvas::DeviceTextOut(int x, int y, std::string_view text) { TextOutput(x, y, text); }
+void GdiCanvas::DeviceTextOut(int x, int y, const AnsiString& text) { TextOutput(x, y, text); }
 
 void GdiCanvas::SelectAlternatePen(Color color) {
   Realize();

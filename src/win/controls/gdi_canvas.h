@@ -36,15 +36,15 @@ class GdiCanvas : public ICanvas {
   void RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                  int ellipseHeight) override;
   void DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) override;
-  void TextOutput(int x, int y, std::string_view text) override;
-  int TextWidth(std::string_view text) override;
-  int TextHeight(std::string_view text) override;
+  void TextOutput(int x, int y, const AnsiString& text) override;
+  int TextWidth(const AnsiString& text) override;
+  int TextHeight(const AnsiString& text) override;
 
   void DrawEdge(const Rect& rect, unsigned edge, unsigned flags) override;
   void DrawFocusRect(const Rect& rect) override;
   void DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) override;
   void SetTextAlign(unsigned align) override;
-  void DeviceTextOut(int x, int y, std::string_view text) override;
+  void DeviceTextOut(int x, int y, const AnsiString& text) override;
   void SelectAlternatePen(Color color) override;
   void ReleaseAlternatePen() override;
   Color ColorToRGB(Color color) override;
@@ -57,7 +57,7 @@ class GdiCanvas : public ICanvas {
   void RealizePen();
   void RealizeBrush();
   void RealizeFont();
-  SIZE Extent(std::string_view text);
+  SIZE Extent(const AnsiString& text);
 
   HDC dc_;
   int savedState_;

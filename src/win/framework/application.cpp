@@ -13,11 +13,11 @@ Application& Application::Instance() {
 
 AnsiString ErrorMessageOf(const std::exception& e) {
   if (auto* ours = dynamic_cast<const Exception*>(&e)) return ours->Message();
-  return e.what();
+  return AnsiString(e.what());
 }
 
 AnsiString ErrorClassOf(const std::exception& e) {
-  if (auto* ours = dynamic_cast<const Exception*>(&e)) return ours->ClassName();
+  if (auto* ours = dynamic_cast<const Exception*>(&e)) return AnsiString(ours->ClassName());
   if (dynamic_cast<const std::bad_alloc*>(&e)) return "EOutOfMemory";
   return "Exception";
 }

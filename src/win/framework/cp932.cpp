@@ -4,7 +4,7 @@
 
 namespace qv::win {
 
-std::wstring ToWide(std::string_view ansi) {
+std::wstring ToWide(const AnsiString& ansi) {
   if (ansi.empty()) return {};
   int n = MultiByteToWideChar(kCodePage, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');

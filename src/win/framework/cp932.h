@@ -11,7 +11,7 @@ namespace qv::win {
 
 constexpr unsigned kCodePage = 932;
 
-std::wstring ToWide(std::string_view ansi);
+std::wstring ToWide(const AnsiString& ansi);
 
 // UTF-16 to code page 932. If `lossy` is given it tells whether a character had to be
 // substituted because code page 932 cannot represent it.

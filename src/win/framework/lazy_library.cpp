@@ -6,7 +6,7 @@
 namespace qv::win {
 
 FARPROC BindFunction(const char* module, const char* function) {
-  std::wstring name = ToWide(module);
+  std::wstring name = ToWide(AnsiString(module));
   HMODULE handle = GetModuleHandleW(name.c_str());
   // From the system folder only: a copy of the library beside the program would otherwise be
   // found first and run with the program's rights.

@@ -51,7 +51,7 @@ TEST(CommandLineTest, RunsAndTheirValues) {
 TEST(CommandLineTest, UsageErrors) {
   struct Case {
     Args args;
-    const char* error;
+    AnsiString error;
   } cases[] = {
       {{"/bogus"}, "不明な引数があります。"},
       {{"C:\\Data"}, "不明な引数があります。"},

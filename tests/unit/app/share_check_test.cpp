@@ -61,9 +61,9 @@ class ShareCheckTest : public testing::Test {
                     DaclOf({AccessEntry(ace::kAccessAllowed, 0x03, kFullControl, EveryoneSid())})};
   }
   int Run() { return RunShareCheck("VeltoData", lookup, folders, texts, lines); }
-  AnsiString Line(const char* prefix) {
+  AnsiString Line(const AnsiString& prefix) {
     for (const AnsiString& l : lines.told) {
-      if (l.rfind(prefix, 0) == 0) return l.substr(std::string_view(prefix).size());
+      if (l.rfind(prefix, 0) == 0) return l.substr(prefix.size());
     }
     return "<missing>";
   }
@@ -112,7 +112,7 @@ TEST_F(ShareCheckTest, ShareAndFolderPermissions) {
     const char* why;
     std::vector<std::uint8_t> shareDescriptor;
     Bytes folderDacl;
-    const char *shareRights, *folderRights;
+    AnsiString shareRights, folderRights;
     int code;
   } cases[] = {
       {"no share descriptor: the server's default read",

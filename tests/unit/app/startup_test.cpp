@@ -35,7 +35,7 @@ class FakeStartupHost : public IStartupHost {
     if (loop) loop();
   }
   void ShowApplicationError(const std::exception& error) override {
-    rig_.log.push_back(AnsiString("application error ") + error.what());
+    rig_.log.push_back(AnsiString("application error ") + AnsiString(error.what()));
   }
 
   MutexCreation mutex = MutexCreation::Created;
@@ -97,7 +97,7 @@ TEST_F(StartupTest, MainWindowThatCannotBeMadeEndsWithExitCodeOne) {
   struct Case {
     const char* name;
     std::function<void()> failure;
-    const char* shown;
+    AnsiString shown;
   };
   const Case cases[] = {
       {"creation refused", [] { throw OsError(1407, "ウィンドウ クラスが見つかりません。"); },

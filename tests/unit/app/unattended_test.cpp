@@ -35,9 +35,10 @@ class RecordingReport : public IRunReport {
 class QuietShareTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* d : {"C:\\", "D:\\", "C:\\Windows", "C:\\Users"}) shares.AddDirectory(d);
+    for (const char* d : {"C:\\", "D:\\", "C:\\Windows", "C:\\Users"})
+      shares.AddDirectory(AnsiString(d));
   }
-  int Run(const char* path, const char* name, bool yes = false) {
+  int Run(const AnsiString& path, const AnsiString& name, bool yes = false) {
     return RunQuietShare({path, name, yes}, host, probes, setup, report);
   }
   EventLog log;
@@ -68,7 +69,7 @@ TEST_F(QuietShareTest, SharesWithoutAskingAndSaysSo) {
 
 TEST_F(QuietShareTest, RefusedInputMakesNothing) {
   struct Case {
-    const char *path, *name;
+    AnsiString path, name;
     bool yes;
     int code;
     AnsiString told;
@@ -86,7 +87,7 @@ TEST_F(QuietShareTest, RefusedInputMakesNothing) {
        "この場所を共有するには /yes を指定してください。\r"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
+    SCOPED_TRACE(c.path.bytes());
     log.clear();
     report.told.clear();
     EXPECT_EQ(Run(c.path, c.name, c.yes), c.code);
@@ -180,7 +181,7 @@ TEST(MessageLinesTest, Table) {
       {"", {""}},
       {"表\r", {"表"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(MessageLines(c.text), c.lines) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(MessageLines(c.text), c.lines) << c.text.bytes();
 }
 
 }  // namespace

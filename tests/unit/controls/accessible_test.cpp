@@ -24,11 +24,11 @@ class PlButtonAccessibleTest : public ::testing::Test {
     button.OnClick = [this](PlainButton&) { events.push_back("OnClick"); };
     button.OnEnter = [this](PlainButton&) { events.push_back("OnEnter"); };
   }
-  int Count(const std::string& e) const {
+  int Count(const AnsiString& e) const {
     return static_cast<int>(std::count(events.begin(), events.end(), e));
   }
 
-  std::vector<std::string> events;
+  std::vector<AnsiString> events;
   FakeButtonHost host;
   PlainButton button{host};
   IAccessibleControl& accessible = button;
@@ -36,15 +36,15 @@ class PlButtonAccessibleTest : public ::testing::Test {
 
 TEST_F(PlButtonAccessibleTest, APushButtonNamedByItsCaptionLinesWithThePressAction) {
   const struct {
-    const char* first;
-    const char* second;
-    const char* name;
+    AnsiString first;
+    AnsiString second;
+    AnsiString name;
   } cases[] = {{"共有", "", "共有"},
                {"共有", "フォルダ", "共有 フォルダ"},
                {"", "キャンセル", "キャンセル"},
                {"", "", ""}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.first) + "|" + c.second);
+    SCOPED_TRACE((c.first + "|" + c.second).bytes());
     button.CaptionA().SetCaption(c.first);
     button.CaptionB().SetCaption(c.second);
     const AccessibleDescription d = accessible.Describe();
@@ -96,13 +96,13 @@ TEST_F(PlButtonAccessibleTest, StateFollowsEnabledFocusPressAndVisibility) {
 TEST_F(PlButtonAccessibleTest, DefaultActionClicksOnceAsAMouseClickDoes) {
   button.SetModalResult(2);
   EXPECT_TRUE(accessible.DoDefaultAction());
-  EXPECT_EQ(events, (std::vector<std::string>{"SetFocus", "OnEnter", "ScheduleRepaint",
-                                              "ModalResult 2", "OnClick", "ScheduleRepaint"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"SetFocus", "OnEnter", "ScheduleRepaint",
+                                             "ModalResult 2", "OnClick", "ScheduleRepaint"}));
   EXPECT_FALSE(button.Pressed());
 
   // The same as the mouse gives, as far as focus, modal result and click go.
   FakeButtonHost mouseHost;
-  std::vector<std::string> mouseEvents;
+  std::vector<AnsiString> mouseEvents;
   PlainButton mouse{mouseHost};
   mouseHost.button = &mouse;
   mouseHost.events = &mouseEvents;
@@ -112,7 +112,8 @@ TEST_F(PlButtonAccessibleTest, DefaultActionClicksOnceAsAMouseClickDoes) {
   mouse.HandleMouseUp(MouseButton::Left, {}, 5, 5);
   for (const char* e : {"SetFocus", "ModalResult 2", "OnClick"}) {
     SCOPED_TRACE(e);
-    EXPECT_EQ(std::count(mouseEvents.begin(), mouseEvents.end(), e), Count(e));
+    EXPECT_EQ(std::count(mouseEvents.begin(), mouseEvents.end(), AnsiString(e)),
+              Count(AnsiString(e)));
   }
 }
 

@@ -42,13 +42,13 @@ TEST_F(EditTest, EntrySelectsTheWholeTextWhateverWasSelected) {
   };
   for (const Case& c : {Case{"ABC", 1, 1}, Case{"ABC", 3, 3}, Case{"ABC", 0, 2}, Case{"", 0, 0}}) {
     SCOPED_TRACE(c.text);
-    host.text = c.text;
+    host.text = AnsiString(c.text);
     host.selStart = c.selStart;
     host.selEnd = c.selEnd;
     edit.DoEnter();
     EXPECT_EQ(host.selStart, 0);
     EXPECT_EQ(host.selEnd, static_cast<std::int32_t>(host.text.size()));
-    EXPECT_EQ(host.text, c.text);
+    EXPECT_EQ(host.text, AnsiString(c.text));
   }
 }
 

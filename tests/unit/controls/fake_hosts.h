@@ -15,7 +15,7 @@ class FakeButtonHost : public IPlainButtonHost {
  public:
   // Set after the button is made, so that focus changes reach it as the window would pass them.
   PlainButton* button = nullptr;
-  std::vector<std::string>* events = nullptr;
+  std::vector<AnsiString>* events = nullptr;
 
   int repaintsNow = 0;
   int repaintsScheduled = 0;
@@ -34,9 +34,9 @@ class FakeButtonHost : public IPlainButtonHost {
   int shapesCleared = 0;
   std::vector<Rect> bounds;
   std::vector<bool> enabledApplied;
-  std::string windowText;
+  AnsiString windowText;
 
-  void Note(const std::string& e) {
+  void Note(const AnsiString& e) {
     if (events) events->push_back(e);
   }
   void Press(std::uint16_t vk) { keys[vk] = 0x80; }
@@ -67,7 +67,7 @@ class FakeButtonHost : public IPlainButtonHost {
   bool SetFormModalResult(std::int32_t mr) override {
     if (!onForm) return false;
     formModalResult = mr;
-    Note("ModalResult " + std::to_string(mr));
+    Note("ModalResult " + AnsiString(std::to_string(mr)));
     return true;
   }
   void ApplyBounds(int l, int t, int w, int h) override { bounds.push_back({l, t, l + w, t + h}); }

@@ -18,7 +18,7 @@ using P = StoredProperty;
 
 FormObjectDescription DialogButton(const char* name, const char* caption, int left, int top,
                                    int width, int height, int tabOrder) {
-  return {name,
+  return {AnsiString(name),
           {P{"Left", std::int64_t{left}}, P{"Top", std::int64_t{top}},
            P{"Width", std::int64_t{width}}, P{"Height", std::int64_t{height}},
            P{"TabOrder", std::int64_t{tabOrder}}, P{"OnClick", FormIdent{"btnClick"}},
@@ -37,7 +37,7 @@ TEST(FormDescription, DialogButtonsAreReadThroughTheSettersAndCentredAfterwards)
       {DialogButton("btnCancel", "キャンセル", 472, 304, 81, 26, 4), 8},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.description.Name);
+    SCOPED_TRACE(c.description.Name.bytes());
     FakeButtonHost host;
     PlainButton button(host);
     std::vector<std::string> forwarded;

@@ -35,7 +35,7 @@ TEST(FormScaling, EverySettingOfTheWholeDialogAtEachDpi) {
     for (std::size_t i = 0; i < form.Controls.size(); ++i) {
       const FormObjectDescription& designed = form.Controls[i];
       const FormObjectDescription& scaled = layout.Controls[i];
-      SCOPED_TRACE(designed.Name);
+      SCOPED_TRACE(designed.Name.bytes());
       EXPECT_EQ(scaled.Name, designed.Name);
       ASSERT_EQ(scaled.Properties.size(), designed.Properties.size());
       for (std::size_t k = 0; k < designed.Properties.size(); ++k) {
@@ -89,8 +89,8 @@ TEST(FormScaling, KnownPlacesAt96And144) {
       EXPECT_EQ(IntSetting(d, "Width").value_or(-1), w);
       EXPECT_EQ(IntSetting(d, "Height").value_or(-1), h);
     };
-    check(at96.Control(c.name), c.left, c.top, c.width, c.height);
-    check(at144.Control(c.name), c.left144, c.top144, c.width144, c.height144);
+    check(at96.Control(AnsiString(c.name)), c.left, c.top, c.width, c.height);
+    check(at144.Control(AnsiString(c.name)), c.left144, c.top144, c.width144, c.height144);
   }
   // The edit field's byte limit is a count, not a length.
   EXPECT_EQ(IntSetting(at144.Control("txtShareName"), "MaxLength"), 80);

@@ -173,8 +173,8 @@ TEST_F(PlButtonPaintTest, CentredCaptionLines) {
     FakeButtonHost h;
     PlainButton b(h);
     b.SetHeight(c.height);
-    b.CaptionA().SetCaption(c.a);
-    b.CaptionB().SetCaption(c.b);
+    b.CaptionA().SetCaption(AnsiString(c.a));
+    b.CaptionB().SetCaption(AnsiString(c.b));
     RecordingCanvas rc;
     b.Paint(rc);
     std::vector<int> tops;
@@ -256,7 +256,7 @@ TEST_F(PlButtonPaintTest, EvenSpacingSharesTheRoomWithItsRemainder) {
     FakeButtonHost h;
     PlainButton b(h);
     b.SetWidth(81);
-    b.CaptionA().SetCaption(c.text);
+    b.CaptionA().SetCaption(AnsiString(c.text));
     b.CaptionA().SetAlignment(CaptionAlignment::Even);
     b.CaptionA().SetLeft(c.left);
     b.CaptionA().SetRight(c.right);
@@ -272,7 +272,7 @@ TEST_F(PlButtonPaintTest, EvenSpacingSharesTheRoomWithItsRemainder) {
       EXPECT_EQ(r.y, 8);
     }
     EXPECT_EQ(xs, c.xs);
-    EXPECT_EQ(joined, c.text);
+    EXPECT_EQ(joined, AnsiString(c.text));
     EXPECT_EQ(rc.Log().Count(Op::DeviceTextOut), 0u);
   }
 }

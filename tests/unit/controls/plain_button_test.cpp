@@ -41,11 +41,11 @@ class PlButtonTest : public ::testing::Test {
     host.repaintsScheduled = 0;
     events.clear();
   }
-  int Count(const std::string& e) const {
+  int Count(const AnsiString& e) const {
     return static_cast<int>(std::count(events.begin(), events.end(), e));
   }
 
-  std::vector<std::string> events;
+  std::vector<AnsiString> events;
   FakeButtonHost host;
   PlainButton button{host};
 };
@@ -242,7 +242,7 @@ TEST_F(PlButtonTest, AssigningFromAnotherClassOrNilIsRefusedAndChangesNothing) {
       c.assign();
       ADD_FAILURE() << "no error";
     } catch (const ConvertError& e) {
-      EXPECT_EQ(e.Message(), c.message);
+      EXPECT_EQ(e.Message(), AnsiString(c.message));
     }
     EXPECT_EQ(host.repaintsNow, 0);
   }
@@ -370,7 +370,7 @@ TEST_F(PlButtonTest, CtrlEnterRaisesOnlyTheClickEvent) {
   std::uint16_t key = kVkReturn;
   button.KeyDown(key, {ShiftFlag::Ctrl});
   EXPECT_EQ(key, 0);
-  EXPECT_EQ(events, (std::vector<std::string>{"OnClick"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"OnClick"}));
   EXPECT_EQ(host.formModalResult, 7);
   EXPECT_TRUE(button.Pressed());
   EXPECT_EQ(host.repaintsScheduled + host.repaintsNow, 0);
@@ -418,10 +418,9 @@ TEST_F(PlButtonTest, ClickTakesFocusPressesAndClicksInOrder) {
   button.HandleMouseUp(MouseButton::Left, {}, 10, 12);
   EXPECT_FALSE(host.capture);
   EXPECT_FALSE(button.Pressed());
-  EXPECT_EQ(events,
-            (std::vector<std::string>{"SetFocus", "OnEnter", "ScheduleRepaint", "RepaintNow",
-                                      "OnMouseDown 0 08 10,12", "ModalResult 0", "OnClick",
-                                      "ScheduleRepaint", "RepaintNow", "OnMouseUp 0"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"SetFocus", "OnEnter", "ScheduleRepaint", "RepaintNow",
+                                             "OnMouseDown 0 08 10,12", "ModalResult 0", "OnClick",
+                                             "ScheduleRepaint", "RepaintNow", "OnMouseUp 0"}));
 }
 
 TEST_F(PlButtonTest, DoubleClickGivesOneClickAndOneDoubleClick) {
@@ -449,7 +448,7 @@ TEST_F(PlButtonTest, DragOutAndBackDrawsReleasedAndStillClicksInside) {
   host.cursor = {90, 5};
   button.HandleMouseMove({ShiftFlag::Left}, 90, 5);
   EXPECT_FALSE(button.Pressed());
-  EXPECT_EQ(events, (std::vector<std::string>{"OnMouseLeave 08 90,5", "RepaintNow"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"OnMouseLeave 08 90,5", "RepaintNow"}));
   button.HandleMouseLeaveMessage();  // the capture holds: the moves tell where the cursor is
   EXPECT_EQ(events.size(), 2u);
 
@@ -457,7 +456,7 @@ TEST_F(PlButtonTest, DragOutAndBackDrawsReleasedAndStillClicksInside) {
   host.cursor = {6, 6};
   button.HandleMouseMove({ShiftFlag::Left}, 6, 6);
   EXPECT_FALSE(button.Pressed());  // not drawn pressed again
-  EXPECT_EQ(events, (std::vector<std::string>{"OnMouseEnter 08 6,6", "RepaintNow"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"OnMouseEnter 08 6,6", "RepaintNow"}));
 
   button.HandleMouseUp(MouseButton::Left, {}, 6, 6);
   EXPECT_EQ(Count("OnClick"), 1);
@@ -482,7 +481,7 @@ TEST_F(PlButtonTest, LeavingWithoutCaptureNeedsTheLeaveMessage) {
   EXPECT_TRUE(events.empty());
   host.cursor = {-3, 4};
   button.HandleMouseLeaveMessage();
-  EXPECT_EQ(events, (std::vector<std::string>{"OnMouseLeave 00 -3,4", "RepaintNow"}));
+  EXPECT_EQ(events, (std::vector<AnsiString>{"OnMouseLeave 00 -3,4", "RepaintNow"}));
   button.HandleMouseLeaveMessage();
   EXPECT_EQ(events.size(), 2u);
 }
@@ -524,7 +523,7 @@ TEST_F(PlButtonTest, FocusChangesRaiseEventsAndScheduleARepaint) {
   button.DoEnter();
   button.DoExit();
   EXPECT_EQ(events,
-            (std::vector<std::string>{"OnEnter", "ScheduleRepaint", "OnExit", "ScheduleRepaint"}));
+            (std::vector<AnsiString>{"OnEnter", "ScheduleRepaint", "OnExit", "ScheduleRepaint"}));
 }
 
 TEST_F(PlButtonTest, ClickOffAFormSkipsTheModalResult) {

@@ -89,28 +89,28 @@ void RecordingCanvas::DrawTransparent(int x, int y, const Graphic& bitmap, Color
   r.color = transparentColor;
 }
 
-void RecordingCanvas::TextOutput(int x, int y, std::string_view text) {
+void RecordingCanvas::TextOutput(int x, int y, const AnsiString& text) {
   DrawRecord& r = Add(Op::TextOutput);
   r.x = x;
   r.y = y;
-  r.text = std::string(text);
+  r.text = text;
 }
 
-int RecordingCanvas::CharWidth(std::string_view ch) const {
+int RecordingCanvas::CharWidth(const AnsiString& ch) const {
   return ch.size() == 2 ? metrics.wideWidth : metrics.narrowWidth;
 }
 
-int RecordingCanvas::TextWidth(std::string_view text) {
+int RecordingCanvas::TextWidth(const AnsiString& text) {
   int w = 0;
   int n = 0;
-  ForEachCp932Char(text, [&](std::string_view ch) {
+  ForEachCp932Char(text, [&](const AnsiString& ch) {
     w += CharWidth(ch);
     ++n;
   });
   return n > 1 ? w + metrics.wholeTextAdjust : w;
 }
 
-int RecordingCanvas::TextHeight(std::string_view) { return metrics.height; }
+int RecordingCanvas::TextHeight(const AnsiString&) { return metrics.height; }
 
 void RecordingCanvas::DrawEdge(const Rect& rect, unsigned edge, unsigned flags) {
   DrawRecord& r = Add(Op::DrawEdge);
@@ -134,11 +134,11 @@ void RecordingCanvas::SetTextAlign(unsigned align) {
   Add(Op::SetTextAlign).flags = align;
 }
 
-void RecordingCanvas::DeviceTextOut(int x, int y, std::string_view text) {
+void RecordingCanvas::DeviceTextOut(int x, int y, const AnsiString& text) {
   DrawRecord& r = Add(Op::DeviceTextOut);
   r.x = x;
   r.y = y;
-  r.text = std::string(text);
+  r.text = text;
 }
 
 void RecordingCanvas::SelectAlternatePen(Color color) {

@@ -48,7 +48,7 @@ struct DrawRecord {
   int width = 0, height = 0;  // RoundRect's ellipse, an off-screen bitmap's size
   unsigned edge = 0, flags = 0;
   Color color = 0;  // the colour argument
-  std::string text;
+  AnsiString text;
   const Graphic* graphic = nullptr;
   // State in force.
   Color penColor = 0;
@@ -105,14 +105,14 @@ class RecordingCanvas : public ICanvas {
   void RoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                  int ellipseHeight) override;
   void DrawTransparent(int x, int y, const Graphic& bitmap, Color transparentColor) override;
-  void TextOutput(int x, int y, std::string_view text) override;
-  int TextWidth(std::string_view text) override;
-  int TextHeight(std::string_view text) override;
+  void TextOutput(int x, int y, const AnsiString& text) override;
+  int TextWidth(const AnsiString& text) override;
+  int TextHeight(const AnsiString& text) override;
   void DrawEdge(const Rect& rect, unsigned edge, unsigned flags) override;
   void DrawFocusRect(const Rect& rect) override;
   void DrawStateImage(const Graphic& graphic, int x, int y, unsigned flags) override;
   void SetTextAlign(unsigned align) override;
-  void DeviceTextOut(int x, int y, std::string_view text) override;
+  void DeviceTextOut(int x, int y, const AnsiString& text) override;
   void SelectAlternatePen(Color color) override;
   void ReleaseAlternatePen() override;
   Color ColorToRGB(Color color) override;
@@ -121,7 +121,7 @@ class RecordingCanvas : public ICanvas {
 
  private:
   DrawRecord& Add(Op op);
-  int CharWidth(std::string_view ch) const;
+  int CharWidth(const AnsiString& ch) const;
 
   std::shared_ptr<RecordingLog> log_;
   int id_;

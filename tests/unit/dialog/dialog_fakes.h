@@ -24,7 +24,7 @@
 
 namespace qv::test {
 
-using EventLog = std::vector<std::string>;
+using EventLog = std::vector<AnsiString>;
 
 class FakeView : public IShareDialogView {
  public:
@@ -185,9 +185,9 @@ class FakeSharePlatform : public IShareCreationPlatform {
   static AnsiString Key(const AnsiString& path) {
     AnsiString out;
     bool afterBackslash = false;
-    ForEachCp932Char(AnsiUpperCase(path), [&](std::string_view ch) {
+    ForEachCp932Char(AnsiUpperCase(path), [&](const AnsiString& ch) {
       bool backslash = ch == "\\";
-      if (!(backslash && afterBackslash)) out.append(ch);
+      if (!(backslash && afterBackslash)) out += ch;
       afterBackslash = backslash;
     });
     if (out.size() > 3 && afterBackslash) out.pop_back();

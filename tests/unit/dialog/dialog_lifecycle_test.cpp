@@ -13,7 +13,7 @@ TEST(DialogCreateTest, SystemDriveRootAndDefaults) {
   struct Case {
     const char* systemDir;
     bool throws;
-    const char *root, *path;
+    AnsiString root, path;
   } cases[] = {
       {"C:\\WINDOWS\\system32", false, "C:\\", "C:\\VeltoData"},
       {"d:\\winnt\\system32", false, "D:\\", "D:\\VeltoData"},
@@ -24,7 +24,7 @@ TEST(DialogCreateTest, SystemDriveRootAndDefaults) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.systemDir);
     DialogRig rig;
-    rig.probes.systemDirectory = c.systemDir;
+    rig.probes.systemDirectory = AnsiString(c.systemDir);
     rig.probes.systemDirectoryThrows = c.throws;
     rig.form.OnCreate();
     const ShareDialogFields& f = rig.form.Fields();

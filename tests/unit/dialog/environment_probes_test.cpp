@@ -11,7 +11,7 @@ using test::FakeProbePlatform;
 
 TEST(GetSystemDirTest, WithoutTrailingBackslash) {
   struct Case {
-    const char *system, *expected;
+    AnsiString system, expected;
   } cases[] = {
       {"C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32"},
       {"C:\\WINDOWS\\system32\\", "C:\\WINDOWS\\system32"},
@@ -26,14 +26,14 @@ TEST(GetSystemDirTest, WithoutTrailingBackslash) {
 
 TEST(SystemDriveRootOfTest, UpperCaseDriveWithBackslash) {
   struct Case {
-    const char *dir, *root;
+    AnsiString dir, root;
   } cases[] = {
       {"C:\\WINDOWS\\system32", "C:\\"},
       {"d:\\winnt\\system32", "D:\\"},
       {"\\windows\\system32", "C:\\"},
       {"", "C:\\"},
   };
-  for (const Case& c : cases) EXPECT_EQ(SystemDriveRootOf(c.dir), c.root) << c.dir;
+  for (const Case& c : cases) EXPECT_EQ(SystemDriveRootOf(c.dir), c.root) << c.dir.bytes();
 }
 
 TEST(GetDocumentsDirTest, DocumentsElseTheExecutablesFolder) {
@@ -121,7 +121,7 @@ TEST_F(ReadRegIntegerTest, ValueOfTheWrongKindRaises) {
       ReadEnableLua();
       ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
-      EXPECT_EQ(e.Message(), c.message);
+      EXPECT_EQ(e.Message(), AnsiString(c.message));
     }
   }
 }

@@ -66,8 +66,8 @@ TEST_F(BrowseClickTest, CancelChangesNothing) {
 }
 
 TEST_F(BrowseClickTest, PathLengthLimit) {
-  const std::string folder255 = "D:\\" + std::string(252, 'a');
-  const std::string folder256 = "D:\\" + std::string(253, 'a');
+  const AnsiString folder255 = "D:\\" + AnsiString(252, 'a');
+  const AnsiString folder256 = "D:\\" + AnsiString(253, 'a');
   rig.browser.WillPick(folder256);
   rig.form.OnBrowseClick();
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
@@ -80,7 +80,7 @@ TEST_F(BrowseClickTest, PathLengthLimit) {
   rig.browser.WillPick(folder255);
   rig.form.OnBrowseClick();
   EXPECT_EQ(rig.form.Fields().SharePath, folder255);
-  EXPECT_EQ(rig.form.Fields().ShareName, std::string(80, 'a'));
+  EXPECT_EQ(rig.form.Fields().ShareName, AnsiString(80, 'a'));
 }
 
 TEST_F(BrowseClickTest, PathThatCodePage932CannotSpellIsRefused) {
@@ -105,7 +105,7 @@ TEST_F(BrowseClickTest, SystemDriveRootWithUserAccountControlOn) {
     SCOPED_TRACE(c.picked);
     rig.boxes.shown.clear();
     rig.boxes.answers = {MessageResult::Yes};
-    rig.browser.WillPick(c.picked);
+    rig.browser.WillPick(AnsiString(c.picked));
     rig.form.OnBrowseClick();
     EXPECT_EQ(rig.boxes.shown.size(), c.asked ? 1u : 0u);
     if (c.asked) {
@@ -115,7 +115,7 @@ TEST_F(BrowseClickTest, SystemDriveRootWithUserAccountControlOn) {
       EXPECT_EQ(rig.form.Fields().SharePath, "C:\\Users\\taro\\Documents");
       EXPECT_EQ(rig.form.Fields().ShareName, "Documents");
     } else {
-      EXPECT_EQ(rig.form.Fields().SharePath, c.picked);
+      EXPECT_EQ(rig.form.Fields().SharePath, AnsiString(c.picked));
     }
   }
 }
@@ -166,11 +166,11 @@ TEST_F(BrowseClickTest, DocumentsFolderThatCodePage932CannotSpellIsRefused) {
 }
 
 TEST_F(BrowseClickTest, LongJapaneseFolderNameIsFitted) {
-  std::string kai40, kai41;
+  AnsiString kai40, kai41;
   for (int i = 0; i < 40; ++i) kai40 += "会";  // 89 EF: a trail byte in the lead range
   kai41 = kai40 + "会";
   struct Case {
-    std::string folder, shareName;
+    AnsiString folder, shareName;
   } cases[] = {
       {kai41, kai40},
       {"A" + kai40, "A" + kai40.substr(0, 78)},  // the 80th byte is a lead byte

@@ -89,7 +89,7 @@ TEST_F(ShareClickTest, EmptyOrBlankPath) {
     SCOPED_TRACE(testing::PrintToString(path));
     rig.log.clear();
     rig.boxes.shown.clear();
-    rig.view.sharePath = path;
+    rig.view.sharePath = AnsiString(path);
     rig.form.OnShareClick();
     EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"}));
     EXPECT_EQ(rig.boxes.shown[0].text, kEmptyPathMessage);
@@ -103,7 +103,7 @@ TEST_F(ShareClickTest, EmptyOrBlankNameAfterTheQuestion) {
     SCOPED_TRACE(testing::PrintToString(name));
     rig.log.clear();
     rig.boxes.shown.clear();
-    rig.view.shareName = name;
+    rig.view.shareName = AnsiString(name);
     rig.form.OnShareClick();
     EXPECT_EQ(rig.log, (EventLog{"message", "message", "focus txtShareName"}));
     EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
@@ -114,23 +114,23 @@ TEST_F(ShareClickTest, EmptyOrBlankNameAfterTheQuestion) {
 }
 
 TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
-  const std::string eighty(80, 'N');
-  const std::string kanji = "共";  // 8B A4
+  const AnsiString eighty(80, 'N');
+  const AnsiString kanji = "共";  // 8B A4
   struct Case {
     const char* why;
-    std::string typed, shared;
+    AnsiString typed, shared;
   } cases[] = {
       {"blanks around", "  Accounting  ", "Accounting"},
       {"exactly 80 bytes", eighty, eighty},
-      {"cut leaves a lead byte", std::string(79, 'A') + kanji, std::string(79, 'A')},
+      {"cut leaves a lead byte", AnsiString(79, 'A') + kanji, AnsiString(79, 'A')},
       {"40 double-byte characters and more",
        [&] {
-         std::string s;
+         AnsiString s;
          for (int i = 0; i < 45; ++i) s += kanji;
          return s;
        }(),
        [&] {
-         std::string s;
+         AnsiString s;
          for (int i = 0; i < 40; ++i) s += kanji;
          return s;
        }()},
@@ -194,7 +194,7 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
     rig.form.OnShareClick();
     EXPECT_EQ(rig.log.back(), "message");
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
-    EXPECT_EQ(rig.boxes.shown[0].text, c.message);
+    EXPECT_EQ(rig.boxes.shown[0].text, AnsiString(c.message));
     EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
     EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
     EXPECT_TRUE(rig.granted.empty());
@@ -232,9 +232,9 @@ class EnsureFolderTest : public testing::Test {
 };
 
 TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {
-  const std::string hyou = "表";  // 95 5C: its second byte is a backslash
+  const AnsiString hyou = "表";  // 95 5C: its second byte is a backslash
   struct Case {
-    std::string path;
+    AnsiString path;
     bool result;
     EventLog made;
   } cases[] = {
@@ -249,7 +249,7 @@ TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {
       {"Q:\\data\\sub", false, {"mkdir Q:\\data"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
+    SCOPED_TRACE(c.path.bytes());
     rig.log.clear();
     EXPECT_EQ(setup.EnsureFolder(c.path), c.result);
     EXPECT_EQ(rig.log, c.made);

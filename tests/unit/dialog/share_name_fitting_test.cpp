@@ -8,21 +8,21 @@
 namespace qv {
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string s;
+AnsiString Bytes(std::initializer_list<int> values) {
+  AnsiString s;
   for (int v : values) s.push_back(static_cast<char>(v));
   return s;
 }
 
-const std::string kKyouyuuFolder =
+const AnsiString kKyouyuuFolder =
     Bytes({0x8B, 0xA4, 0x97, 0x4C, 0x83, 0x74, 0x83, 0x48, 0x83, 0x8B, 0x83, 0x5F});
 
 TEST(FitShareNameTest, Table) {
   struct Case {
     const char* why;
-    std::string text;
+    AnsiString text;
     int limit;
-    std::string expected;
+    AnsiString expected;
   } cases[] = {
       {"cut to the limit", "ABCDEFGH", 6, "ABCDEF"},
       {"shorter than the limit: trimmed", Bytes({0x20, 0x20, 0x8B, 0xA4, 0x97, 0x4C, 0x20}), 10,
@@ -53,7 +53,7 @@ TEST(FitShareNameTest, Table) {
 
 TEST(BlankBrokenDbcsTest, Table) {
   struct Case {
-    std::string text, expected;
+    AnsiString text, expected;
   } cases[] = {
       {Bytes({0x41, 0x82, 0x20, 0x42}), Bytes({0x41, 0x20, 0x20, 0x42})},
       {Bytes({0x82, 0x41}), Bytes({0x82, 0x41})},
@@ -89,9 +89,9 @@ TEST(ByteClassTest, BoundariesOfCodePage932) {
 
 // Splits a text into characters by the framework's own reading and reports whether any
 // character is half of one: a pair whose second byte is no trail byte, or a lone lead byte.
-bool HoldsHalfCharacter(const std::string& s) {
+bool HoldsHalfCharacter(const AnsiString& s) {
   bool broken = false;
-  ForEachCp932Char(s, [&](std::string_view ch) {
+  ForEachCp932Char(s, [&](const AnsiString& ch) {
     unsigned char first = static_cast<unsigned char>(ch[0]);
     if (ch.size() == 2 && !IsCp932TrailByte(static_cast<unsigned char>(ch[1]))) broken = true;
     if (ch.size() == 1 && IsCp932LeadByte(first)) broken = true;
@@ -99,7 +99,7 @@ bool HoldsHalfCharacter(const std::string& s) {
   return broken;
 }
 
-std::string RandomBytes(std::mt19937& rng) {
+AnsiString RandomBytes(std::mt19937& rng) {
   // Biased towards the interesting bytes: lead bytes, blanks, and bytes that fail the trail test.
   static const unsigned char kInteresting[] = {0x00, 0x09, 0x20, 0x31, 0x3F, 0x40, 0x41, 0x5C,
                                                0x7E, 0x7F, 0x80, 0x81, 0x82, 0x89, 0x9F, 0xA0,
@@ -112,18 +112,18 @@ std::string RandomBytes(std::mt19937& rng) {
   for (char& c : s) {
     c = static_cast<char>(pick(rng) ? anyByte(rng) : kInteresting[interesting(rng)]);
   }
-  return s;
+  return AnsiString(std::move(s));
 }
 
 TEST(ShareNameFittingPropertyTest, RandomTextsAndLimits) {
   std::mt19937 rng(20240601);
   std::uniform_int_distribution<int> limits(-3, 110);
   for (int round = 0; round < 10000; ++round) {
-    std::string text = RandomBytes(rng);
+    AnsiString text = RandomBytes(rng);
     int limit = limits(rng);
     SCOPED_TRACE(testing::PrintToString(text) + " limit " + std::to_string(limit));
 
-    std::string blanked = BlankBrokenDbcs(text);
+    AnsiString blanked = BlankBrokenDbcs(text);
     ASSERT_EQ(blanked.size(), text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
       ASSERT_TRUE(blanked[i] == text[i] || blanked[i] == ' ') << "byte " << i;
@@ -131,7 +131,7 @@ TEST(ShareNameFittingPropertyTest, RandomTextsAndLimits) {
     ASSERT_FALSE(HoldsHalfCharacter(blanked));
     ASSERT_EQ(BlankBrokenDbcs(blanked), blanked) << "a second pass changes nothing";
 
-    std::string fitted = FitShareName(text, limit);
+    AnsiString fitted = FitShareName(text, limit);
     ASSERT_LE(static_cast<long>(fitted.size()), std::max(limit, 0));
     ASSERT_FALSE(HoldsHalfCharacter(fitted));
     if (static_cast<long>(text.size()) >= limit && limit > 0) {
@@ -146,7 +146,7 @@ TEST(ShareNameFittingPropertyTest, WholeCharactersAreNeverTouched) {
   std::uniform_int_distribution<int> single(0x21, 0x7E), lead(0x81, 0x9F), trail(0x40, 0xFC);
   std::uniform_int_distribution<int> kind(0, 1);
   for (int round = 0; round < 2000; ++round) {
-    std::string text;
+    AnsiString text;
     for (int i = 0; i < 30; ++i) {
       if (kind(rng)) {
         text.push_back(static_cast<char>(single(rng)));

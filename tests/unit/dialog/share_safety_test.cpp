@@ -31,7 +31,7 @@ class ShareSafetyTest : public testing::Test {
   void SetUp() override {
     for (const char* d : {"C:\\", "D:\\", "C:\\VeltoData", "C:\\Windows", "C:\\Users",
                           "C:\\Users\\admin", "C:\\Program Files"}) {
-      rig.shares.AddDirectory(d);
+      rig.shares.AddDirectory(AnsiString(d));
     }
     rig.Create();
   }
@@ -100,7 +100,7 @@ TEST_F(ShareSafetyTest, DriveRootsAndSystemFoldersAskFirst) {
     rig.boxes.shown.clear();
     rig.shares.shares.clear();
     rig.boxes.answers = {MessageResult::Cancel};
-    rig.view.sharePath = c.path;
+    rig.view.sharePath = AnsiString(c.path);
     rig.form.OnShareClick();
     ASSERT_FALSE(rig.boxes.shown.empty());
     if (c.asks) {
@@ -145,7 +145,7 @@ TEST_F(ShareSafetyTest, NetworkCodesTakeTheNetworkLibrarysTextWhenThereIsOne) {
     rig.shares.shareResults = {c.code};
     rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
-    EXPECT_EQ(rig.boxes.shown[0].text, c.message);
+    EXPECT_EQ(rig.boxes.shown[0].text, AnsiString(c.message));
   }
 }
 
@@ -239,7 +239,7 @@ TEST_F(ShareSafetyTest, UnusableNamesAreRefusedBeforeAnythingIsMade) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.view.sharePath = "C:\\Fresh";
-    rig.view.shareName = name;
+    rig.view.shareName = AnsiString(name);
     rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 2u);  // the creation question, then the refusal
     EXPECT_EQ(rig.boxes.shown[1].text, kUnusableName);
@@ -251,9 +251,9 @@ TEST_F(ShareSafetyTest, UnusableNamesAreRefusedBeforeAnythingIsMade) {
 }
 
 TEST_F(ShareSafetyTest, NamesThatAreFine) {
-  const std::string hyou = "表";  // 95 5C: a backslash as second byte is no backslash
-  for (std::string name : {std::string("Data$"), "会計" + hyou, std::string("a b.c-d_e")}) {
-    SCOPED_TRACE(name);
+  const AnsiString hyou = "表";  // 95 5C: a backslash as second byte is no backslash
+  for (AnsiString name : {AnsiString("Data$"), "会計" + hyou, AnsiString("a b.c-d_e")}) {
+    SCOPED_TRACE(name.bytes());
     rig.shares.shares.clear();
     rig.view.shareName = name;
     rig.boxes.answers = {MessageResult::Cancel};
@@ -270,7 +270,7 @@ TEST_F(ShareSafetyTest, PathsThatAreNotOfThisComputerAreRefused) {
     SCOPED_TRACE(path);
     rig.log.clear();
     rig.boxes.shown.clear();
-    rig.view.sharePath = path;
+    rig.view.sharePath = AnsiString(path);
     rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
     EXPECT_EQ(rig.boxes.shown[0].text, kUnsuitableLocation);
@@ -322,7 +322,8 @@ TEST(ShareInputTest, TrailingBackslashes) {
                {"C:", "C:"},
                {"\\", ""},
                {"C:\\表", "C:\\表"}};
-  for (const Case& c : cases) EXPECT_EQ(DropTrailingBackslashes(c.in), c.out) << c.in;
+  for (const Case& c : cases)
+    EXPECT_EQ(DropTrailingBackslashes(AnsiString(c.in)), AnsiString(c.out)) << c.in;
 }
 
 }  // namespace

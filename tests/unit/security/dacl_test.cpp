@@ -53,7 +53,7 @@ TEST(DaclTest, TypicalFolderListIsReadInStoredOrderAndBuiltBackToTheSameBytes) {
     EXPECT_EQ(e.IsInherited(), (expected[i].flags & 0x10) != 0);
     EXPECT_EQ(e.Mask(), expected[i].mask);
     ASSERT_TRUE(e.Trustee().has_value());
-    EXPECT_EQ(e.Trustee()->Text(), expected[i].sid);
+    EXPECT_EQ(e.Trustee()->Text(), AnsiString(expected[i].sid));
   }
   EXPECT_EQ(Hex(dacl.Build()), Hex(stored));
 }

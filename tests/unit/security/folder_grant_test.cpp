@@ -67,7 +67,7 @@ class GrantTest : public ::testing::Test {
       GrantEveryoneFullControl(folders, path);
       ADD_FAILURE() << "the grant did not fail";
     } catch (const SecurityError& e) {
-      ADD_FAILURE() << "the model's own error escaped: " << e.Message();
+      ADD_FAILURE() << "the model's own error escaped: " << e.Message().bytes();
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), kGrantFailed);
     }

@@ -55,7 +55,7 @@ Bytes Acl(std::uint8_t revision, const std::vector<Bytes>& aces, std::size_t spa
 
 std::string Hex(ByteView bytes) {
   std::string s;
-  for (std::uint8_t b : bytes) s += Format("%s%02X", s.empty() ? "" : " ", b);
+  for (std::uint8_t b : bytes) s += Format("%s%02X", s.empty() ? "" : " ", b).bytes();
   return s;
 }
 

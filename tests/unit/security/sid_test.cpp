@@ -28,7 +28,7 @@ TEST(SidTest, TextFormsAreThePlatformsOnes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     const Sid sid(c.sid);
-    EXPECT_EQ(sid.Text(), c.text);
+    EXPECT_EQ(sid.Text(), AnsiString(c.text));
     EXPECT_EQ(Hex(sid.View()), Hex(c.sid));
   }
 }
