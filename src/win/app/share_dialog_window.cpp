@@ -139,6 +139,19 @@ void ShareDialogWindow::CreateWindowAndControls() {
   }
   SetTabOrder({&sharePathEdit_, &browseButton_, &shareNameEdit_, &shareButton_, &cancelButton_,
                &layoutMemo_});
+
+  // The creation handler picks the font's face; the controls take the font once, after it, rather
+  // than the designed face first and the chosen one again (each new face is measured anew).
+  if (logic_) {
+    creating_ = true;
+    try {
+      logic_->OnCreate();
+    } catch (...) {
+      creating_ = false;
+      throw;
+    }
+    creating_ = false;
+  }
   ApplyFont();
 }
 
@@ -168,7 +181,7 @@ void ShareDialogWindow::SetFontName(const AnsiString& faceName) {
     throw Exception(Format("Font name '%s' is too long", faceName.c_str()));
   }
   fontName_ = faceName;
-  ApplyFont();
+  if (!creating_) ApplyFont();
 }
 
 void ShareDialogWindow::ApplyFont() {

@@ -46,13 +46,12 @@ class WinStartupHost : public IStartupHost {
   }
 
   ShareDialog& CreateMainForm() override {
-    window_.CreateWindowAndControls();
     form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
                   [&folderSecurity = folderSecurity_](const AnsiString& path) {
                     return GrantEveryoneFullControl(folderSecurity, path);
                   });
     window_.Bind(&*form_);
-    form_->OnCreate();
+    window_.CreateWindowAndControls();  // runs the form's creation handler
     return *form_;
   }
 
