@@ -162,8 +162,9 @@ void ShareDialogWindow::ShowFirstTime() {
   SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Shown, not painted here: the logic's showing handler repaints the dialog at once, and a
+  // dialog without one is painted by the message loop. Painting here as well drew it twice.
   ShowWindow(Handle(), SW_SHOWNORMAL);
-  UpdateWindow(Handle());
   shown_ = true;
   SelectNext(true);
   // Outside the message loop: an error here reaches the last-resort handler of start-up.
