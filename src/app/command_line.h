@@ -114,6 +114,28 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   return result;
 }
 
+// True when a raw command line (the program's name first, as the system hands it over) holds
+// nothing but that name: a quoted name or a run of non-blanks, then at most blanks. Only then
+// are there surely no arguments; anything else, including a line that starts with a blank (the
+// system's splitter then reads an empty name), is left to the system's splitter.
+template <typename Char>
+bool NamesOnlyTheProgram(std::basic_string_view<Char> line) {
+  auto blank = [](Char c) { return c == Char(' ') || c == Char('\t'); };
+  std::size_t end = 0;
+  if (line.empty() || blank(line[0])) return false;
+  if (line[0] == Char('"')) {
+    end = line.find(Char('"'), 1);
+    if (end == std::basic_string_view<Char>::npos) return false;
+    ++end;
+  } else {
+    while (end < line.size() && !blank(line[end])) ++end;
+  }
+  for (; end < line.size(); ++end) {
+    if (!blank(line[end])) return false;
+  }
+  return true;
+}
+
 // The usage text, in code page 932 with \r line breaks.
 inline constexpr char kUsageText[] =
     "使い方:\r"

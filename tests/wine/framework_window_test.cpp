@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,11 @@ class TestWindow : public Window {
   using Window::CreateSubclassed;
   using Window::RegisterOnce;
   bool refuseCreate = false;
+  int textLengthAsked = 0;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_GETTEXTLENGTH) ++textLengthAsked;
     if (msg == WM_CREATE && refuseCreate) return -1;
     return Window::HandleMessage(msg, wp, lp);
   }
@@ -124,6 +127,77 @@ TEST(WindowFramework, RegisteringTwiceIsNoError) {
   TestWindow window;
   window.Create(0, kTestClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr);
   EXPECT_NE(window.Handle(), nullptr);
+}
+
+// Someone else's subclassing on top of ours (an accessibility tool, say): it forwards every
+// message to the procedure it replaced.
+WNDPROC replacedProc = nullptr;
+LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(replacedProc, hwnd, msg, wp, lp);
+}
+
+// Our own classes keep the object in GWLP_USERDATA as well as in a property; a system control's
+// GWLP_USERDATA is its class's, and is left alone.
+TEST(WindowFramework, EachWindowLeadsToItsObjectUntilItIsGone) {
+  constexpr LONG_PTR kClassData = 0x5EED;
+  struct Case {
+    const char* name;
+    bool systemControl;
+    bool subclassedByOthers;
+  } cases[] = {
+      {"our own class", false, false},
+      {"our own class, subclassed again by someone else", false, true},
+      {"system control", true, false},
+  };
+  TestWindow::RegisterOnce(kTestClass);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto window = std::make_unique<TestWindow>();
+    if (c.systemControl) {
+      window->CreateSubclassed(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr);
+      EXPECT_EQ(GetWindowLongPtrW(window->Handle(), GWLP_USERDATA), 0);
+      SetWindowLongPtrW(window->Handle(), GWLP_USERDATA, kClassData);
+    } else {
+      window->Create(0, kTestClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr);
+    }
+    const HWND hwnd = window->Handle();
+    ASSERT_NE(hwnd, nullptr);
+    if (c.subclassedByOthers) {
+      replacedProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForwardingProc)));
+    }
+    EXPECT_EQ(Window::FromHandle(hwnd), window.get());
+    // Messages reach the object, which hands them on to the default handling.
+    SetWindowTextW(hwnd, L"abc");
+    EXPECT_EQ(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0), 3);
+    EXPECT_EQ(window->textLengthAsked, 1);
+    if (c.subclassedByOthers) {
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(replacedProc));
+    }
+    window.reset();
+    EXPECT_FALSE(IsWindow(hwnd));
+  }
+  // A system control's class data survives our binding and unbinding.
+  TestWindow edit;
+  edit.CreateSubclassed(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr);
+  SetWindowLongPtrW(edit.Handle(), GWLP_USERDATA, kClassData);
+  EXPECT_EQ(Window::FromHandle(edit.Handle()), &edit);
+  EXPECT_EQ(GetWindowLongPtrW(edit.Handle(), GWLP_USERDATA), kClassData);
+  // Windows that are not ours lead to nothing.
+  EXPECT_EQ(Window::FromHandle(GetDesktopWindow()), nullptr);
+  EXPECT_EQ(Window::FromHandle(nullptr), nullptr);
+}
+
+// A window the system destroys (not through its object) unbinds itself: the object learns that it
+// has no window, and the handle leads to nothing.
+TEST(WindowFramework, AWindowDestroyedByTheSystemLeavesItsObjectUnbound) {
+  TestWindow::RegisterOnce(kTestClass);
+  TestWindow window;
+  window.Create(0, kTestClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr);
+  const HWND hwnd = window.Handle();
+  ASSERT_TRUE(DestroyWindow(hwnd));
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_EQ(Window::FromHandle(hwnd), nullptr);
 }
 
 }  // namespace

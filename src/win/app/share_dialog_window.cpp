@@ -139,6 +139,19 @@ void ShareDialogWindow::CreateWindowAndControls() {
   }
   SetTabOrder({&sharePathEdit_, &browseButton_, &shareNameEdit_, &shareButton_, &cancelButton_,
                &layoutMemo_});
+
+  // The creation handler picks the font's face; the controls take the font once, after it, rather
+  // than the designed face first and the chosen one again (each new face is measured anew).
+  if (logic_) {
+    creating_ = true;
+    try {
+      logic_->OnCreate();
+    } catch (...) {
+      creating_ = false;
+      throw;
+    }
+    creating_ = false;
+  }
   ApplyFont();
 }
 
@@ -149,8 +162,9 @@ void ShareDialogWindow::ShowFirstTime() {
   SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Shown, not painted here: the logic's showing handler repaints the dialog at once, and a
+  // dialog without one is painted by the message loop. Painting here as well drew it twice.
   ShowWindow(Handle(), SW_SHOWNORMAL);
-  UpdateWindow(Handle());
   shown_ = true;
   SelectNext(true);
   // Outside the message loop: an error here reaches the last-resort handler of start-up.
@@ -168,7 +182,7 @@ void ShareDialogWindow::SetFontName(const AnsiString& faceName) {
     throw Exception(Format("Font name '%s' is too long", faceName.c_str()));
   }
   fontName_ = faceName;
-  ApplyFont();
+  if (!creating_) ApplyFont();
 }
 
 void ShareDialogWindow::ApplyFont() {

@@ -25,7 +25,8 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   ShareDialogWindow();
   ~ShareDialogWindow() override;
 
-  // Creates the (still hidden) window and its controls.
+  // Creates the (still hidden) window and its controls; a logic bound before runs its creation
+  // handler here, before the controls take the dialog's font.
   void CreateWindowAndControls();
   // Binds the dialog's logic; clicks go to its handlers from then on.
   void Bind(ShareDialog* logic) { logic_ = logic; }
@@ -73,6 +74,8 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   UniqueFont font_;
   // The title-bar icons, owned here: the system does not free icons a window is given.
   UniqueIcon bigIcon_, smallIcon_;
+  // While the logic's creation handler runs: a chosen font face is only noted then.
+  bool creating_ = false;
   bool shown_ = false;
   bool busy_ = false;
   HWND focusBeforeBusy_ = nullptr;

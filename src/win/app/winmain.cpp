@@ -24,6 +24,7 @@
 #include "win/framework/application.h"
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
+#include "win/framework/lazy_library.h"
 #include "win/security/win_folder_security.h"
 
 namespace qv::win {
@@ -46,13 +47,12 @@ class WinStartupHost : public IStartupHost {
   }
 
   ShareDialog& CreateMainForm() override {
-    window_.CreateWindowAndControls();
     form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
                   [&folderSecurity = folderSecurity_](const AnsiString& path) {
                     return GrantEveryoneFullControl(folderSecurity, path);
                   });
     window_.Bind(&*form_);
-    form_->OnCreate();
+    window_.CreateWindowAndControls();  // runs the form's creation handler
     return *form_;
   }
 
@@ -76,10 +76,15 @@ class WinStartupHost : public IStartupHost {
 };
 
 // The arguments after the program's name, split by the system's own rules (quotes, backslashes).
+// The usual start (from Explorer or the Start menu) has none; only a line with more than the name
+// loads the shell's library, which would otherwise delay the dialog.
 std::vector<std::wstring> Arguments() {
+  const wchar_t* line = GetCommandLineW();
+  if (NamesOnlyTheProgram(std::wstring_view(line))) return {};
   int count = 0;
   // One block from LocalAlloc holds the pointers and the texts.
-  const UniqueAny<LPWSTR*, ::LocalFree> argv(CommandLineToArgvW(GetCommandLineW(), &count));
+  const UniqueAny<LPWSTR*, ::LocalFree> argv(
+      QV_LAZY("shell32.dll", CommandLineToArgvW)(line, &count));
   if (!argv) return {};
   return std::vector<std::wstring>(argv.get() + (count > 0 ? 1 : 0), argv.get() + count);
 }
@@ -137,7 +142,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // COM servers, the network library bound at first use) comes from the system folder only, never
   // from the program's own folder or the current folder, where anyone could have put one.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  qv::CommandLine<std::wstring> commandLine = qv::ParseCommandLine(qv::win::Arguments());
+  qv::CommandLine<std::wstring> commandLine;
+  try {
+    commandLine = qv::ParseCommandLine(qv::win::Arguments());
+  } catch (const std::exception& error) {
+    // The shell's library, bound when there are arguments to split, could not be loaded.
+    qv::win::Application::Instance().ShowLastResortError(error);
+    return qv::kExitUsage;
+  }
   if (commandLine.mode != qv::RunMode::Dialog) return qv::win::RunCommandLine(commandLine);
   qv::win::WinStartupHost host;
   return qv::RunStartup(host, qv::win::Application::Instance(),

@@ -112,15 +112,18 @@ void Image::CreateIn(HWND parent, int x, int y, int w, int h, int iconResourceId
   iconResourceId_ = iconResourceId;
   icon_.reset(static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(iconResourceId),
                                             IMAGE_ICON, w, h, LR_DEFAULTCOLOR)));
+  iconSize_ = icon_ && w == h ? w : 0;
   RegisterOnce(kImageClass);
   Create(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, x, y, w, h, parent);
 }
 
 void Image::UseIconSize(int size) {
+  if (icon_ && size == iconSize_) return;  // that image is already held
   UniqueIcon icon(static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(iconResourceId_),
                                                 IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   if (!icon) return;  // the image loaded before stays
   icon_ = std::move(icon);
+  iconSize_ = size;
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 

@@ -67,6 +67,7 @@ class Image : public Window {
  private:
   UniqueIcon icon_;
   int iconResourceId_ = 0;
+  int iconSize_ = 0;  // of the image held, when it is square
   Color background_ = clBtnFace;
 };
 

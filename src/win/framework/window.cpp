@@ -19,7 +19,7 @@ Window::~Window() {
     HWND h = hwnd_;
     // The window outlives nothing of ours: unbind first so that no message reaches a half-
     // destroyed object.
-    RemovePropW(h, kSelfProp);
+    Detach(h);
     if (original_) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
     hwnd_ = nullptr;
     DestroyWindow(h);
@@ -27,7 +27,16 @@ Window::~Window() {
 }
 
 Window* Window::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<Window*>(GetPropW(hwnd, kSelfProp)) : nullptr;
+  if (!hwnd) return nullptr;
+  // A window of this process, of our own classes, that nobody has subclassed: its GWLP_USERDATA
+  // is ours.
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  if (process == GetCurrentProcessId() &&
+      GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(ClassProc)) {
+    return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  return static_cast<Window*>(GetPropW(hwnd, kSelfProp));
 }
 
 bool Window::IsTabStop() const {
@@ -53,9 +62,16 @@ void Window::RegisterOnce(const wchar_t* className, UINT style, HBRUSH backgroun
   RaiseLastOSError();
 }
 
-void Window::Attach(HWND hwnd) {
+void Window::Attach(HWND hwnd, bool ownClass) {
   hwnd_ = hwnd;
   SetPropW(hwnd, kSelfProp, this);
+  // A system control's GWLP_USERDATA belongs to its class, not to us.
+  if (ownClass) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void Window::Detach(HWND hwnd) {
+  RemovePropW(hwnd, kSelfProp);
+  if (!original_) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
 }
 
 void Window::Create(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style,
@@ -78,7 +94,7 @@ void Window::CreateSubclassed(DWORD exStyle, const wchar_t* className, const std
       CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), nullptr);
   if (!hwnd) RaiseLastOSError();
-  Attach(hwnd);
+  Attach(hwnd, false);
   original_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
 }
@@ -102,7 +118,7 @@ LRESULT Window::Dispatch(Window* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     Application::Instance().HandleException(std::runtime_error("unknown error"));
   }
   if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, kSelfProp);
+    self->Detach(hwnd);
     self->hwnd_ = nullptr;
     self->Destroyed();
   }
@@ -110,17 +126,17 @@ LRESULT Window::Dispatch(Window* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 }
 
 LRESULT CALLBACK Window::ClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Window* self = FromHandle(hwnd);
+  Window* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self && msg == WM_NCCREATE) {
     self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    if (self) self->Attach(hwnd);
+    if (self) self->Attach(hwnd, true);
   }
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   return Dispatch(self, hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Window* self = FromHandle(hwnd);
+  Window* self = static_cast<Window*>(GetPropW(hwnd, kSelfProp));
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     WNDPROC original = self->original_;

@@ -1,7 +1,9 @@
 // A Win32 window owned by a C++ object. The object is found from the window through a window
 // property, set at WM_NCCREATE for our own classes and at subclassing for system controls; every
-// message then goes to the virtual HandleMessage. No C++ exception ever leaves the window
-// procedure: the application's exception handler shows it instead.
+// message then goes to the virtual HandleMessage. Windows of our own classes also keep the object
+// in their GWLP_USERDATA, which their window procedure reads for every message: a property is
+// looked up in the window server, and start-up alone sends several hundred messages. No C++
+// exception ever leaves the window procedure: the application's exception handler shows it instead.
 #pragma once
 
 #include <windows.h>
@@ -51,7 +53,9 @@ class Window {
   static LRESULT CALLBACK ClassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT Dispatch(Window* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  void Attach(HWND hwnd);
+  void Attach(HWND hwnd, bool ownClass);
+  // Unbinds the window from this object before the object goes.
+  void Detach(HWND hwnd);
 
   HWND hwnd_ = nullptr;
   WNDPROC original_ = nullptr;  // for subclassed system controls

@@ -87,5 +87,31 @@ TEST(CommandLineTest, WideArgumentsKeepTheirText) {
             RunMode::Usage);
 }
 
+// Only a line that is surely nothing but the program's name skips the system's splitter.
+TEST(CommandLineTest, NamesOnlyTheProgram) {
+  struct Case {
+    std::string_view line;
+    bool onlyTheName;
+  } cases[] = {
+      {"qvsetshare.exe", true},
+      {"qvsetshare.exe \t ", true},
+      {"\"C:\\Program Files\\qv\\qvsetshare.exe\"", true},
+      {"\"C:\\Program Files\\qv\\qvsetshare.exe\"  ", true},
+      {"\"\"", true},
+      {"qvsetshare.exe /quiet", false},
+      {"qvsetshare.exe \"\"", false},  // one empty argument
+      {"\"C:\\a b\\qv.exe\" /path x", false},
+      {"\"C:\\a b\\qv.exe\"x", false},
+      {"\"C:\\a b\\qv.exe", false},  // no closing quote
+      {" qvsetshare.exe", false},    // the system reads an empty name first
+      {"\tqvsetshare.exe", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.line));
+    EXPECT_EQ(NamesOnlyTheProgram(c.line), c.onlyTheName);
+  }
+}
+
 }  // namespace
 }  // namespace qv
