@@ -197,6 +197,60 @@ TEST(MessageBoxWindow, ASetWithoutOkOrYesStartsOnItsFirstButton) {
   }
 }
 
+// The focused child of the box's thread, once it is the wanted one (nullptr after 2 s).
+HWND WaitForFocusOn(HWND box, const std::wstring& text) {
+  for (int i = 0; i < 100; ++i) {
+    HWND focused = WaitForFocusedChild(box);
+    if (focused && Text(focused) == text) return focused;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+// Left for another window and come back to, the box gives the keyboard back to the button that
+// had it, as a dialog box does, so that Enter and Esc still work without a click.
+TEST(MessageBoxWindow, ComingBackToTheBoxGivesTheFocusBackToItsButton) {
+  const int result = ShowWhile(
+      "x", BuildMessageBox(MessageKind::Confirmation, MessageButton::Yes | MessageButton::No),
+      [&](HWND box, const SeenBox&) {
+        HWND yes = WaitForFocusOn(box, L"はい(&Y)");
+        ASSERT_NE(yes, nullptr);
+        PostMessageW(yes, WM_KEYDOWN, VK_TAB, 0);
+        ASSERT_NE(WaitForFocusOn(box, L"いいえ(&N)"), nullptr);
+
+        // Another top-level window, of another thread, takes the activation.
+        HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                     nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(other, nullptr);
+        SetForegroundWindow(other);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        for (int i = 0; i < 100; ++i) {
+          MSG m;
+          while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+          GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+          if (info.hwndActive != box) break;
+          Sleep(20);
+        }
+        EXPECT_NE(info.hwndActive, box) << "the box was never left";
+
+        SetForegroundWindow(box);
+        for (int i = 0; i < 100; ++i) {
+          GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+          if (info.hwndActive == box) break;
+          Sleep(20);
+        }
+        DestroyWindow(other);
+        // Enter goes to the box's thread, which presses the button holding its focus.
+        PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+        for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+        if (IsWindow(box)) PostMessageW(box, WM_CLOSE, 0, 0);
+      });
+  // Not Yes, the default, nor the Cancel of a box left standing: the focus went back to the
+  // button the user had moved it to.
+  EXPECT_EQ(result, MessageResult::No);
+}
+
 TEST(MessageBoxWindow, LayoutCaptionTextAndCentring) {
   SeenBox seen;
   ShowWhile(

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "framework/errors.h"
+#include "win/framework/controls.h"
+#include "win/framework/gdi.h"
 #include "win/framework/window.h"
 
 namespace qv::win {
@@ -198,6 +200,42 @@ TEST(WindowFramework, AWindowDestroyedByTheSystemLeavesItsObjectUnbound) {
   ASSERT_TRUE(DestroyWindow(hwnd));
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_EQ(Window::FromHandle(hwnd), nullptr);
+}
+
+SIZE SizeOf(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// A label that waits for its font has no size of its own until it gets one, whatever its caption
+// meanwhile; then it is exactly as large as a label measured at once in that font.
+TEST(WindowFramework, ALabelWaitingForItsFontIsMeasuredInIt) {
+  TestWindow::RegisterOnce(kTestClass);
+  TestWindow parent;
+  parent.Create(0, kTestClass, L"", WS_POPUP, 0, 0, 400, 200, nullptr);
+  LOGFONTW lf{};
+  lf.lfHeight = -24;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  const UniqueFont font(CreateFontIndirectW(&lf));
+  ASSERT_TRUE(font);
+
+  Label now, waiting;
+  now.CreateIn(parent.Handle(), 0, 0, "共有名:", clBtnFace);
+  const SIZE inSystemFont = SizeOf(now.Handle());
+  EXPECT_GT(inSystemFont.cx, 0);
+  waiting.CreateIn(parent.Handle(), 0, 50, "共有名:", clBtnFace, Label::Sizing::WithItsFont);
+  EXPECT_EQ(SizeOf(waiting.Handle()).cx, 0);
+  waiting.SetCaption("共有するフォルダ:");
+  EXPECT_EQ(SizeOf(waiting.Handle()).cx, 0);
+
+  now.SetCaption("共有するフォルダ:");
+  now.SetFont(font.get());
+  waiting.SetFont(font.get());
+  const SIZE measured = SizeOf(now.Handle());
+  EXPECT_GT(measured.cy, inSystemFont.cy) << "the larger font is the one measured";
+  EXPECT_EQ(SizeOf(waiting.Handle()).cx, measured.cx);
+  EXPECT_EQ(SizeOf(waiting.Handle()).cy, measured.cy);
 }
 
 }  // namespace

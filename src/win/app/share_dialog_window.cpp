@@ -41,7 +41,9 @@ AnsiString CaptionOf(const FormObjectDescription& d) {
 }
 
 void CreateLabel(Label& label, HWND parent, const FormObjectDescription& d, Color background) {
-  label.CreateIn(parent, Setting(d, "Left"), Setting(d, "Top"), CaptionOf(d), background);
+  // Every label gets the dialog's font once its face is chosen; it is measured then.
+  label.CreateIn(parent, Setting(d, "Left"), Setting(d, "Top"), CaptionOf(d), background,
+                 Label::Sizing::WithItsFont);
 }
 
 // Moves a control; one sized by itself (a label: no Width in its description) keeps its size.

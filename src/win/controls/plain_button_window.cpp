@@ -147,8 +147,13 @@ bool PlainButtonWindow::RequestDefaultAction() {
 
 // --- IPlainButtonHost ---------------------------------------------------------------------------
 
+// A button not on screen has nothing to bring up to date: the dialog's first paint draws it with
+// every setting made until then. Skipping it spares the window server a redraw request for each
+// setting the dialog's description applies before it shows.
 void PlainButtonWindow::RepaintNow() {
-  if (Handle()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  if (Handle() && IsWindowVisible(Handle())) {
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
 }
 
 void PlainButtonWindow::ScheduleRepaint() {

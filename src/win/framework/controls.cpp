@@ -22,8 +22,10 @@ void FillWith(HDC dc, const RECT& r, Color color) {
 
 // Label
 
-void Label::CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background) {
+void Label::CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background,
+                     Sizing sizing) {
   background_ = background;
+  sizing_ = sizing;
   text_ = ToWide(caption);
   RegisterOnce(kLabelClass);
   Create(0, kLabelClass, text_, WS_CHILD | WS_VISIBLE, x, y, 0, 0, parent);
@@ -47,7 +49,7 @@ void Label::SetFontColor(Color color) {
 }
 
 void Label::AutoSize() {
-  if (!Handle()) return;
+  if (!Handle() || (sizing_ == Sizing::WithItsFont && !font_)) return;
   ClientDC dc(Handle());
   SelectedObject keep(dc.get(), font_);
   RECT r{0, 0, 0, 0};

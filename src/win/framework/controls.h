@@ -2,6 +2,7 @@
 // and edit field wrappers of the system controls.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "framework/ansi_string.h"
@@ -19,7 +20,12 @@ COLORREF ColorToRGB(Color color);
 // test drivers can read it; screen readers get it as static text from its accessible object.
 class Label : public Window, private IAccessibleWindow {
  public:
-  void CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background);
+  // When a label measures itself. A creator that gives every label its font right after making
+  // them (a dialog whose face is chosen at creation) spares each one a measurement in the system
+  // font that nobody would see: each measurement asks the window server for a device context.
+  enum class Sizing : std::uint8_t { Now, WithItsFont };
+  void CreateIn(HWND parent, int x, int y, const AnsiString& caption, Color background,
+                Sizing sizing = Sizing::Now);
   void SetCaption(const AnsiString& caption);
   void SetFont(HFONT font);
   void SetFontColor(Color color);
@@ -37,6 +43,7 @@ class Label : public Window, private IAccessibleWindow {
   bool RequestDefaultAction() override { return false; }
   std::wstring text_;
   HFONT font_ = nullptr;
+  Sizing sizing_ = Sizing::Now;
   Color fontColor_ = clWindowText;
   Color background_ = clBtnFace;
   AccessibleAnswer accessible_{*this};

@@ -86,14 +86,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_ACTIVATE:
-      // Give the focus back to the control that had it when the form was left.
-      if (LOWORD(wp) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
-      } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
-        SetFocus(lastFocus_);
-        return 0;
-      }
+      if (KeepFocusAcrossActivation(wp)) return 0;
       break;
     case WM_COMMAND:
       // Notifications of system controls go to the object that owns the control.

@@ -37,7 +37,6 @@ class Form : public Window {
 
   std::vector<Window*> controls_;
   std::vector<Window*> tabOrder_;
-  HWND lastFocus_ = nullptr;
   int modalResult_ = 0;
   bool mainForm_ = false;
 };

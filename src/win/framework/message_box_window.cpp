@@ -81,9 +81,7 @@ class MessageBoxWindow : public Window {
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
-    if (IsButtonIndex(layout_.defaultButton)) {
-      SetFocus(buttons_[static_cast<std::size_t>(layout_.defaultButton)]);
-    }
+    if (HWND button = DefaultButton()) SetFocus(button);
 
     MSG msg;
     bool quit = false;
@@ -123,6 +121,10 @@ class MessageBoxWindow : public Window {
       case WM_CLOSE:
         result_ = MessageResult::Cancel;
         return 0;
+      case WM_ACTIVATE:
+        // A box that was left and comes back has Enter on its button again, not on nothing.
+        if (KeepFocusAcrossActivation(wp, DefaultButton())) return 0;
+        return DefaultHandling(msg, wp, lp);
       case WM_PAINT: {
         PaintScope paint(Handle());
         DrawIconEx(paint.get(), Scaled(kMargin), Scaled(kMargin), icon_, Scaled(kIconSize),
@@ -153,6 +155,12 @@ class MessageBoxWindow : public Window {
 
   bool IsButtonIndex(int index) const {
     return index >= 0 && index < static_cast<int>(buttons_.size());
+  }
+
+  HWND DefaultButton() const {
+    return IsButtonIndex(layout_.defaultButton)
+               ? buttons_[static_cast<std::size_t>(layout_.defaultButton)]
+               : nullptr;
   }
 
   void Press(int index) {

@@ -39,6 +39,21 @@ Window* Window::FromHandle(HWND hwnd) {
   return static_cast<Window*>(GetPropW(hwnd, kSelfProp));
 }
 
+bool Window::KeepFocusAcrossActivation(WPARAM wp, HWND fallback) {
+  if (LOWORD(wp) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+    return false;
+  }
+  for (HWND target : {lastFocus_, fallback}) {
+    if (target && IsWindow(target) && IsChild(hwnd_, target) && IsWindowEnabled(target)) {
+      SetFocus(target);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool Window::IsTabStop() const {
   return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(hwnd_) &&
          IsWindowEnabled(hwnd_);

@@ -44,6 +44,11 @@ class Window {
                         DWORD style, int x, int y, int w, int h, HWND parent, int id = 0);
 
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // WM_ACTIVATE the way a dialog box handles it: leaving, it notes which of its controls had the
+  // keyboard focus; coming back, it gives the focus to that control again (or to the fallback,
+  // when none was noted or that one can no longer take it). True when it set the focus, and the
+  // message needs no further handling.
+  bool KeepFocusAcrossActivation(WPARAM wp, HWND fallback = nullptr);
   // The handling the window would have without us (DefWindowProc or the control's own).
   LRESULT DefaultHandling(UINT msg, WPARAM wp, LPARAM lp);
   // Called once the window is gone (WM_NCDESTROY).
@@ -59,6 +64,7 @@ class Window {
 
   HWND hwnd_ = nullptr;
   WNDPROC original_ = nullptr;  // for subclassed system controls
+  HWND lastFocus_ = nullptr;    // the control that had the focus when the window was left
 };
 
 // Screen-independent helpers.
