@@ -1,10 +1,14 @@
 #include "framework/ansi_string.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
 
 namespace qv {
+
+AnsiString::AnsiString(Within, const char* bytes, size_type capacity)
+    : bytes_(bytes, static_cast<size_type>(std::find(bytes, bytes + capacity, '\0') - bytes)) {}
 
 namespace {
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }

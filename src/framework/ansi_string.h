@@ -3,7 +3,6 @@
 // backslash (0x5C) or an ASCII letter and must never be taken for one.
 #pragma once
 
-#include <algorithm>
 #include <compare>
 #include <cstddef>
 #include <string>
@@ -29,7 +28,7 @@ class AnsiString {
   // string, and never past its end.
   template <std::size_t N>
   AnsiString(const char (&literal)[N])  // NOLINT(google-explicit-constructor)
-      : bytes_(literal, LengthWithin(literal, N)) {}
+      : AnsiString(Within{}, literal, N) {}
   // A writable char buffer holds whatever was put into it at run time: say what it is.
   template <std::size_t N>
   AnsiString(char (&buffer)[N]) = delete;
@@ -93,9 +92,10 @@ class AnsiString {
   }
 
  private:
-  static size_type LengthWithin(const char* bytes, size_type capacity) {
-    return static_cast<size_type>(std::find(bytes, bytes + capacity, '\0') - bytes);
-  }
+  // Out of line, so that each of the program's many literals costs a call, not a copy of the
+  // search for its end.
+  struct Within {};
+  AnsiString(Within, const char* bytes, size_type capacity);
 
   std::string bytes_;
 };
