@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "test_form.h"
 #include "win/app/share_dialog_window.h"
 #include "win/controls/edit_window.h"
 #include "win/controls/plain_button_window.h"
@@ -33,15 +34,6 @@ using P = StoredProperty;
 
 // The object id UI Automation asks with.
 constexpr LONG kUiaRootObjectId = -25;
-
-class TestForm : public Form {
- public:
-  void CreateHidden() {
-    RegisterOnce(L"QvAccessibleTestForm", CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
-    Create(WS_EX_CONTROLPARENT, L"QvAccessibleTestForm", L"accessible", WS_OVERLAPPEDWINDOW, 10, 10,
-           400, 200, nullptr);
-  }
-};
 
 FormObjectDescription Button(const char* caption) {
   return {"btnShare",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/form_description.h"
+#include "test_form.h"
 #include "win/controls/edit_window.h"
 #include "win/controls/plain_button_window.h"
 #include "win/framework/cp932.h"
@@ -18,15 +19,6 @@ namespace qv::win {
 namespace {
 
 using P = StoredProperty;
-
-class TestForm : public Form {
- public:
-  void CreateHidden() {
-    RegisterOnce(L"QvControlsTestForm", CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
-    Create(WS_EX_CONTROLPARENT, L"QvControlsTestForm", L"controls", WS_OVERLAPPEDWINDOW, 10, 10,
-           400, 200, nullptr);
-  }
-};
 
 FormObjectDescription ButtonDescription(const char* name, const char* caption, int left, int top) {
   return {AnsiString(name),

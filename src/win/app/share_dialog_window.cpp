@@ -144,16 +144,7 @@ void ShareDialogWindow::CreateWindowAndControls() {
 
   // The creation handler picks the font's face; the controls take the font once, after it, rather
   // than the designed face first and the chosen one again (each new face is measured anew).
-  if (logic_) {
-    creating_ = true;
-    try {
-      logic_->OnCreate();
-    } catch (...) {
-      creating_ = false;
-      throw;
-    }
-    creating_ = false;
-  }
+  if (logic_) logic_->OnCreate();
   ApplyFont();
 }
 
@@ -184,7 +175,9 @@ void ShareDialogWindow::SetFontName(const AnsiString& faceName) {
     throw Exception(Format("Font name '%s' is too long", faceName.c_str()));
   }
   fontName_ = faceName;
-  if (!creating_) ApplyFont();
+  // Before the controls have their first font (during the creation handler) the face is only
+  // noted: creation ends by applying it.
+  if (font_) ApplyFont();
 }
 
 void ShareDialogWindow::ApplyFont() {

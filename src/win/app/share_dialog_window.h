@@ -74,8 +74,6 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   UniqueFont font_;
   // The title-bar icons, owned here: the system does not free icons a window is given.
   UniqueIcon bigIcon_, smallIcon_;
-  // While the logic's creation handler runs: a chosen font face is only noted then.
-  bool creating_ = false;
   bool shown_ = false;
   bool busy_ = false;
   HWND focusBeforeBusy_ = nullptr;
