@@ -19,6 +19,24 @@ AnsiString RightsName(std::uint32_t rights) {
 
 bool CanChange(std::uint32_t rights) { return (rights & kModify) == kModify; }
 
+constexpr char kShareRightsLabel[] = "共有のアクセス許可 (Everyone): ";
+constexpr char kFolderRightsLabel[] = "フォルダのアクセス許可 (Everyone): ";
+constexpr char kUnreadable[] = "読み取れません";
+
+// One line of Everyone's rights, as found by rightsOf; false when they do not reach "change" or
+// cannot be read.
+template <typename RightsOf>
+bool TellRights(IRunReport& report, const AnsiString& label, RightsOf rightsOf) {
+  try {
+    const std::uint32_t rights = rightsOf();
+    report.Tell(label + RightsName(rights));
+    return CanChange(rights);
+  } catch (const Exception&) {
+    report.Tell(label + kUnreadable);
+    return false;
+  }
+}
+
 AnsiString ErrorWithCode(ShareSetup& texts, std::uint32_t code) {
   AnsiString text = Trim(texts.MessageTextOf(code));
   return text + Format("(code=%u)", code);
@@ -45,20 +63,15 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
 
   // The share's own permission for Everyone.
   if (share.descriptor.empty()) {
-    report.Tell("共有のアクセス許可 (Everyone): 指定なし (既定では読み取りのみ)");
+    report.Tell(AnsiString(kShareRightsLabel) + "指定なし (既定では読み取りのみ)");
     inOrder = false;
   } else {
-    try {
+    inOrder &= TellRights(report, kShareRightsLabel, [&share] {
       bool nullDacl = false;
       std::optional<Bytes> dacl = DaclOfSelfRelativeDescriptor(share.descriptor, nullDacl);
       // A descriptor without a list, or with a NULL one, stops nobody.
-      std::uint32_t rights = dacl ? EveryoneRights(*dacl, false) : kFullControl;
-      report.Tell(AnsiString("共有のアクセス許可 (Everyone): ") + RightsName(rights));
-      if (!CanChange(rights)) inOrder = false;
-    } catch (const Exception&) {
-      report.Tell("共有のアクセス許可 (Everyone): 読み取れません");
-      inOrder = false;
-    }
+      return dacl ? EveryoneRights(*dacl, false) : kFullControl;
+    });
   }
 
   if (!shares.FolderExists(share.path)) {
@@ -73,25 +86,18 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
               (volume.fileSystem.empty() ? AnsiString("不明") : volume.fileSystem));
   if (!volume.keepsAcls) {
     // FAT32 and exFAT: the share's permission is the one control.
-    report.Tell("フォルダのアクセス許可 (Everyone): このドライブの形式にはありません");
+    report.Tell(AnsiString(kFolderRightsLabel) + "このドライブの形式にはありません");
   } else {
     FolderDacl read = folders.ReadDacl(share.path);
     if (read.error != 0) {
-      report.Tell("フォルダのアクセス許可 (Everyone): 読み取れません " +
+      report.Tell(AnsiString(kFolderRightsLabel) + kUnreadable + " " +
                   ErrorWithCode(texts, read.error));
       inOrder = false;
-    } else if (!read.present || read.dacl.empty()) {
-      // No list at all denies nobody anything.
-      report.Tell("フォルダのアクセス許可 (Everyone): フル コントロール");
     } else {
-      try {
-        std::uint32_t rights = EveryoneRights(read.dacl, true);
-        report.Tell(AnsiString("フォルダのアクセス許可 (Everyone): ") + RightsName(rights));
-        if (!CanChange(rights)) inOrder = false;
-      } catch (const Exception&) {
-        report.Tell("フォルダのアクセス許可 (Everyone): 読み取れません");
-        inOrder = false;
-      }
+      inOrder &= TellRights(report, kFolderRightsLabel, [&read] {
+        // No list at all denies nobody anything.
+        return !read.present || read.dacl.empty() ? kFullControl : EveryoneRights(read.dacl, true);
+      });
     }
   }
   report.Tell(inOrder ? "判定: 問題ありません。" : "判定: 問題があります。");

@@ -6,8 +6,7 @@ int RunStartup(IStartupHost& host, IMessageBoxes& boxes, const DialogPrefill& pr
   // One step, so that two copies started at the same instant cannot both miss each other.
   // A mutex that could not be made leaves this copy unguarded, which is better than not running.
   if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::AlreadyExists) {
-    boxes.ShowMessage("アプリケーションは既に起動しています。", MessageKind::Information,
-                      MessageButton::Ok);
+    boxes.ShowMessage(kAlreadyRunning, MessageKind::Information, MessageButton::Ok);
     return 0;
   }
   try {

@@ -14,6 +14,8 @@ namespace qv {
 
 constexpr char kSingleInstanceMutexName[] = "MOLOKAU_101";
 constexpr char kApplicationTitle[] = "共有フォルダの設定";
+// What a second copy is told while one is running.
+constexpr char kAlreadyRunning[] = "アプリケーションは既に起動しています。";
 
 enum class MutexCreation { Created, AlreadyExists, Failed };
 

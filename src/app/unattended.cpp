@@ -6,9 +6,6 @@ namespace qv {
 
 namespace {
 constexpr std::int32_t kShareNameLimit = 80;  // the share-name field's byte limit
-constexpr char kAlreadyRunning[] = "アプリケーションは既に起動しています。";
-constexpr char kNotAdministrator[] =
-    "このプログラムは、管理者権限を持つユーザーで実行して下さい。\r";
 constexpr char kSystemLocationRefused[] =
     "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
     "この場所を共有するには /yes を指定してください。\r";
@@ -54,9 +51,8 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     report.Tell(kAlreadyRunning);
     return kExitAlreadyRunning;
   }
-  // From version 6 on the manifest has the system start us with administrator rights.
   EnvironmentProbes environment(probes);
-  if (environment.GetOsMajorVersion() < 6 && !environment.IsInBuiltinGroup(kRidAdmins)) {
+  if (environment.LacksAdministratorRights(environment.GetOsMajorVersion())) {
     report.Tell(kNotAdministrator);
     return kExitNotAllowed;
   }

@@ -49,6 +49,10 @@ class IProbePlatform {
 // (Named apart from the Windows headers' macros, which this header must live beside.)
 constexpr std::int32_t kRidAdmins = 544;
 
+// What a run without administrator rights is told.
+inline constexpr char kNotAdministrator[] =
+    "このプログラムは、管理者権限を持つユーザーで実行して下さい。\r";
+
 class EnvironmentProbes {
  public:
   explicit EnvironmentProbes(IProbePlatform& platform) : platform_(platform) {}
@@ -60,6 +64,11 @@ class EnvironmentProbes {
   // The user's documents folder, else the executable's folder; no trailing backslash.
   Cp932Path GetDocumentsDir();
   std::int32_t GetOsMajorVersion() { return platform_.OsMajorVersion(); }
+  // Whether this run must be refused for want of administrator rights. From version 6 on the
+  // manifest has the system start us with them; before, only membership of Administrators counts.
+  bool LacksAdministratorRights(std::int32_t osMajorVersion) {
+    return osMajorVersion < 6 && !IsInBuiltinGroup(kRidAdmins);
+  }
   // The 32-bit number stored in a value, or 0 when it was not read. Raises Exception for a value
   // that is not a 32-bit number.
   std::int32_t ReadRegInteger(RegistryRoot root, const AnsiString& keyPath,

@@ -67,10 +67,8 @@ void ShareDialog::Prefill(const std::optional<AnsiString>& path,
 void ShareDialog::ShowingChanged() {
   fields_.OsMajorVersion = probes_.GetOsMajorVersion();
   // Only on becoming visible: the hiding at shutdown must not ask the user a second time.
-  // From version 6 on the manifest has the system start us with administrator rights.
-  if (view_.IsVisible() && fields_.OsMajorVersion < 6 && !probes_.IsInBuiltinGroup(kRidAdmins)) {
-    boxes_.ShowMessage("このプログラムは、管理者権限を持つユーザーで実行して下さい。\r",
-                       MessageKind::Information, MessageButton::Ok);
+  if (view_.IsVisible() && probes_.LacksAdministratorRights(fields_.OsMajorVersion)) {
+    boxes_.ShowMessage(kNotAdministrator, MessageKind::Information, MessageButton::Ok);
     view_.Close();
   }
   if (view_.IsVisible()) view_.RepaintNow();
