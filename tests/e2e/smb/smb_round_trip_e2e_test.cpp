@@ -61,6 +61,15 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+using UniqueSid = win::UniqueAny<PSID, ::FreeSid>;
+
+UniqueSid EveryoneSid() {
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  UniqueSid sid;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, sid.put());
+  return sid;
+}
+
 // Everyone's allowed rights in a path's DACL as the system reads it back, or nullopt.
 std::optional<DWORD> EveryoneMask(const std::wstring& path) {
   PACL dacl = nullptr;
@@ -70,20 +79,17 @@ std::optional<DWORD> EveryoneMask(const std::wstring& path) {
     return std::nullopt;
   }
   win::UniqueLocal owner(sd);
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
-    return std::nullopt;
-  }
+  UniqueSid everyone = EveryoneSid();
+  if (!everyone) return std::nullopt;
   DWORD mask = 0;
   for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
     ACCESS_ALLOWED_ACE* ace = nullptr;
     if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) &&
-        ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(&ace->SidStart, everyone)) {
+        ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+        EqualSid(&ace->SidStart, everyone.get())) {
       mask |= ace->Mask;
     }
   }
-  FreeSid(everyone);
   return mask;
 }
 
@@ -101,21 +107,18 @@ std::optional<std::string> ReadOnlyVariant(const std::string& hex) {
       !GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) || !present || !dacl) {
     return std::nullopt;
   }
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
-    return std::nullopt;
-  }
+  UniqueSid everyone = EveryoneSid();
+  if (!everyone) return std::nullopt;
   int narrowed = 0;
   for (DWORD i = 0; i < dacl->AceCount; ++i) {
     ACCESS_ALLOWED_ACE* ace = nullptr;
     if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) &&
-        ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(&ace->SidStart, everyone)) {
+        ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+        EqualSid(&ace->SidStart, everyone.get())) {
       ace->Mask = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
       ++narrowed;
     }
   }
-  FreeSid(everyone);
   if (narrowed == 0) return std::nullopt;
   std::string out;
   char pair[3];
