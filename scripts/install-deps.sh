@@ -11,6 +11,8 @@ PACKAGES=(
   wine wine64 xvfb xauth imagemagick x11-apps
   fonts-wine fonts-ipafont-gothic locales
 )
+# The end-to-end round trip through a real SMB server and client (a private smbd of the test's own).
+PACKAGES+=(samba smbclient python3-samba)
 # The guide is rendered with cmark-gfm (its tables), the release zipped, and the rendered page
 # looked at in a headless browser.
 RELEASE_PACKAGES=(cmark-gfm zip chromium)
@@ -26,9 +28,24 @@ for p in "${PACKAGES[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  "${SUDO[@]}" apt-get update -qq
-  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  # Samba's maintainer scripts would start the system's smbd and nmbd (port 445) and enable them
+  # for the next boot; the tests need neither. A policy that forbids every service start is put in
+  # place for the install when the machine has none of its own.
+  own_policy=
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    printf '#!/bin/sh\nexit 101\n' | "${SUDO[@]}" tee /usr/sbin/policy-rc.d >/dev/null
+    "${SUDO[@]}" chmod 755 /usr/sbin/policy-rc.d
+    own_policy=1
+  fi
+  status=0
+  "${SUDO[@]}" apt-get update -qq || status=$?
+  [ $status -ne 0 ] || "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends "${missing[@]}" >/dev/null || status=$?
+  if [ -n "$own_policy" ]; then "${SUDO[@]}" rm -f /usr/sbin/policy-rc.d; fi
+  [ $status -eq 0 ] || exit $status
+  if [ -d /run/systemd/system ] && printf '%s\n' "${missing[@]}" | grep -qx samba; then
+    "${SUDO[@]}" systemctl disable --now smbd nmbd samba-ad-dc >/dev/null 2>&1 || true
+  fi
 fi
 
 # Wine takes its code page (932) and its Japanese system texts from the Unix locale.
