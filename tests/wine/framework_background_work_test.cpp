@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "framework/errors.h"
+#include "message_pump.h"
 #include "win/framework/background_work.h"
 #include "win/framework/window.h"
 
@@ -35,24 +36,6 @@ class WorkWindow : public Window {
     if (std::optional<LRESULT> answered = work.HandleMessage(msg, wp, lp)) return *answered;
     return Window::HandleMessage(msg, wp, lp);
   }
-};
-
-// Runs this thread's messages until ready() or the time is up; ready() at the end.
-bool PumpUntil(const std::function<bool()>& ready, DWORD timeoutMs = 5000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!ready() && GetTickCount64() < end) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return ready();
-}
-
-struct Gate {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ~Gate() { CloseHandle(event); }
-  void Open() const { SetEvent(event); }
-  void Wait() const { WaitForSingleObject(event, 10000); }
 };
 
 struct Ended {
