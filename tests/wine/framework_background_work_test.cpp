@@ -148,17 +148,6 @@ TEST(BackgroundWorkTest, AnEndingSessionWaitsForTheWork) {
   ASSERT_TRUE(PumpUntil([&] { return ended.calls > 0; }));
 }
 
-TEST(BackgroundWorkTest, AnEndOfSessionCalledOffDoesNotWait) {
-  WorkWindow window;
-  Gate release;
-  Ended ended;
-  window.work.Start([&] { release.Wait(); }, ended.Recorder());
-  SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, 0);
-  EXPECT_TRUE(window.work.Pending());
-  release.Open();
-  ASSERT_TRUE(PumpUntil([&] { return ended.calls > 0; }));
-}
-
 TEST(BackgroundWorkTest, ItsOwnerGoingJoinsTheWork) {
   std::atomic<bool> workDone{false};
   Ended ended;
@@ -173,17 +162,6 @@ TEST(BackgroundWorkTest, ItsOwnerGoingJoinsTheWork) {
   }
   EXPECT_TRUE(workDone);
   EXPECT_EQ(ended.calls, 0) << "nobody is left to be told";
-}
-
-TEST(BackgroundWorkTest, ASecondStartWhileTheFirstIsPendingIsRefused) {
-  WorkWindow window;
-  Gate release;
-  Ended first, second;
-  window.work.Start([&] { release.Wait(); }, first.Recorder());
-  EXPECT_THROW(window.work.Start([] {}, second.Recorder()), Exception);
-  release.Open();
-  ASSERT_TRUE(PumpUntil([&] { return first.calls > 0; }));
-  EXPECT_EQ(second.calls, 0);
 }
 
 }  // namespace
