@@ -9,27 +9,25 @@
 
 namespace qv {
 
-namespace {
-// Sets a flag for as long as it lives, unless told to leave it to someone else.
-class FlagScope {
+// The share button's boxes are open for as long as this lives, unless its work has started
+// meanwhile: then the work's end decides.
+class ShareDialog::AskingScope {
  public:
-  explicit FlagScope(bool& flag) : flag_(&flag) { flag = true; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-  ~FlagScope() {
-    if (flag_) *flag_ = false;
+  explicit AskingScope(ShareStep& step) : step_(step) { step_ = ShareStep::Asking; }
+  AskingScope(const AskingScope&) = delete;
+  AskingScope& operator=(const AskingScope&) = delete;
+  ~AskingScope() {
+    if (step_ == ShareStep::Asking) step_ = ShareStep::Idle;
   }
-  void HandOver() { flag_ = nullptr; }
 
  private:
-  bool* flag_;
+  ShareStep& step_;
 };
-}  // namespace
 
 void ShareDialog::OnShareClick() {
   // Clicks and Enter that arrive while this handler's own boxes are open, or while its work runs.
-  if (shareRunning_) return;
-  FlagScope running(shareRunning_);
+  if (shareStep_ != ShareStep::Idle) return;
+  AskingScope asking(shareStep_);
 
   ShareRequest request =
       ShareSetup::Prepare(view_.SharePathText(), view_.ShareNameText(), view_.ShareNameMaxLength());
@@ -63,35 +61,31 @@ void ShareDialog::OnShareClick() {
     return;
   }
 
-  auto outcome = std::make_shared<ShareOutcome>();
-  auto finishing = std::make_shared<bool>(false);
-  view_.SetBusy(true);
-  running.HandOver();
-  try {
-    view_.RunInBackground([this, request, edition = fields_.Edition,
-                           outcome] { *outcome = setup_.Run(request, edition); },
-                          [this, outcome, finishing] {
-                            *finishing = true;
-                            FlagScope stillRunning(shareRunning_);
-                            view_.SetBusy(false);
-                            FinishShare(*outcome);
-                          });
-  } catch (...) {
-    // The work could not even start: the dialog takes input again.
-    if (!*finishing) {
-      shareRunning_ = false;
-      view_.SetBusy(false);
-    }
-    throw;
-  }
+  StartShare(request);
 }
 
-void ShareDialog::FinishShare(const ShareOutcome& outcome) {
-  bool closeAfterwards = std::exchange(closeRequested_, false);
-  // The grant's error (or a library that could not be bound) leaves this handler as it would
-  // have without the background; a share already made stays in place.
-  if (outcome.error) std::rethrow_exception(outcome.error);
-  if (!outcome.failedFolder.empty()) {
+void ShareDialog::StartShare(const ShareRequest& request) {
+  auto outcome = std::make_shared<ShareOutcome>();
+  view_.RunInBackground(
+      [this, request, edition = fields_.Edition, outcome] {
+        *outcome = setup_.Run(request, edition);
+      },
+      [this, outcome](std::exception_ptr failure) { FinishShare(*outcome, failure); });
+  shareStep_ = ShareStep::Working;
+  view_.SetBusy(true);
+}
+
+void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr failure) {
+  AskingScope asking(shareStep_);
+  const bool closeAfterwards = std::exchange(closeAfterWork_, false);
+  view_.SetBusy(false);
+  // What the work itself raised, or what the job met on its way (the grant's error, a library
+  // that could not be bound); a share already made stays in place.
+  if (std::exception_ptr error = failure ? failure : outcome.error) {
+    // With no close to follow, the error leaves this handler as it would any other.
+    if (!closeAfterwards) std::rethrow_exception(error);
+    view_.ShowError(error);
+  } else if (!outcome.failedFolder.empty()) {
     boxes_.ShowMessage(setup_.FolderErrorText(outcome), MessageKind::Information,
                        MessageButton::Ok);
   } else if (outcome.shareResult != 0) {
@@ -114,8 +108,16 @@ void ShareDialog::FinishShare(const ShareOutcome& outcome) {
 }
 
 bool ShareDialog::CloseQuery() {
-  if (!shareRunning_) return true;
-  closeRequested_ = true;
+  switch (shareStep_) {
+    case ShareStep::Idle:
+      return true;
+    case ShareStep::Working:
+      closeAfterWork_ = true;
+      return false;
+    case ShareStep::Asking:
+      // Kept, it would close the dialog after some later box that has nothing to do with it.
+      return false;
+  }
   return false;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -34,7 +35,8 @@ class ShareDialog {
   void OnCancelClick();
   void OnShareClick();
   // Whether the dialog may close now. While the share button's work runs it may not; the close
-  // is remembered and carried out once the work's outcome has been shown.
+  // is remembered and carried out once the work's outcome has been shown. While one of the share
+  // button's boxes is open it may not either, and the answer to the box decides what follows.
   bool CloseQuery();
   void OnBrowseClick();
 
@@ -45,7 +47,8 @@ class ShareDialog {
   const ShareDialogFields& Fields() const { return fields_; }
 
  private:
-  void FinishShare(const ShareOutcome& outcome);
+  void StartShare(const ShareRequest& request);
+  void FinishShare(const ShareOutcome& outcome, std::exception_ptr failure);
 
   ShareDialogFields fields_;
   IShareDialogView& view_;
@@ -53,10 +56,12 @@ class ShareDialog {
   EnvironmentProbes probes_;
   IFolderBrowserPlatform& browser_;
   ShareSetup setup_;
-  // The share button's handler is running (its boxes included, and its work in the background):
-  // a second click or Enter in the meantime does nothing.
-  bool shareRunning_ = false;
-  bool closeRequested_ = false;
+  // Where the share button is: its boxes open (the question before the work, or the outcome
+  // after it), or its work running. Anything but Idle ignores a second click or Enter.
+  enum class ShareStep : std::uint8_t { Idle, Asking, Working };
+  class AskingScope;
+  ShareStep shareStep_ = ShareStep::Idle;
+  bool closeAfterWork_ = false;
 };
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 #include "framework/ansi_string.h"
@@ -50,9 +51,14 @@ class IShareDialogView {
   // Long work. While busy the dialog keeps answering, shows the wait cursor and the busy label,
   // and takes no input in its buttons and fields.
   virtual void SetBusy(bool busy) = 0;
-  // Runs work on another thread and then done on the dialog's own thread. work must not raise;
-  // done may, as any handler may.
-  virtual void RunInBackground(std::function<void()> work, std::function<void()> done) = 0;
+  // Runs work on another thread, then done on the dialog's own thread. done always comes, and
+  // never before the handler that started the work has returned; it gets what the work raised
+  // (null when nothing) and may raise, as any handler may. Raises, and runs nothing, when the
+  // work cannot start.
+  virtual void RunInBackground(std::function<void()> work,
+                               std::function<void(std::exception_ptr)> done) = 0;
+  // Shows an error as the dialog shows one that leaves a handler, and returns once it was seen.
+  virtual void ShowError(std::exception_ptr error) = 0;
 };
 
 }  // namespace qv

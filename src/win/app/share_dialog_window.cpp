@@ -1,9 +1,12 @@
 #include "win/app/share_dialog_window.h"
 
+#include <stdexcept>
+
 #include "dialog/share_dialog_form.h"
 #include "framework/dpi_scale.h"
 #include "framework/errors.h"
 #include "win/dialog/win_probe_platform.h"
+#include "win/framework/application.h"
 #include "win/framework/cp932.h"
 #include "win/framework/dpi.h"
 
@@ -63,11 +66,11 @@ FormLayout LayoutFor(int dpi) {
 }
 }  // namespace
 
-ShareDialogWindow::ShareDialogWindow() : fontName_(kDesignedFont) {}
+ShareDialogWindow::ShareDialogWindow()
+    : fontName_(kDesignedFont),
+      work_(*this, kWorkDoneMessage, ToWide("共有フォルダを設定しています。")) {}
 
-ShareDialogWindow::~ShareDialogWindow() {
-  if (worker_.joinable()) worker_.join();
-}
+ShareDialogWindow::~ShareDialogWindow() = default;
 
 void ShareDialogWindow::CreateWindowAndControls() {
   RegisterOnce(kShareDialogClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
@@ -314,26 +317,24 @@ void ShareDialogWindow::SetBusy(bool busy) {
   }
 }
 
-void ShareDialogWindow::RunInBackground(std::function<void()> work, std::function<void()> done) {
-  if (worker_.joinable()) throw Exception("The background work is still running");
-  workDone_ = std::move(done);
-  HWND self = Handle();
-  worker_ = std::thread([self, work = std::move(work)] {
-    work();
-    PostMessageW(self, kWorkDoneMessage, 0, 0);
-  });
+void ShareDialogWindow::RunInBackground(std::function<void()> work,
+                                        std::function<void(std::exception_ptr)> done) {
+  work_.Start(std::move(work), std::move(done));
+}
+
+void ShareDialogWindow::ShowError(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    Application::Instance().HandleException(e);
+  } catch (...) {
+    Application::Instance().HandleException(std::runtime_error("unknown error"));
+  }
 }
 
 LRESULT ShareDialogWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (std::optional<LRESULT> answered = work_.HandleMessage(msg, wp, lp)) return *answered;
   switch (msg) {
-    case kWorkDoneMessage:
-      if (worker_.joinable()) {
-        worker_.join();
-        std::function<void()> done = std::move(workDone_);
-        workDone_ = nullptr;
-        if (done) done();
-      }
-      return 0;
     case WM_SETCURSOR:
       if (busy_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -2,15 +2,16 @@
 // view the dialog's logic acts on, and the routing of clicks to the logic's handlers.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "controls/form_scaling.h"
 #include "dialog/share_dialog.h"
 #include "dialog/share_dialog_view.h"
 #include "win/controls/edit_window.h"
 #include "win/controls/plain_button_window.h"
+#include "win/framework/background_work.h"
 #include "win/framework/controls.h"
 #include "win/framework/form.h"
 
@@ -51,7 +52,9 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   void RestoreDefaultCursor() override;
   void Close() override { Form::Close(); }
   void SetBusy(bool busy) override;
-  void RunInBackground(std::function<void()> work, std::function<void()> done) override;
+  void RunInBackground(std::function<void()> work,
+                       std::function<void(std::exception_ptr)> done) override;
+  void ShowError(std::exception_ptr error) override;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -77,9 +80,6 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   bool shown_ = false;
   bool busy_ = false;
   HWND focusBeforeBusy_ = nullptr;
-  // The background work and what runs on this thread when it has ended.
-  std::thread worker_;
-  std::function<void()> workDone_;
 
   Panel headerPanel_;
   Image headerIcon_;
@@ -90,6 +90,8 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   EditField layoutMemo_;
   Label busyLabel_;
   PlainButtonWindow browseButton_, shareButton_, cancelButton_;
+  // Last, so that it is joined first: its work may still tell the controls its outcome.
+  BackgroundWork work_;
 };
 
 }  // namespace qv::win

@@ -71,8 +71,10 @@ class WinStartupHost : public IStartupHost {
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
   WinFolderSecurity folderSecurity_;
-  ShareDialogWindow window_;
+  // The logic before its window: the window goes first and joins the work, which runs on the
+  // logic and the platforms above.
   std::optional<ShareDialog> form_;
+  ShareDialogWindow window_;
 };
 
 // The arguments after the program's name, split by the system's own rules (quotes, backslashes).

@@ -60,17 +60,24 @@ void Label::AutoSize() {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+void Label::Paint(HDC dc) {
+  RECT r;
+  GetClientRect(Handle(), &r);
+  FillWith(dc, r, background_);
+  SelectedObject keep(dc, font_);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(fontColor_));
+  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, DT_NOPREFIX | DT_SINGLELINE);
+}
+
 LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
     PaintScope paint(Handle());
-    HDC dc = paint.get();
-    RECT r;
-    GetClientRect(Handle(), &r);
-    FillWith(dc, r, background_);
-    SelectedObject keep(dc, font_);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(fontColor_));
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, DT_NOPREFIX | DT_SINGLELINE);
+    if (paint.get()) Paint(paint.get());
+    return 0;
+  }
+  if (msg == WM_PRINTCLIENT) {
+    Paint(reinterpret_cast<HDC>(wp));
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;
@@ -129,14 +136,21 @@ void Image::UseIconSize(int size) {
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+void Image::Paint(HDC dc) {
+  RECT r;
+  GetClientRect(Handle(), &r);
+  FillWith(dc, r, background_);
+  if (icon_) DrawIconEx(dc, 0, 0, icon_.get(), r.right, r.bottom, 0, nullptr, DI_NORMAL);
+}
+
 LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
     PaintScope paint(Handle());
-    HDC dc = paint.get();
-    RECT r;
-    GetClientRect(Handle(), &r);
-    FillWith(dc, r, background_);
-    if (icon_) DrawIconEx(dc, 0, 0, icon_.get(), r.right, r.bottom, 0, nullptr, DI_NORMAL);
+    if (paint.get()) Paint(paint.get());
+    return 0;
+  }
+  if (msg == WM_PRINTCLIENT) {
+    Paint(reinterpret_cast<HDC>(wp));
     return 0;
   }
   if (msg == WM_ERASEBKGND) return 1;

@@ -38,6 +38,8 @@ class Label : public Window, private IAccessibleWindow {
 
  private:
   void AutoSize();
+  // Draws the whole label on dc: on screen (WM_PAINT) and wherever it is asked to print itself.
+  void Paint(HDC dc);
   // IAccessibleWindow
   AccessibleDescription Describe() const override;
   bool RequestDefaultAction() override { return false; }
@@ -72,6 +74,8 @@ class Image : public Window {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  // Draws the whole image on dc: on screen (WM_PAINT) and wherever it is asked to print itself.
+  void Paint(HDC dc);
   UniqueIcon icon_;
   int iconResourceId_ = 0;
   int iconSize_ = 0;  // of the image held, when it is square

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -63,13 +64,29 @@ class FakeView : public IShareDialogView {
     log_.push_back(value ? "busy" : "idle");
     busy = value;
   }
-  // Runs the work at once unless holdWork is set; then the test releases it with FinishWork.
-  void RunInBackground(std::function<void()> work, std::function<void()> done) override {
+  // Queues the work and its end, as the real view posts the end to the dialog's own queue: they
+  // come when the loop next runs (DeliverPosted), or when the test lets held work end.
+  void RunInBackground(std::function<void()> work,
+                       std::function<void(std::exception_ptr)> done) override {
     EXPECT_FALSE(pendingDone) << "work started while other work was pending";
     if (failToStart) throw Exception("no thread");
     pendingWork = std::move(work);
     pendingDone = std::move(done);
-    if (!holdWork) FinishWork();
+  }
+  void ShowError(std::exception_ptr error) override {
+    try {
+      std::rethrow_exception(error);
+    } catch (const Exception& e) {
+      shownErrors.push_back(e.Message());
+    } catch (const std::exception& e) {
+      shownErrors.push_back(AnsiString(e.what()));
+    }
+    log_.push_back("error box");
+  }
+  // The message loop after a handler has returned: work that is not held ends, and its end is
+  // told.
+  void DeliverPosted() {
+    if (pendingDone && !holdWork) FinishWork();
   }
   void FinishWork() {
     ASSERT_TRUE(pendingDone) << "no work pending";
@@ -77,8 +94,13 @@ class FakeView : public IShareDialogView {
     auto done = std::move(pendingDone);
     pendingWork = nullptr;
     pendingDone = nullptr;
-    work();
-    done();
+    std::exception_ptr failure;
+    if (workRaises) {
+      failure = std::make_exception_ptr(Exception(*workRaises));
+    } else {
+      work();
+    }
+    done(failure);
   }
 
   AnsiString sharePath, shareName;
@@ -94,7 +116,10 @@ class FakeView : public IShareDialogView {
   bool busy = false;
   bool holdWork = false;
   bool failToStart = false;
-  std::function<void()> pendingWork, pendingDone;
+  std::optional<AnsiString> workRaises;  // the work raises this instead of doing anything
+  std::function<void()> pendingWork;
+  std::function<void(std::exception_ptr)> pendingDone;
+  std::vector<AnsiString> shownErrors;
 
  private:
   EventLog& log_;
@@ -284,6 +309,22 @@ class FakeFolderBrowser : public IFolderBrowserPlatform {
   EventLog& log_;
 };
 
+// The dialog's logic driven as the message loop drives it: what a click's handler started in the
+// background ends once the handler has returned.
+class LoopedDialog : public ShareDialog {
+ public:
+  template <typename... Args>
+  explicit LoopedDialog(FakeView& view, Args&&... args)
+      : ShareDialog(view, std::forward<Args>(args)...), view_(view) {}
+  void OnShareClick() {
+    ShareDialog::OnShareClick();
+    view_.DeliverPosted();
+  }
+
+ private:
+  FakeView& view_;
+};
+
 // The whole dialog on fakes.
 struct DialogRig {
   EventLog log;
@@ -294,12 +335,12 @@ struct DialogRig {
   FakeFolderBrowser browser{log};
   std::vector<AnsiString> granted;
   std::optional<AnsiString> grantError;
-  ShareDialog form{view, boxes, probes, shares, browser, [this](const AnsiString& path) {
-                     log.push_back("grant " + path);
-                     granted.push_back(path);
-                     if (grantError) throw Exception(*grantError);
-                     return true;
-                   }};
+  LoopedDialog form{view, boxes, probes, shares, browser, [this](const AnsiString& path) {
+                      log.push_back("grant " + path);
+                      granted.push_back(path);
+                      if (grantError) throw Exception(*grantError);
+                      return true;
+                    }};
 
   // The dialog as start-up leaves it: created, second edition.
   void Create() {
