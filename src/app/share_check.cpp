@@ -62,7 +62,10 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
   report.Tell("共有のコメント: " + share.remark);
 
   // The share's own permission for Everyone.
-  if (share.descriptor.empty()) {
+  if (share.descriptorUnreadable) {
+    report.Tell(AnsiString(kShareRightsLabel) + kUnreadable);
+    inOrder = false;
+  } else if (share.descriptor.empty()) {
     report.Tell(AnsiString(kShareRightsLabel) + "指定なし (既定では読み取りのみ)");
     inOrder = false;
   } else {

@@ -17,6 +17,8 @@ struct ShareDetails {
   std::uint32_t result = 0;  // 0, or the server's code (2310 when there is no such share)
   AnsiString path, remark;
   std::vector<std::uint8_t> descriptor;  // the share's own permissions; empty when it has none
+  // The server gave a descriptor that is not one: its permissions are unknown, not absent.
+  bool descriptorUnreadable = false;
 };
 
 struct VolumeDetails {

@@ -1,18 +1,13 @@
 #include "security/access_entry.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "security/security_exception.h"
 
 namespace qv {
 
 namespace {
-
-bool IsObjectAceType(std::uint8_t type) {
-  return type == ace::kAccessAllowedObject || type == ace::kAccessDeniedObject ||
-         type == ace::kSystemAuditObject || type == ace::kAccessDeniedCallbackObject ||
-         type == ace::kSystemAuditCallbackObject;
-}
 
 // Where the SID of an entry of a known layout begins, or nothing when its fixed part does not fit.
 std::optional<std::size_t> SidOffset(ByteView entry) {
@@ -27,7 +22,49 @@ std::optional<std::size_t> SidOffset(ByteView entry) {
   return at;
 }
 
+std::optional<Guid> GuidAt(ByteView entry, std::uint32_t which) {
+  if (!IsObjectAceType(entry[0])) return std::nullopt;
+  const std::uint32_t present = layout::ReadU32(entry, layout::kPlainAceFixedSize);
+  if (!(present & which)) return std::nullopt;
+  std::size_t at = layout::kObjectAceFixedSizeNoGuids;
+  if (which == layout::kInheritedObjectTypePresent && (present & layout::kObjectTypePresent)) {
+    at += layout::kGuidSize;
+  }
+  Guid guid{};
+  std::copy_n(entry.begin() + static_cast<std::ptrdiff_t>(at), guid.size(), guid.begin());
+  return guid;
+}
+
 }  // namespace
+
+bool IsObjectAceType(std::uint8_t type) {
+  return type == ace::kAccessAllowedObject || type == ace::kAccessDeniedObject ||
+         type == ace::kSystemAuditObject || type == ace::kAccessDeniedCallbackObject ||
+         type == ace::kSystemAuditCallbackObject;
+}
+
+AceFamily FamilyOf(std::uint8_t type) {
+  switch (type) {
+    case ace::kAccessAllowed:
+    case ace::kAccessAllowedObject:
+    case ace::kAccessAllowedCallback:
+      return AceFamily::Allow;
+    case ace::kAccessDenied:
+    case ace::kAccessDeniedObject:
+    case ace::kAccessDeniedCallback:
+    case ace::kAccessDeniedCallbackObject:
+      return AceFamily::Deny;
+    case ace::kSystemAudit:
+    case ace::kSystemAuditObject:
+    case ace::kSystemAuditCallback:
+    case ace::kSystemAuditCallbackObject:
+      return AceFamily::Audit;
+    case ace::kSystemMandatoryLabel:
+      return AceFamily::MandatoryLabel;
+    default:
+      return AceFamily::Unknown;
+  }
+}
 
 bool IsKnownAceType(std::uint8_t type) {
   switch (type) {
@@ -57,6 +94,10 @@ bool IsSystemAceType(std::uint8_t type) {
 
 AccessEntry::AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t mask,
                          const Sid& trustee) {
+  if (!IsKnownAceType(type) || IsObjectAceType(type)) {
+    throw SecurityError(
+        Format("Type 0x%02X is not a plain access-control entry", static_cast<unsigned>(type)));
+  }
   const ByteView sid = trustee.View();
   bytes_.resize(layout::kPlainAceFixedSize + sid.size());
   bytes_[0] = type;
@@ -64,6 +105,31 @@ AccessEntry::AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t ma
   layout::WriteU16(bytes_, 2, static_cast<std::uint16_t>(bytes_.size()));
   layout::WriteU32(bytes_, 4, mask);
   std::copy(sid.begin(), sid.end(), bytes_.begin() + layout::kPlainAceFixedSize);
+}
+
+AccessEntry::AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t mask,
+                         const std::optional<Guid>& objectType,
+                         const std::optional<Guid>& inheritedObjectType, const Sid& trustee) {
+  if (!IsObjectAceType(type)) {
+    throw SecurityError(
+        Format("Type 0x%02X is not an object access-control entry", static_cast<unsigned>(type)));
+  }
+  const ByteView sid = trustee.View();
+  bytes_.resize(layout::kObjectAceFixedSizeNoGuids);
+  bytes_[0] = type;
+  bytes_[1] = flags;
+  layout::WriteU32(bytes_, 4, mask);
+  std::uint32_t present = 0;
+  for (const auto& [guid, bit] :
+       {std::pair{&objectType, layout::kObjectTypePresent},
+        std::pair{&inheritedObjectType, layout::kInheritedObjectTypePresent}}) {
+    if (!*guid) continue;
+    present |= bit;
+    bytes_.insert(bytes_.end(), (*guid)->begin(), (*guid)->end());
+  }
+  layout::WriteU32(bytes_, layout::kPlainAceFixedSize, present);
+  bytes_.insert(bytes_.end(), sid.begin(), sid.end());
+  layout::WriteU16(bytes_, 2, static_cast<std::uint16_t>(bytes_.size()));
 }
 
 AccessEntry AccessEntry::Read(ByteView bytes) {
@@ -88,6 +154,14 @@ std::optional<std::uint32_t> AccessEntry::Mask() const {
 std::optional<Sid> AccessEntry::Trustee() const {
   if (!IsKnownAceType(Type())) return std::nullopt;
   return Sid(ByteView(bytes_).subspan(*SidOffset(bytes_)));
+}
+
+std::optional<Guid> AccessEntry::ObjectType() const {
+  return GuidAt(bytes_, layout::kObjectTypePresent);
+}
+
+std::optional<Guid> AccessEntry::InheritedObjectType() const {
+  return GuidAt(bytes_, layout::kInheritedObjectTypePresent);
 }
 
 std::uint8_t AccessEntry::MinimumAclRevision() const {

@@ -3,6 +3,7 @@
 // conditional entry, flag bits this system has no name for, kinds it does not know.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -33,12 +34,29 @@ constexpr std::uint8_t kContainerInherit = 0x02;    // CONTAINER_INHERIT_ACE
 constexpr std::uint8_t kNoPropagateInherit = 0x04;  // NO_PROPAGATE_INHERIT_ACE
 constexpr std::uint8_t kInheritOnly = 0x08;         // INHERIT_ONLY_ACE
 constexpr std::uint8_t kInherited = 0x10;           // INHERITED_ACE
+constexpr std::uint8_t kValidInheritFlags = 0x1F;   // VALID_INHERIT_FLAGS
+constexpr std::uint8_t kSuccessfulAccess = 0x40;    // SUCCESSFUL_ACCESS_ACE_FLAG
+constexpr std::uint8_t kFailedAccess = 0x80;        // FAILED_ACCESS_ACE_FLAG
 }  // namespace ace
+
+// Which list an entry belongs in and where Add puts it follow from its family alone.
+enum class AceFamily { Allow, Deny, Audit, MandatoryLabel, Unknown };
+AceFamily FamilyOf(std::uint8_t type);
+
+// An object entry's GUID, in the byte order it is stored in.
+using Guid = std::array<std::uint8_t, 16>;
 
 class AccessEntry {
  public:
-  // A plain entry: type, flags, size, mask, then the trustee's SID.
+  // A plain entry: type, flags, size, mask, then the trustee's SID. Raises SecurityError for a
+  // type whose layout is not the plain one: bytes laid out for the wrong kind would be read back
+  // with another SID, or none.
   AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t mask, const Sid& trustee);
+  // An object entry: header, mask, the field saying which GUIDs follow, the GUIDs given, then
+  // the SID. Raises SecurityError for a type that is not an object kind.
+  AccessEntry(std::uint8_t type, std::uint8_t flags, std::uint32_t mask,
+              const std::optional<Guid>& objectType, const std::optional<Guid>& inheritedObjectType,
+              const Sid& trustee);
 
   // The entry that fills the bytes exactly, as a list stores it. Raises SecurityError when
   // its size field is not the bytes' length, or when an entry of a known layout has fields or a
@@ -51,6 +69,9 @@ class AccessEntry {
   // Mask and SID of an entry of a known layout; nothing for the others.
   std::optional<std::uint32_t> Mask() const;
   std::optional<Sid> Trustee() const;
+  // The GUIDs of an object entry; nothing for an absent one and for the other kinds.
+  std::optional<Guid> ObjectType() const;
+  std::optional<Guid> InheritedObjectType() const;
   // The lowest list revision that may hold the entry: the object kinds need ACL_REVISION_DS.
   std::uint8_t MinimumAclRevision() const;
   // The bytes written into a list.
@@ -63,6 +84,8 @@ class AccessEntry {
 
 // Types of a known layout.
 bool IsKnownAceType(std::uint8_t type);
+// Known types whose entries carry the object fields.
+bool IsObjectAceType(std::uint8_t type);
 // Known types that belong in a SACL (audit and mandatory label), never in a DACL.
 bool IsSystemAceType(std::uint8_t type);
 

@@ -3,42 +3,32 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <vector>
 
-#include "security/access_entry.h"
-#include "security/binary_layout.h"
+#include "security/access_list.h"
 
 namespace qv {
 
-class Dacl {
+class Dacl : public AccessList {
  public:
   // An empty list of revision 2.
-  Dacl() = default;
+  Dacl() : AccessList(ListKind::Discretionary) {}
 
-  // The list that begins the bytes, entries in stored order. Never reads outside the bytes; only
-  // the header's size belongs to the list, and room behind its last entry is not kept. Raises
-  // SecurityError, as a whole, for a list that does not fit its bytes, a revision other
-  // than 2 to 4, an entry of a known layout that does not hold together, and an audit or label
-  // entry, which has no place in a DACL.
-  static Dacl Read(ByteView bytes);
-
-  std::uint8_t Revision() const { return revision_; }
-  const std::vector<AccessEntry>& Entries() const { return entries_; }
+  // As AccessList::Read: an audit or label entry, which has no place in a DACL, raises.
+  static Dacl Read(ByteView bytes) {
+    return Dacl(AccessList::Read(ListKind::Discretionary, bytes));
+  }
 
   // Puts the entry immediately before the first inherited entry, or at the end when there is
   // none, the others keeping their order: where an explicit allow entry belongs. Returns the
   // index it got.
-  std::size_t InsertBeforeInherited(AccessEntry entry);
-
-  // The header, then the entries' bytes back to back, exactly as long as they need. The revision
-  // is the list's, raised to what its entries need. Raises SecurityError when the list would
-  // not fit the header's 16-bit size.
-  Bytes Build() const;
+  std::size_t InsertBeforeInherited(AccessEntry entry) {
+    const std::size_t index = FirstInheritedIndex();
+    Place(index, std::move(entry));
+    return index;
+  }
 
  private:
-  std::uint8_t revision_ = layout::kAclRevision;
-  std::vector<AccessEntry> entries_;
+  explicit Dacl(AccessList&& list) : AccessList(std::move(list)) {}
 };
 
 }  // namespace qv

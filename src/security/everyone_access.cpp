@@ -6,8 +6,21 @@
 
 namespace qv {
 
+std::uint32_t MapFileGenericRights(std::uint32_t mask) {
+  constexpr std::uint32_t kGenericRead = 0x80000000, kGenericWrite = 0x40000000,
+                          kGenericExecute = 0x20000000, kGenericAll = 0x10000000;
+  constexpr std::uint32_t kFileGenericRead = 0x00120089, kFileGenericWrite = 0x00120116,
+                          kFileGenericExecute = 0x001200A0;
+  std::uint32_t mapped = mask & ~(kGenericRead | kGenericWrite | kGenericExecute | kGenericAll);
+  if (mask & kGenericRead) mapped |= kFileGenericRead;
+  if (mask & kGenericWrite) mapped |= kFileGenericWrite;
+  if (mask & kGenericExecute) mapped |= kFileGenericExecute;
+  if (mask & kGenericAll) mapped |= kFullControl;
+  return mapped;
+}
+
 std::uint32_t EveryoneRights(ByteView bytes, bool reachesContents) {
-  std::uint32_t allowed = 0, denied = 0;
+  std::uint32_t granted = 0, denied = 0;
   constexpr std::uint8_t kBothInherit = ace::kObjectInherit | ace::kContainerInherit;
   const Dacl dacl = Dacl::Read(bytes);
   for (const AccessEntry& entry : dacl.Entries()) {
@@ -17,10 +30,12 @@ std::uint32_t EveryoneRights(ByteView bytes, bool reachesContents) {
     bool counts = reachesContents ? (entry.Flags() & kBothInherit) == kBothInherit
                                   : (entry.Flags() & ace::kInheritOnly) == 0;
     if (!counts) continue;
-    if (entry.Type() == ace::kAccessAllowed) allowed |= *mask;
-    if (entry.Type() == ace::kAccessDenied) denied |= *mask;
+    const std::uint32_t rights = MapFileGenericRights(*mask);
+    // A right already decided by an earlier entry stays as that entry decided it.
+    if (entry.Type() == ace::kAccessAllowed) granted |= rights & ~denied;
+    if (entry.Type() == ace::kAccessDenied) denied |= rights & ~granted;
   }
-  return allowed & ~denied;
+  return granted;
 }
 
 std::optional<Bytes> DaclOfSelfRelativeDescriptor(ByteView descriptor, bool& nullDacl) {

@@ -11,6 +11,11 @@ class Sid {
  public:
   // A copy of the well-formed SID that begins the bytes; raises SecurityError otherwise.
   explicit Sid(ByteView bytes);
+  // The SID that its text names: "S-1-", the authority in decimal (below 2^32) or as "0x" and
+  // twelve hexadecimal digits, then up to 15 sub-authorities in decimal, each below 2^32, every
+  // number after one hyphen. Raises SecurityError for any other text, so that a mistyped
+  // identifier never becomes a different one.
+  static Sid FromText(const AnsiString& text);
 
   // The SID's own bytes (8 + 4 per sub-authority).
   ByteView View() const { return bytes_; }
@@ -24,7 +29,7 @@ class Sid {
   Bytes bytes_;
 };
 
-// S-1-1-0, the group Everyone.
+// S-1-1-0, the group Everyone: the one of the well-known identifiers (well_known_sids.h).
 const Sid& EveryoneSid();
 
 }  // namespace qv

@@ -39,6 +39,8 @@ ShareDetails WinShareLookup::GetShare(const AnsiString& name) {
     // The server hands it out self-relative, so its bytes are the whole of it.
     const auto* bytes = static_cast<const std::uint8_t*>(sd);
     details.descriptor.assign(bytes, bytes + GetSecurityDescriptorLength(sd));
+  } else if (sd) {
+    details.descriptorUnreadable = true;
   }
   return details;
 }

@@ -160,6 +160,27 @@ TEST_F(ShareCheckTest, AReadOnlyShareIsNotInOrder) {
   EXPECT_EQ(Line("共有のアクセス許可 (Everyone): "), "読み取り");
 }
 
+TEST_F(ShareCheckTest, AShareDescriptorThatCannotBeReadIsNotTakenForNone) {
+  struct Case {
+    const char* why;
+    bool unreadable;
+    std::vector<std::uint8_t> descriptor;
+  } cases[] = {
+      {"the server's descriptor is not a valid one", true, {}},
+      {"a descriptor whose DACL lies outside it", false, {1, 0, 0x04, 0x80, 0, 0, 0,   0, 0, 0,
+                                                          0, 0, 0,    0,    0, 0, 200, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    lines.told.clear();
+    lookup.share.descriptor = c.descriptor;
+    lookup.share.descriptorUnreadable = c.unreadable;
+    EXPECT_EQ(Run(), kExitCheckFailed);
+    EXPECT_EQ(Line("共有のアクセス許可 (Everyone): "), "読み取れません");
+    EXPECT_EQ(lines.told.back(), "判定: 問題があります。");
+  }
+}
+
 TEST_F(ShareCheckTest, FolderStates) {
   lookup.folderExists = false;
   EXPECT_EQ(Run(), kExitCheckFailed);

@@ -64,3 +64,60 @@ TEST(SidTest, EveryoneIsSOneOneZero) {
 
 }  // namespace
 }  // namespace qv::testing
+
+namespace qv::testing {
+namespace {
+
+TEST(SidTest, TextIsReadBackIntoTheSameBytes) {
+  const Bytes forty = {1, 1, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 7, 0, 0, 0};
+  struct Case {
+    const char* text;
+    Bytes sid;
+  } cases[] = {
+      {"S-1-1-0", sids::kEveryone},
+      {"S-1-5-32-544", sids::kAdmins},
+      {"S-1-16-12288", sids::kHighLabel},
+      {"S-1-5", {1, 0, 0, 0, 0, 0, 0, 5}},
+      {"S-1-4294967295-4294967295", {1, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+      {"S-1-0x123456789ABC-7", forty},
+      {"S-1-0x123456789abc-7", forty},
+      {"S-1-5-0032-00544", sids::kAdmins},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(Hex(Sid::FromText(AnsiString(c.text)).View()), Hex(c.sid));
+  }
+}
+
+TEST(SidTest, TextThatNamesNoSidIsRefused) {
+  for (const char* text : {
+           "",
+           "S-1",
+           "S-1-",
+           "S-2-1-0",
+           "s-1-1-0",
+           "S-1-1-",
+           "S-1--1",
+           "S-1-1--0",
+           "S-1-x",
+           "S-1-1-0 ",
+           " S-1-1-0",
+           "S-1-+5",
+           "S-1--5",
+           "S-1-4294967296",
+           "S-1-5-4294967296",
+           "S-1-5-99999999999999999999999",
+           "S-1-0x12345-1",
+           "S-1-0x12345678901G-1",
+           "S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15-16",
+       }) {
+    SCOPED_TRACE(text);
+    EXPECT_THROW(Sid::FromText(AnsiString(text)), SecurityError);
+  }
+  // Fifteen sub-authorities is the most a SID holds.
+  EXPECT_EQ(Sid::FromText(AnsiString("S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15")).View().size(),
+            68u);
+}
+
+}  // namespace
+}  // namespace qv::testing
