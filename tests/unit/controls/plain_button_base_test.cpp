@@ -107,22 +107,6 @@ TEST(PlainButtonBase, SettersAndTheirSideEffects) {
   }
 }
 
-TEST(PlainButtonBase, SystemCursorsOfTheStoredCursorIds) {
-  struct Case {
-    CursorId id;
-    std::optional<SystemCursor> shown;
-  } cases[] = {
-      {0, std::nullopt},         {-1, SystemCursor::Hidden},   {-2, SystemCursor::Arrow},
-      {-4, SystemCursor::IBeam}, {-11, SystemCursor::Wait},    {-12, std::nullopt},
-      {-21, SystemCursor::Hand}, {-22, SystemCursor::SizeAll}, {-23, std::nullopt},
-      {5, std::nullopt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
-    EXPECT_EQ(SystemCursorOf(c.id), c.shown);
-  }
-}
-
 // A click through each of its ways (mouse, claimed Enter, Ctrl+Enter) runs the linked action
 // unless the button has a click handler of its own.
 class ActionClickTest : public ::testing::Test {
