@@ -14,6 +14,43 @@ ShiftState ShiftStateFromKeyboard(const KeyboardState& keys) {
   return s;
 }
 
+std::optional<SystemCursor> SystemCursorOf(CursorId cursor) {
+  switch (cursor) {
+    case -1:
+      return SystemCursor::Hidden;
+    case -2:
+      return SystemCursor::Arrow;
+    case -3:
+      return SystemCursor::Cross;
+    case -4:
+      return SystemCursor::IBeam;
+    case -6:
+      return SystemCursor::SizeNeSw;
+    case -7:
+      return SystemCursor::SizeNS;
+    case -8:
+      return SystemCursor::SizeNwSe;
+    case -9:
+      return SystemCursor::SizeWE;
+    case -10:
+      return SystemCursor::UpArrow;
+    case -11:
+      return SystemCursor::Wait;
+    case -18:
+      return SystemCursor::No;
+    case -19:
+      return SystemCursor::AppStarting;
+    case -20:
+      return SystemCursor::Help;
+    case -21:
+      return SystemCursor::Hand;
+    case -22:
+      return SystemCursor::SizeAll;
+    default:
+      return std::nullopt;
+  }
+}
+
 ShiftState ShiftStateFromMouseKeys(std::uint32_t mouseKeys, bool altDown) {
   ShiftState s;
   if (mouseKeys & 0x04) s.Include(ShiftFlag::Shift);

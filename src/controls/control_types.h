@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 #include "framework/ansi_string.h"
 #include "framework/color.h"
@@ -43,6 +44,45 @@ struct Font {
   std::uint8_t Style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out
   bool operator==(const Font&) const = default;
 };
+
+// The sides of its parent a control keeps its distance to when the parent is resized.
+enum class AnchorSide : std::uint8_t { Left, Top, Right, Bottom };
+using AnchorSides = EnumSet<AnchorSide, std::uint8_t>;
+inline constexpr AnchorSides kDefaultAnchors = {AnchorSide::Left, AnchorSide::Top};
+
+// Where a control docks inside its parent.
+enum class DockAlign : std::uint8_t { None, Top, Bottom, Left, Right, Client, Custom };
+
+// Whether a control's help is found by keyword or by context number.
+enum class HelpKind : std::uint8_t { Keyword, Context };
+
+// The mouse cursor shown over a control: 0 the default of its window, negative values the
+// system's own cursors.
+using CursorId = std::int16_t;
+inline constexpr CursorId kCursorDefault = 0;
+
+// The system cursors a control can ask for.
+enum class SystemCursor : std::uint8_t {
+  Hidden,
+  Arrow,
+  Cross,
+  IBeam,
+  SizeNeSw,
+  SizeNS,
+  SizeNwSe,
+  SizeWE,
+  UpArrow,
+  Wait,
+  No,
+  AppStarting,
+  Help,
+  Hand,
+  SizeAll,
+};
+
+// The system cursor shown for a cursor id; nullopt for the default and for ids that name none
+// (the window's class cursor is shown then).
+std::optional<SystemCursor> SystemCursorOf(CursorId cursor);
 
 // Virtual keys the control logic looks at (values of the platform).
 constexpr std::uint16_t kVkLButton = 0x01;

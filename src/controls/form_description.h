@@ -1,10 +1,12 @@
 // Form descriptions of the system's own controls: the stored settings of one control, applied
 // in their stored order through the controls' setters (so a stored position switches centring
-// off unless a centring flag stored after it switches it on again).
+// off unless a centring flag stored after it switches it on again), and written in that order
+// with the stored defaults left out.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -15,13 +17,20 @@ namespace qv {
 
 class PlainButton;
 class EditBox;
+class ActionItem;
+class PopupMenuItem;
 
 // An enumeration value or a colour name, as stored: bsRoundRect, clBtnFace.
 struct FormIdent {
   std::string Name;
   bool operator==(const FormIdent&) const = default;
 };
-using FormValue = std::variant<std::int64_t, bool, FormIdent, AnsiString>;
+// A set of enumeration values, as stored: [ksEnter, ksUp].
+struct FormSet {
+  std::vector<std::string> Items;
+  bool operator==(const FormSet&) const = default;
+};
+using FormValue = std::variant<std::int64_t, bool, FormIdent, FormSet, AnsiString>;
 
 // One stored setting; sub-object settings are named with a dot (CaptionA.Caption, Image.Top).
 struct StoredProperty {
@@ -39,11 +48,24 @@ struct FormObjectDescription {
 // maximum length, ...), in their place in the stored order.
 using BasePropertySink = std::function<void(const StoredProperty&)>;
 
+// The form's components that stored links name. A name that is not found (or a lookup that is
+// not given) makes the link an error.
+struct FormComponents {
+  std::function<std::shared_ptr<ActionItem>(const std::string& name)> FindAction;
+  std::function<std::shared_ptr<PopupMenuItem>(const std::string& name)> FindPopupMenu;
+};
+
 // Names the button, gives it its parent (the name becomes its first caption), then applies the
-// stored settings in order. A setting the button does not know goes to `base`; without one it is
-// an error, as is a value of the wrong kind (qv::Exception).
+// stored settings in order, as stored: a help keyword or context read does not change the stored
+// help kind. A setting the button does not know goes to `base`; without one it is an error, as
+// is a value of the wrong kind (qv::Exception).
 void ReadButtonDescription(PlainButton& button, const FormObjectDescription& description,
-                           const BasePropertySink& base = {});
+                           const BasePropertySink& base = {}, const FormComponents& links = {});
+
+// The button's name and stored settings in their stored order, each left out while it equals
+// its stored default. Picture data and event handlers are not written: the description holds
+// neither.
+FormObjectDescription WriteButtonDescription(const PlainButton& button);
 
 // Names the field and applies its stored settings in order, like ReadButtonDescription.
 void ReadEditDescription(EditBox& edit, const FormObjectDescription& description,

@@ -178,6 +178,32 @@ void PlainButton::SetVisible(bool value) {
   host_.ApplyVisible(value);
 }
 
+void PlainButton::SetShowHint(bool value) {
+  if (value == showHint_) return;
+  showHint_ = value;
+  parentShowHint_ = false;
+}
+
+void PlainButton::ParentShowHintChanged(bool parentShowHint) {
+  if (parentShowHint_) showHint_ = parentShowHint;
+}
+
+void PlainButton::SetHelpKeyword(const AnsiString& value) {
+  if (!reading_) helpType_ = HelpKind::Keyword;
+  helpKeyword_ = value;
+}
+
+void PlainButton::SetHelpContext(std::int32_t value) {
+  if (!reading_) helpType_ = HelpKind::Context;
+  helpContext_ = value;
+}
+
+void PlainButton::SetAction(std::shared_ptr<ActionItem> value) {
+  if (value == action_) return;
+  action_ = std::move(value);
+  if (action_ && !OnClick) OnClick = ActionExecuteHandler{action_};
+}
+
 bool PlainButton::IsRoundStyle() const {
   return buttonStyle_ == PlainButtonStyle::RoundRect ||
          buttonStyle_ == PlainButtonStyle::RoundRectNoFrame;
@@ -469,9 +495,21 @@ bool PlainButton::DoDefaultAction() {
   return true;
 }
 
-// Actions are not part of this system, so the click event is OnClick alone.
+bool PlainButton::ClickHandlerIsActions() const {
+  const auto* handler = OnClick.target<ActionExecuteHandler>();
+  return handler && handler->action == action_;
+}
+
+// A handler of the button's own wins over its action; the action's own handler runs through the
+// action, with the action as its sender.
 void PlainButton::RaiseClickEvent() {
-  if (OnClick) OnClick(*this);
+  if (OnClick && action_ && !ClickHandlerIsActions()) {
+    OnClick(*this);
+  } else if (action_) {
+    action_->Execute();
+  } else if (OnClick) {
+    OnClick(*this);
+  }
 }
 
 }  // namespace qv

@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "controls/accessible.h"
 #include "controls/canvas.h"
 #include "controls/control_types.h"
+#include "controls/linked_components.h"
 #include "controls/persistent.h"
 #include "controls/plain_button_host.h"
 
@@ -112,6 +114,8 @@ class PlainButton : public Persistent, public IAccessibleControl {
   // --- Properties of the bases ---
   const AnsiString& Name() const { return name_; }
   void SetName(const AnsiString& value) { name_ = value; }
+  std::intptr_t Tag() const { return tag_; }
+  void SetTag(std::intptr_t value) { tag_ = value; }
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -137,6 +141,40 @@ class PlainButton : public Persistent, public IAccessibleControl {
   void SetTabOrder(int value) { tabOrder_ = value; }
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value) { tabStop_ = value; }
+  // The window shows it over the button (see SystemCursorOf).
+  CursorId Cursor() const { return cursor_; }
+  void SetCursor(CursorId value) { cursor_ = value; }
+  const AnsiString& Hint() const { return hint_; }
+  void SetHint(const AnsiString& value) { hint_ = value; }
+  // Setting the button's own ShowHint to another value stops it following its parent's.
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool value);
+  bool ParentShowHint() const { return parentShowHint_; }
+  void SetParentShowHint(bool value) { parentShowHint_ = value; }
+  void ParentShowHintChanged(bool parentShowHint);
+  // Outside reading a description, a keyword makes the help found by keyword and a context
+  // number by context; a stored kind is kept as stored.
+  HelpKind HelpType() const { return helpType_; }
+  void SetHelpType(HelpKind value) { helpType_ = value; }
+  const AnsiString& HelpKeyword() const { return helpKeyword_; }
+  void SetHelpKeyword(const AnsiString& value);
+  std::int32_t HelpContext() const { return helpContext_; }
+  void SetHelpContext(std::int32_t value);
+  // A linked action is what a click runs (see RaiseClickEvent); linking one to a button without
+  // a click handler of its own makes the action's handler the button's.
+  const std::shared_ptr<ActionItem>& Action() const { return action_; }
+  void SetAction(std::shared_ptr<ActionItem> value);
+  AnchorSides Anchors() const { return anchors_; }
+  void SetAnchors(AnchorSides value) { anchors_ = value; }
+  DockAlign Align() const { return align_; }
+  void SetAlign(DockAlign value) { align_ = value; }
+  const std::shared_ptr<PopupMenuItem>& PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(std::shared_ptr<PopupMenuItem> value) { popupMenu_ = std::move(value); }
+
+  // A description is being read into the button: its stored values are taken as they are.
+  void BeginReading() { reading_ = true; }
+  // The description has been read.
+  void Loaded() { reading_ = false; }
 
   // --- Its own properties ---
   PlainButtonStyle ButtonStyle() const { return buttonStyle_; }
@@ -247,6 +285,7 @@ class PlainButton : public Persistent, public IAccessibleControl {
   void BuildShape();
   void RemoveShape();
   void RaiseClickEvent();
+  bool ClickHandlerIsActions() const;
   bool PressShift() const { return pressed_ && hasFocus_; }
   int Scaled(int designed) const;
   void DrawFrameEdge(ICanvas& canvas, unsigned edge, unsigned flags);
@@ -254,6 +293,7 @@ class PlainButton : public Persistent, public IAccessibleControl {
   IPlainButtonHost& host_;
   // Bases.
   AnsiString name_;
+  std::intptr_t tag_ = 0;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 26;
   qv::Color color_ = clBtnFace;
   bool parentColor_ = false;
@@ -263,6 +303,18 @@ class PlainButton : public Persistent, public IAccessibleControl {
   bool parentFont_ = true;
   int tabOrder_ = -1;
   bool tabStop_ = true;
+  CursorId cursor_ = kCursorDefault;
+  AnsiString hint_;
+  bool showHint_ = false;
+  bool parentShowHint_ = true;
+  HelpKind helpType_ = HelpKind::Context;
+  AnsiString helpKeyword_;
+  std::int32_t helpContext_ = 0;
+  std::shared_ptr<ActionItem> action_;
+  AnchorSides anchors_ = kDefaultAnchors;
+  DockAlign align_ = DockAlign::None;
+  std::shared_ptr<PopupMenuItem> popupMenu_;
+  bool reading_ = false;
   bool hasParent_ = false;
   // The framework's mouse bookkeeping: a single left press on the button awaits its release, and
   // whether the cursor was last seen inside.

@@ -64,6 +64,8 @@ class EnvironmentProbes {
   // The user's documents folder, else the executable's folder; no trailing backslash.
   Cp932Path GetDocumentsDir();
   std::int32_t GetOsMajorVersion() { return platform_.OsMajorVersion(); }
+  // Full path of the running executable.
+  Cp932Path GetExecutablePath() { return platform_.ExecutablePath(); }
   // Whether this run must be refused for want of administrator rights. From version 6 on the
   // manifest has the system start us with them; before, only membership of Administrators counts.
   bool LacksAdministratorRights(std::int32_t osMajorVersion) {

@@ -9,6 +9,17 @@ namespace qv {
 
 namespace {
 constexpr Color kExampleLabelColor = 0xFF0000;  // $00BBGGRR: pure blue
+
+// The second edition's executable. Start-up overrides the choice with the second edition in any
+// case; the dialog still makes it, so that a dialog created without start-up serves the edition
+// its executable names.
+constexpr char kSecondEditionExecutable[] = "qvsetshare.exe";
+
+std::int32_t EditionOfExecutable(const AnsiString& path) {
+  const std::size_t slash = LastDelimiter("\\", path);
+  const AnsiString name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return AnsiLowerCase(name) == kSecondEditionExecutable ? 1 : 0;
+}
 }  // namespace
 
 ShareDialog::ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
@@ -38,6 +49,8 @@ void ShareDialog::OnCreate() {
     systemDir.clear();
   }
   fields_.SystemDriveRoot = SystemDriveRootOf(systemDir);
+
+  fields_.Edition = EditionOfExecutable(probes_.GetExecutablePath().text);
 
   fields_.SharePath = fields_.SystemDriveRoot + "VeltoData";
   fields_.ShareName = "VeltoData";

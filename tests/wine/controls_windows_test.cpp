@@ -339,5 +339,37 @@ TEST_F(ControlsWindowTest, DisablingTheFocusedButtonMovesTheFocusOn) {
   EXPECT_EQ(GetFocus(), cancel.Handle());
 }
 
+// The button's own cursor over its client area; the class cursor for the default, and the
+// system's handling outside the client area.
+TEST_F(ControlsWindowTest, TheButtonShowsItsCursor) {
+  struct Case {
+    const char* name;
+    CursorId cursor;
+    WORD hitTest;
+    const wchar_t* expected;  // nullptr: no cursor
+    bool handledByTheButton;
+  } cases[] = {
+      {"hand point", -21, HTCLIENT, IDC_HAND, true},
+      {"I-beam", -4, HTCLIENT, IDC_IBEAM, true},
+      {"hourglass", -11, HTCLIENT, IDC_WAIT, true},
+      {"none", -1, HTCLIENT, nullptr, true},
+      {"default: the class cursor", 0, HTCLIENT, IDC_ARROW, false},
+      {"a cursor of no system kind: the class cursor", -12, HTCLIENT, IDC_ARROW, false},
+      {"hand point outside the client area", -21, HTNOWHERE, IDC_ARROW, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+    share.Model().SetCursor(c.cursor);
+    const LRESULT handled =
+        SendMessageW(share.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(share.Handle()),
+                     MAKELPARAM(c.hitTest, WM_MOUSEMOVE));
+    if (c.handledByTheButton) {
+      EXPECT_EQ(handled, TRUE);
+    }
+    EXPECT_EQ(GetCursor(), c.expected ? LoadCursorW(nullptr, c.expected) : nullptr);
+  }
+}
+
 }  // namespace
 }  // namespace qv::win

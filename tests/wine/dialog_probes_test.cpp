@@ -2,12 +2,18 @@
 // always an administrator's).
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
+
+#include <cstddef>
+#include <vector>
 
 #include "dialog/environment_probes.h"
 #include "framework/errors.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/framework/cp932.h"
+#include "win/framework/handles.h"
 
 namespace qv {
 namespace {
@@ -21,6 +27,34 @@ class WinProbesTest : public testing::Test {
 TEST_F(WinProbesTest, AdministratorsMembership) {
   EXPECT_TRUE(probes.IsInBuiltinGroup(kRidAdmins));
   EXPECT_FALSE(probes.IsInBuiltinGroup(0x7FFF));  // no such alias
+}
+
+// The list does not fit the first buffer: the system says so with 122 and the size it needs,
+// and the second read with that size succeeds.
+TEST_F(WinProbesTest, TokenGroupsLargerThanTheFirstBuffer) {
+  win::UniqueHandle token;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()));
+  std::vector<std::byte> small(16);
+  DWORD needed = 0;
+  SetLastError(0xDEADBEEF);
+  ASSERT_FALSE(GetTokenInformation(token.get(), TokenGroups, small.data(), 16, &needed));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_GT(needed, 16u);
+
+  for (std::size_t firstSize : {std::size_t{16}, std::size_t{needed}, std::size_t{1024}}) {
+    SCOPED_TRACE(firstSize);
+    std::vector<std::byte> buffer = win::ReadTokenGroups(token.get(), firstSize);
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    ASSERT_GT(groups->GroupCount, 0u);
+    bool admins = false;
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+      LPWSTR text = nullptr;
+      ASSERT_TRUE(ConvertSidToStringSidW(groups->Groups[i].Sid, &text));
+      admins = admins || std::wstring(text) == L"S-1-5-32-544";
+      LocalFree(text);
+    }
+    EXPECT_TRUE(admins);
+  }
 }
 
 TEST_F(WinProbesTest, Folders) {
@@ -55,6 +89,13 @@ class WinRegistryTest : public WinProbesTest {
               ERROR_SUCCESS);
   }
   void TearDown() override {
+    // Give full access back first, in case a test took it away (our handle may change the DACL).
+    PSECURITY_DESCRIPTOR open = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                             &open, nullptr)) {
+      RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, open);
+      LocalFree(open);
+    }
     RegCloseKey(key_);
     RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
   }
@@ -99,6 +140,24 @@ TEST_F(WinRegistryTest, ValuesOfEveryKind) {
       EXPECT_EQ(e.Message(), c.message);
     }
   }
+}
+
+// A key that lets everyone read and nobody write: the value is read. Full access, which the
+// probe does not ask for, is refused there.
+TEST_F(WinRegistryTest, AKeyThatCanOnlyBeReadIsRead) {
+  DWORD one = 1;
+  Set(L"EnableLUA", REG_DWORD, &one, 4);
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+  ASSERT_EQ(RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+  LocalFree(readOnly);
+
+  HKEY full = nullptr;
+  const LONG fullAccess = RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &full);
+  if (fullAccess == ERROR_SUCCESS) RegCloseKey(full);
+  EXPECT_EQ(fullAccess, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Read("EnableLUA"), 1);
 }
 
 }  // namespace

@@ -24,6 +24,42 @@ Font FontOf(HFONT font) {
   return f;
 }
 
+const wchar_t* CursorResourceOf(SystemCursor cursor) {
+  switch (cursor) {
+    case SystemCursor::Hidden:
+      return nullptr;
+    case SystemCursor::Arrow:
+      return IDC_ARROW;
+    case SystemCursor::Cross:
+      return IDC_CROSS;
+    case SystemCursor::IBeam:
+      return IDC_IBEAM;
+    case SystemCursor::SizeNeSw:
+      return IDC_SIZENESW;
+    case SystemCursor::SizeNS:
+      return IDC_SIZENS;
+    case SystemCursor::SizeNwSe:
+      return IDC_SIZENWSE;
+    case SystemCursor::SizeWE:
+      return IDC_SIZEWE;
+    case SystemCursor::UpArrow:
+      return IDC_UPARROW;
+    case SystemCursor::Wait:
+      return IDC_WAIT;
+    case SystemCursor::No:
+      return IDC_NO;
+    case SystemCursor::AppStarting:
+      return IDC_APPSTARTING;
+    case SystemCursor::Help:
+      return IDC_HELP;
+    case SystemCursor::Hand:
+      return IDC_HAND;
+    case SystemCursor::SizeAll:
+      return IDC_SIZEALL;
+  }
+  return IDC_ARROW;
+}
+
 }  // namespace
 
 void PlainButtonWindow::CreateIn(HWND parent, const FormObjectDescription& description,
@@ -125,6 +161,18 @@ LRESULT PlainButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSELEAVE:
       model_.HandleMouseLeaveMessage();
       return 0;
+    // Over the client area the button's own cursor, if it names one; elsewhere, and for the
+    // default, the system's handling (the parent may decide first).
+    case WM_SETCURSOR:
+      if (LOWORD(lp) == HTCLIENT) {
+        if (const std::optional<SystemCursor> cursor = SystemCursorOf(model_.Cursor())) {
+          // System cursors are shared: nothing to release.
+          const wchar_t* resource = CursorResourceOf(*cursor);
+          ::SetCursor(resource ? LoadCursorW(nullptr, resource) : nullptr);
+          return TRUE;
+        }
+      }
+      break;
     // Assistive tools and test drivers click a button with BM_CLICK.
     case BM_CLICK:
       model_.DoDefaultAction();

@@ -22,10 +22,13 @@ Cp932Path PathFromWide(std::wstring_view wide) {
   return {text, !lossy};
 }
 
-// The token's group list. It can grow between the size query and the read; a few rounds settle
-// it.
-std::vector<std::byte> ReadTokenGroups(HANDLE token) {
-  std::vector<std::byte> groups(1024);
+}  // namespace
+
+// A fixed 1,024 bytes would turn an administrator whose token lists many groups (domain users
+// often need more) into a system error that ends the program; the size the system names is read
+// instead. The list can grow between the two reads; a few rounds settle it.
+std::vector<std::byte> ReadTokenGroups(void* token, std::size_t firstSize) {
+  std::vector<std::byte> groups(firstSize);
   for (int attempt = 1;; ++attempt) {
     DWORD needed = 0;
     if (GetTokenInformation(token, TokenGroups, groups.data(), static_cast<DWORD>(groups.size()),
@@ -38,7 +41,6 @@ std::vector<std::byte> ReadTokenGroups(HANDLE token) {
     groups.assign(needed, std::byte{0});
   }
 }
-}  // namespace
 
 bool WinProbePlatform::IsInBuiltinGroup(std::int32_t rid) {
   UniqueHandle token;
@@ -88,6 +90,8 @@ RegistryDword WinProbePlatform::ReadDword(RegistryRoot root, const AnsiString& s
                                           const AnsiString& valueName) {
   HKEY rootKey = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   UniqueRegKey key;
+  // Reading needs no more: asking for full access would fail on a key that lets us read but not
+  // write, and that refusal would read as "0", user account control off.
   if (RegOpenKeyExW(rootKey, ToWide(subKey).c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
       ERROR_SUCCESS) {
     return {};

@@ -2,6 +2,9 @@
 // page 932.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "dialog/environment_probes.h"
 
 namespace qv::win {
@@ -16,6 +19,11 @@ class WinProbePlatform : public IProbePlatform {
   RegistryDword ReadDword(RegistryRoot root, const AnsiString& subKey,
                           const AnsiString& valueName) override;
 };
+
+// The token's group list (a TOKEN_GROUPS record), read first into a buffer of firstSize bytes
+// and again into the size the system asks for when that is too small. Raises OsError with the
+// system's code when the list cannot be read.
+std::vector<std::byte> ReadTokenGroups(void* token, std::size_t firstSize = 1024);
 
 // Full path of the running executable, whatever its length.
 Cp932Path ExecutableFilePath();

@@ -27,6 +27,7 @@ class FakeStartupHost : public IStartupHost {
     rig_.log.push_back("create");
     if (create) create();
     rig_.form.OnCreate();
+    if (afterCreate) afterCreate();
     return rig_.form;
   }
   void RunMessageLoop() override {
@@ -40,6 +41,7 @@ class FakeStartupHost : public IStartupHost {
 
   MutexCreation mutex = MutexCreation::Created;
   std::function<void()> create;
+  std::function<void()> afterCreate;  // sees the dialog as its creation step left it
   std::function<void()> loop;
   int editionInLoop = -1;
 
@@ -63,15 +65,31 @@ TEST_F(StartupTest, SecondCopyIsToldAndEnds) {
   EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
 }
 
-TEST_F(StartupTest, FirstCopyRunsTheSecondEdition) {
+// The creation step chooses by the executable's name; start-up then sets the second edition
+// whatever that name is.
+TEST_F(StartupTest, FirstCopyRunsTheSecondEditionWhateverItsName) {
+  struct Case {
+    const char* exe;
+    int editionChosenByCreation;
+  } cases[] = {
+      {"C:\\Tools\\QvSetShare.EXE", 1},
+      {"C:\\Tools\\other.exe", 0},
+  };
   for (MutexCreation mutex : {MutexCreation::Created, MutexCreation::Failed}) {
-    rig.log.clear();
-    host.mutex = mutex;
-    EXPECT_EQ(RunStartup(host, rig.boxes), 0);
-    EXPECT_EQ(rig.log,
-              (EventLog{"mutex MOLOKAU_101", "init 共有フォルダの設定", "create", "loop"}));
-    EXPECT_EQ(host.editionInLoop, 1);
-    EXPECT_TRUE(rig.boxes.shown.empty());
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.exe);
+      rig.log.clear();
+      rig.probes.executable = {AnsiString(c.exe), true};
+      int editionAfterCreation = -1;
+      host.afterCreate = [&] { editionAfterCreation = rig.form.Fields().Edition; };
+      host.mutex = mutex;
+      EXPECT_EQ(RunStartup(host, rig.boxes), 0);
+      EXPECT_EQ(rig.log,
+                (EventLog{"mutex MOLOKAU_101", "init 共有フォルダの設定", "create", "loop"}));
+      EXPECT_EQ(editionAfterCreation, c.editionChosenByCreation);
+      EXPECT_EQ(host.editionInLoop, 1);
+      EXPECT_TRUE(rig.boxes.shown.empty());
+    }
   }
 }
 

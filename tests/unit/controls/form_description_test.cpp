@@ -1,4 +1,4 @@
-// Reading the controls' form descriptions.
+// Reading and writing the controls' form descriptions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,7 +6,9 @@
 
 #include "controls/edit.h"
 #include "controls/form_description.h"
+#include "controls/linked_components.h"
 #include "controls/plain_button.h"
+#include "fake_graphic.h"
 #include "fake_hosts.h"
 #include "framework/errors.h"
 #include "recording_canvas.h"
@@ -74,6 +76,240 @@ TEST(FormDescription, AStoredCentringFlagWinsOverAStoredPosition) {
   EXPECT_TRUE(button.CaptionVertCenter());
   EXPECT_TRUE(button.Image().VertCenter());
   EXPECT_EQ(button.CaptionTop(), 8);
+}
+
+TEST(FormDescription, DefaultButtonWritesOnlyWhatIsAlwaysStored) {
+  FakeButtonHost host;
+  PlainButton button(host);
+  button.SetName("btnOk");
+  const FormObjectDescription written = WriteButtonDescription(button);
+  EXPECT_EQ(written.Name, "btnOk");
+  const std::vector<StoredProperty> expected = {
+      P{"Left", std::int64_t{0}},          P{"Top", std::int64_t{0}},
+      P{"Width", std::int64_t{75}},        P{"Height", std::int64_t{26}},
+      P{"Image.Top", std::int64_t{0}},     P{"CaptionA.Caption", AnsiString()},
+      P{"CaptionB.Caption", AnsiString()}, P{"CaptionTop", std::int64_t{0}}};
+  EXPECT_EQ(written.Properties, expected);
+}
+
+// A button with every stored setting away from its default.
+struct FullyConfigured {
+  std::shared_ptr<ActionItem> action = std::make_shared<ActionItem>("actShare");
+  std::shared_ptr<PopupMenuItem> menu = std::make_shared<PopupMenuItem>("pmShare");
+  FormComponents links{[this](const std::string& n) { return n == "actShare" ? action : nullptr; },
+                       [this](const std::string& n) { return n == "pmShare" ? menu : nullptr; }};
+
+  void Apply(PlainButton& b) const {
+    b.SetName("btnFull");
+    b.SetTag(42);
+    b.SetBounds(3, 4, 90, 30);
+    b.SetCursor(-21);
+    b.SetHelpContext(7);
+    b.SetHelpKeyword("share");  // help by keyword now, with the context number kept
+    b.SetAction(action);
+    b.SetAnchors({AnchorSide::Left, AnchorSide::Bottom});
+    b.SetAlign(DockAlign::Bottom);
+    b.SetColor(0x123456);
+    b.SetEnabled(false);
+    Font f;
+    f.Name = "IPAPGothic";
+    f.Height = -16;
+    f.Style = 0x05;
+    f.Color = clBlue;
+    b.SetFont(f);
+    b.SetHint("押すと共有します");
+    b.SetPopupMenu(menu);
+    b.SetShowHint(true);
+    b.SetTabOrder(2);
+    b.SetTabStop(false);
+    b.SetVisible(false);
+    b.SetButtonStyle(PlainButtonStyle::Flat);
+    b.SetCancel(true);
+    b.SetGradation(false);
+    b.SetGradBeginColor(clBtnHighlight);
+    b.SetGradEndColor(0x00FF00);
+    b.SetHasFocus(false);
+    b.SetModalResult(2);
+    b.Image().SetLeft(4);
+    b.Image().SetTop(6);
+    b.Image().SetVisible(false);
+    b.Image().SetTransparent(true);
+    b.Image().SetHorzCenter(true);
+    b.CaptionA().SetCaption("共有");
+    b.CaptionA().SetAlignment(CaptionAlignment::Even);
+    b.CaptionA().SetLeft(1);
+    b.CaptionA().SetRight(2);
+    b.CaptionB().SetCaption("する");
+    b.CaptionB().SetAlignment(CaptionAlignment::Right);
+    b.SetCaptionLineSpace(2);
+    b.SetCaptionTop(5);
+    b.SetFlatFrameType(FrameType::Bump);
+  }
+};
+
+// A description as text, one "Name = value" per line, the way a form description is shown.
+std::string AsText(const FormObjectDescription& d) {
+  std::string text;
+  for (const StoredProperty& p : d.Properties) {
+    text += p.Name + " = ";
+    if (const auto* n = std::get_if<std::int64_t>(&p.Value)) text += std::to_string(*n);
+    if (const auto* b = std::get_if<bool>(&p.Value)) text += *b ? "True" : "False";
+    if (const auto* id = std::get_if<FormIdent>(&p.Value)) text += id->Name;
+    if (const auto* str = std::get_if<AnsiString>(&p.Value)) text += "'" + str->bytes() + "'";
+    if (const auto* set = std::get_if<FormSet>(&p.Value)) {
+      text += "[";
+      for (std::size_t i = 0; i < set->Items.size(); ++i) text += (i ? ", " : "") + set->Items[i];
+      text += "]";
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+// Every setting in the stored order, each in its stored form: names for enumerations, and for
+// colours and cursors that have one; sets as their members.
+TEST(FormDescription, WritingFollowsTheStoredOrder) {
+  FullyConfigured full;
+  FakeButtonHost host;
+  PlainButton button(host);
+  full.Apply(button);
+  EXPECT_EQ(AsText(WriteButtonDescription(button)),
+            "Tag = 42\nLeft = 3\nTop = 4\nWidth = 90\nHeight = 30\nCursor = crHandPoint\n"
+            "HelpType = htKeyword\nHelpKeyword = 'share'\nHelpContext = 7\nAction = actShare\n"
+            "Anchors = [akLeft, akBottom]\nAlign = alBottom\nColor = 1193046\nEnabled = False\n"
+            "Font.Charset = 128\nFont.Color = 16711680\nFont.Height = -16\n"
+            "Font.Name = 'IPAPGothic'\nFont.Style = [fsBold, fsUnderline]\n"
+            "Hint = '押すと共有します'\nParentFont = False\nParentShowHint = False\n"
+            "PopupMenu = pmShare\nShowHint = True\nTabOrder = 2\nTabStop = False\n"
+            "Visible = False\nButtonStyle = bsFlat\nCancel = True\nGradation = False\n"
+            "GradBeginColor = clBtnHighlight\nGradEndColor = 65280\nHasFocus = False\n"
+            "ModalResult = 2\nImage.Left = 4\nImage.Top = 6\nImage.Visible = False\n"
+            "Image.TransParent = True\nImage.VertCenter = False\nImage.HorzCenter = True\n"
+            "CaptionA.Caption = '共有'\nCaptionA.Alignment = taEven\nCaptionA.Left = 1\n"
+            "CaptionA.Right = 2\nCaptionB.Caption = 'する'\nCaptionB.Alignment = taRight\n"
+            "CaptionLineSpace = 2\nCaptionTop = 5\nCaptionVertCenter = False\n"
+            "FlatFrameType = bffBump\n");
+}
+
+// Everything written reads back to the same settings, and writes the same description again.
+TEST(FormDescription, FullyConfiguredButtonReadsBackTheSame) {
+  FullyConfigured full;
+  FakeButtonHost host;
+  PlainButton button(host);
+  full.Apply(button);
+  const FormObjectDescription written = WriteButtonDescription(button);
+
+  FakeButtonHost host2;
+  PlainButton copy(host2);
+  ReadButtonDescription(copy, written, {}, full.links);
+  EXPECT_EQ(WriteButtonDescription(copy).Properties, written.Properties);
+  EXPECT_EQ(copy.Name(), "btnFull");
+  EXPECT_EQ(copy.HelpType(), HelpKind::Keyword);
+  EXPECT_EQ(copy.HelpContext(), 7);
+  EXPECT_EQ(copy.Action(), full.action);
+  EXPECT_EQ(copy.PopupMenu(), full.menu);
+  EXPECT_EQ(copy.Font(), button.Font());
+  EXPECT_FALSE(copy.ParentFont());
+  EXPECT_EQ(copy.CaptionA().Caption(), "共有");
+  EXPECT_FALSE(copy.CaptionVertCenter());
+}
+
+// Help by context with a keyword kept: outside reading, the keyword would switch the kind.
+TEST(FormDescription, StoredHelpKindIsKeptWhatever) {
+  FakeButtonHost host;
+  PlainButton button(host);
+  button.SetHelpKeyword("share");
+  button.SetHelpContext(9);
+  ASSERT_EQ(button.HelpType(), HelpKind::Context);
+  const FormObjectDescription written = WriteButtonDescription(button);
+  FakeButtonHost host2;
+  PlainButton copy(host2);
+  ReadButtonDescription(copy, written);
+  EXPECT_EQ(copy.HelpType(), HelpKind::Context);
+  EXPECT_EQ(copy.HelpKeyword(), "share");
+  // Reading has ended: a keyword set afterwards switches the kind again.
+  copy.SetHelpKeyword("other");
+  EXPECT_EQ(copy.HelpType(), HelpKind::Keyword);
+}
+
+// Painting stores the centred positions, which are always written while the default centring
+// flags are not: the button reads back uncentred, and keeps the positions it was painted at.
+TEST(FormDescription, SavedCentredButtonReadsBackUncentred) {
+  struct Case {
+    const char* name;
+    int height;
+    int iconSize;  // 0: no picture
+    bool captionCentredAfter, imageCentredAfter;
+  } cases[] = {
+      {"caption and icon off the top", 26, 16, false, false},
+      // Text height 12: (10 - 12) div 2 + 1 = 0; the 10-pixel icon sits at 0 as well.
+      {"both centred at the top: a stored 0 changes nothing", 10, 10, true, true},
+      {"caption alone", 26, 0, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeButtonHost host;
+    PlainButton button(host);
+    button.SetHeight(c.height);
+    button.CaptionA().SetCaption("OK");
+    if (c.iconSize) {
+      button.Image().SetPicture(PictureOf(GraphicKind::Icon, c.iconSize, c.iconSize));
+    }
+    RecordingCanvas canvas;
+    button.Paint(canvas);
+    ASSERT_TRUE(button.CaptionVertCenter());
+    ASSERT_TRUE(button.Image().VertCenter());
+
+    FakeButtonHost host2;
+    PlainButton copy(host2);
+    ReadButtonDescription(copy, WriteButtonDescription(button));
+    EXPECT_EQ(copy.CaptionTop(), button.CaptionTop());
+    EXPECT_EQ(copy.CaptionVertCenter(), c.captionCentredAfter);
+    EXPECT_EQ(copy.Image().Top(), button.Image().Top());
+    EXPECT_EQ(copy.Image().VertCenter(), c.imageCentredAfter);
+  }
+}
+
+TEST(FormDescription, LinksAndBaseValuesThatCannotBeRead) {
+  const std::shared_ptr<ActionItem> action = std::make_shared<ActionItem>("actShare");
+  const FormComponents links{
+      [&](const std::string& n) { return n == "actShare" ? action : nullptr; }, {}};
+  struct Case {
+    const char* name;
+    StoredProperty property;
+  } cases[] = {
+      {"action not on the form", P{"Action", FormIdent{"actOther"}}},
+      {"menu without a lookup", P{"PopupMenu", FormIdent{"pmShare"}}},
+      {"action as text", P{"Action", AnsiString("actShare")}},
+      {"unknown cursor name", P{"Cursor", FormIdent{"crFinger"}}},
+      {"cursor out of range", P{"Cursor", std::int64_t{40000}}},
+      {"unknown anchor", P{"Anchors", FormSet{{"akLeft", "akMiddle"}}}},
+      {"anchors as one name", P{"Anchors", FormIdent{"akLeft"}}},
+      {"unknown align", P{"Align", FormIdent{"alCenter"}}},
+      {"help kind as a number", P{"HelpType", std::int64_t{0}}},
+      {"charset out of range", P{"Font.Charset", std::int64_t{256}}},
+      {"unknown font style", P{"Font.Style", FormSet{{"fsBlink"}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeButtonHost host;
+    PlainButton button(host);
+    EXPECT_THROW(ReadButtonDescription(button, {"b", {c.property}}, {}, links), Exception);
+    // The reading state has ended with the refusal.
+    button.SetHelpKeyword("x");
+    EXPECT_EQ(button.HelpType(), HelpKind::Keyword);
+  }
+  FakeButtonHost host;
+  PlainButton button(host);
+  ReadButtonDescription(button,
+                        {"b",
+                         {P{"Action", FormIdent{"actShare"}}, P{"Cursor", std::int64_t{-4}},
+                          P{"Anchors", FormSet{}}, P{"Tag", std::int64_t{1} << 40}}},
+                        {}, links);
+  EXPECT_EQ(button.Action(), action);
+  EXPECT_EQ(button.Cursor(), -4);
+  EXPECT_TRUE(button.Anchors().Empty());
+  EXPECT_EQ(button.Tag(), std::intptr_t{1} << 40);
 }
 
 TEST(FormDescription, UnknownPropertiesAndWrongValuesAreErrors) {

@@ -36,6 +36,33 @@ TEST(DialogCreateTest, SystemDriveRootAndDefaults) {
   }
 }
 
+// The comparison is on the lower-cased name after the last backslash, and on the whole of it.
+TEST(DialogCreateTest, EditionFromTheExecutablesName) {
+  struct Case {
+    const char* exe;
+    int edition;
+  } cases[] = {
+      {"C:\\Tools\\qvsetshare.exe", 1},
+      {"C:\\Tools\\QvSetShare.EXE", 1},
+      {"qvsetshare.exe", 1},
+      {"\\\\pc1\\配布\\QVSETSHARE.exe", 1},
+      {"C:\\Tools\\qvsetshare2.exe", 0},
+      {"C:\\Tools\\setshare.exe", 0},
+      {"C:\\qvsetshare.exe\\other.exe", 0},
+      {"C:\\Tools\\qvsetshare.exe.bak", 0},
+      {"C:\\Tools\\ｑｖsetshare.exe", 0},
+      {"", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.exe);
+    DialogRig rig;
+    rig.form.Fields().Edition = 7;
+    rig.probes.executable = {AnsiString(c.exe), true};
+    rig.form.OnCreate();
+    EXPECT_EQ(rig.form.Fields().Edition, c.edition);
+  }
+}
+
 TEST(DialogCreateTest, FontTextsAndColours) {
   DialogRig rig;
   rig.view.iconTitleFont = "Yu Gothic UI";
