@@ -21,7 +21,12 @@ struct FormIdent {
   std::string Name;
   bool operator==(const FormIdent&) const = default;
 };
-using FormValue = std::variant<std::int64_t, bool, FormIdent, AnsiString>;
+// A set of enumeration values, as stored: [ksEnter, ksUp].
+struct FormSet {
+  std::vector<std::string> Items;
+  bool operator==(const FormSet&) const = default;
+};
+using FormValue = std::variant<std::int64_t, bool, FormIdent, FormSet, AnsiString>;
 
 // One stored setting; sub-object settings are named with a dot (CaptionA.Caption, Image.Top).
 struct StoredProperty {
