@@ -1,6 +1,6 @@
 // Small value types shared by the system's own controls: colours, rectangles, fonts, shift
-// states and keys, in the framework's own terms so that the control logic never needs the
-// platform's headers.
+// states, keys and window messages, in the framework's own terms so that the control logic never
+// needs the platform's headers.
 #pragma once
 
 #include <array>
@@ -84,7 +84,16 @@ enum class SystemCursor : std::uint8_t {
 // (the window's class cursor is shown then).
 std::optional<SystemCursor> SystemCursorOf(CursorId cursor);
 
-// Virtual keys the control logic looks at (values of the platform).
+// A window message as the controls' message handlers see it; a handler may change it before it
+// passes it on.
+struct WindowMessage {
+  std::uint32_t Msg = 0;
+  std::uintptr_t WParam = 0;
+  std::intptr_t LParam = 0;
+  std::intptr_t Result = 0;
+};
+
+// Virtual keys and messages the control logic looks at (values of the platform).
 constexpr std::uint16_t kVkLButton = 0x01;
 constexpr std::uint16_t kVkRButton = 0x02;
 constexpr std::uint16_t kVkMButton = 0x04;
@@ -93,7 +102,15 @@ constexpr std::uint16_t kVkShift = 0x10;
 constexpr std::uint16_t kVkControl = 0x11;
 constexpr std::uint16_t kVkMenu = 0x12;
 constexpr std::uint16_t kVkEscape = 0x1B;
+constexpr std::uint16_t kVkLeft = 0x25;
 constexpr std::uint16_t kVkUp = 0x26;
+constexpr std::uint16_t kVkRight = 0x27;
+constexpr std::uint16_t kVkDown = 0x28;
+
+constexpr std::uint32_t kWmChar = 0x0102;
+constexpr std::uint32_t kWmImeEndComposition = 0x010E;
+constexpr std::uint32_t kWmRButtonDown = 0x0204;
+constexpr std::uint32_t kWmPaste = 0x0302;
 
 // Bit 29 of a key message's data: Alt was held.
 constexpr std::uint32_t kKeyDataAltDown = 0x20000000;

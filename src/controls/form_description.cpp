@@ -19,6 +19,8 @@ constexpr std::array<const char*, 5> kButtonStyleNames = {"bsNormal", "bsFlat", 
 constexpr std::array<const char*, 3> kFrameTypeNames = {"bffFlat", "bffEtched", "bffBump"};
 constexpr std::array<const char*, 4> kCaptionAlignmentNames = {"taCenter", "taLeft", "taRight",
                                                                "taEven"};
+constexpr std::array<const char*, 3> kAlignmentNames = {"taLeftJustify", "taRightJustify",
+                                                        "taCenter"};
 constexpr std::array<const char*, 2> kBorderStyleNames = {"bsNone", "bsSingle"};
 constexpr std::array<const char*, 2> kHelpKindNames = {"htKeyword", "htContext"};
 constexpr std::array<const char*, 7> kDockAlignNames = {"alNone",  "alTop",    "alBottom", "alLeft",
@@ -38,6 +40,12 @@ constexpr std::array<NamedCursor, 22> kCursorNames = {
      {"crNoDrop", -13},    {"crHSplit", -14},  {"crVSplit", -15},    {"crMultiDrag", -16},
      {"crSQLWait", -17},   {"crNo", -18},      {"crAppStart", -19},  {"crHelp", -20},
      {"crHandPoint", -21}, {"crSizeAll", -22}}};
+constexpr std::array<const char*, 3> kCursorPosNames = {"cpAllSel", "cpLeft", "cpRight"};
+constexpr std::array<const char*, 5> kKeyStyleNames = {"ksEnter", "ksLeft", "ksUp", "ksRight",
+                                                       "ksDown"};
+constexpr std::array<const char*, 12> kImeModeNames = {
+    "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha",   "imAlpha",
+    "imHira",    "imSKata", "imKata", "imChinese",  "imSHanguel", "imHanguel"};
 
 struct NamedColor {
   const char* Name;
@@ -160,6 +168,17 @@ std::shared_ptr<T> AsLink(const StoredProperty& p,
   std::shared_ptr<T> found = find(id->Name);
   if (!found) InvalidValue(p);
   return found;
+}
+
+FocusKeys AsKeyStyles(const StoredProperty& p) {
+  const auto* set = std::get_if<FormSet>(&p.Value);
+  if (!set) InvalidValue(p);
+  FocusKeys styles;
+  for (const std::string& item : set->Items) {
+    StoredProperty one{p.Name, FormIdent{item}};
+    styles.Include(AsEnum<FocusKey>(one, kKeyStyleNames));
+  }
+  return styles;
 }
 
 using Setter = std::function<void(const StoredProperty&)>;
@@ -416,12 +435,32 @@ void ReadEditDescription(EditBox& e, const FormObjectDescription& description,
   e.SetName(description.Name);
   const std::vector<PropertySetter> setters = {
       {"Text", [&e](const StoredProperty& p) { e.SetText(AsString(p)); }},
+      {"ImeMode",
+       [&e](const StoredProperty& p) { e.SetImeMode(AsEnum<InputMethodMode>(p, kImeModeNames)); }},
       {"Ctl3D", [&e](const StoredProperty& p) { e.SetCtl3D(AsBool(p)); }},
       {"ParentCtl3D", [&e](const StoredProperty& p) { e.SetParentCtl3D(AsBool(p)); }},
+      {"Alignment",
+       [&e](const StoredProperty& p) {
+         e.SetAlignment(AsEnum<TextAlignment>(p, kAlignmentNames));
+       }},
       {"KeyEdit3D",
        [&e](const StoredProperty& p) {
          e.SetKeyEdit3D(AsEnum<BorderStyle>(p, kBorderStyleNames));
        }},
+      {"KeyStyles", [&e](const StoredProperty& p) { e.SetKeyStyles(AsKeyStyles(p)); }},
+      {"CursorPos",
+       [&e](const StoredProperty& p) { e.SetCursorPos(AsEnum<EntryCaret>(p, kCursorPosNames)); }},
+      // A stored amount is written with a full stop, whatever the user's separator.
+      {"Curr",
+       [&e](const StoredProperty& p) {
+         const auto amount = ParseCurrency(AsString(p).view(), '.');
+         if (!amount) InvalidValue(p);
+         e.SetCurr(*amount);
+       }},
+      {"Long", [&e](const StoredProperty& p) { e.SetLong(AsInt(p)); }},
+      {"kana", [&e](const StoredProperty& p) { e.SetReading(AsString(p)); }},
+      {"KanaSw", [&e](const StoredProperty& p) { e.SetCapturesReading(AsBool(p)); }},
+      {"KillPaste", [&e](const StoredProperty& p) { e.SetKillPaste(AsBool(p)); }},
   };
   ApplyAll(description.Properties, setters, base);
 }

@@ -1,5 +1,7 @@
 #include "win/controls/edit_window.h"
 
+#include <imm.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -12,10 +14,80 @@
 #include "win/framework/controls.h"
 #include "win/framework/cp932.h"
 #include "win/framework/form.h"
+#include "win/framework/handles.h"
+#include "win/framework/lazy_library.h"
 
 namespace qv::win {
 
 namespace {
+
+// The input method's functions, bound from the system folder when a field first captures a
+// reading or has its input method disabled: the program does not import the library, so a start
+// that never needs it does not load it.
+struct InputMethodApi {
+  decltype(&::ImmGetContext) getContext;
+  decltype(&::ImmReleaseContext) releaseContext;
+  decltype(&::ImmGetOpenStatus) getOpenStatus;
+  decltype(&::ImmGetCompositionStringW) getCompositionString;
+  decltype(&::ImmAssociateContext) associateContext;
+};
+
+// Null when the library or one of its functions is missing: a system without an input method
+// library has no input context for any window, which counts as a closed input method.
+const InputMethodApi* InputMethod() {
+  static const std::optional<InputMethodApi> api = []() -> std::optional<InputMethodApi> {
+    try {
+      return InputMethodApi{
+          QV_LAZY("imm32.dll", ImmGetContext),       QV_LAZY("imm32.dll", ImmReleaseContext),
+          QV_LAZY("imm32.dll", ImmGetOpenStatus),    QV_LAZY("imm32.dll", ImmGetCompositionStringW),
+          QV_LAZY("imm32.dll", ImmAssociateContext),
+      };
+    } catch (const Exception&) {
+      return std::nullopt;
+    }
+  }();
+  return api ? &*api : nullptr;
+}
+
+// A window's input context is released together with the window it was taken for.
+struct HeldInputContext {
+  HWND window = nullptr;
+  HIMC context = nullptr;
+  bool operator==(const HeldInputContext&) const = default;
+};
+void ReleaseInputContext(HeldInputContext held) {
+  if (const InputMethodApi* imm = InputMethod()) imm->releaseContext(held.window, held.context);
+}
+using UniqueInputContext = UniqueAny<HeldInputContext, ReleaseInputContext>;
+
+class WinInputContext : public IInputContext {
+ public:
+  WinInputContext(const InputMethodApi& imm, UniqueInputContext held)
+      : imm_(imm), held_(std::move(held)) {}
+
+  bool OpenStatus() override { return imm_.getOpenStatus(held_.get().context) != FALSE; }
+  // In bytes of UTF-16; negative when the call fails.
+  std::int32_t ResultReadingSize() override {
+    return imm_.getCompositionString(held_.get().context, GCS_RESULTREADSTR, nullptr, 0);
+  }
+  // The buffer has room for the size asked for and a terminating zero, whatever the call
+  // writes; what it reports beyond that size is not taken.
+  AnsiString ReadResultReading(std::int32_t size) override {
+    if (size <= 0) return AnsiString();
+    std::wstring reading(static_cast<std::size_t>(size) / sizeof(wchar_t) + 1, L'\0');
+    const LONG got = imm_.getCompositionString(held_.get().context, GCS_RESULTREADSTR,
+                                               reading.data(), static_cast<DWORD>(size));
+    if (got <= 0) return AnsiString();
+    reading.resize(
+        std::min<std::size_t>(static_cast<std::size_t>(size), static_cast<std::size_t>(got)) /
+        sizeof(wchar_t));
+    return ToAnsi(reading);
+  }
+
+ private:
+  const InputMethodApi& imm_;
+  UniqueInputContext held_;
+};
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "the window's text is UTF-16");
 
@@ -54,6 +126,23 @@ Color ColorOf(const StoredProperty& p) {
 
 }  // namespace
 
+AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags, std::size_t bufferBytes) {
+  if (text.empty()) return AnsiString();
+  // With its terminating zero, as a byte buffer would take it; the zero maps to itself.
+  const std::wstring wide = ToWide(text) + L'\0';
+  const LCID locale = GetUserDefaultLCID();
+  const int length = static_cast<int>(wide.size());
+  const int needed = LCMapStringW(locale, mapFlags, wide.data(), length, nullptr, 0);
+  if (needed <= 0) return AnsiString();
+  std::wstring mapped(static_cast<std::size_t>(needed), L'\0');
+  const int got = LCMapStringW(locale, mapFlags, wide.data(), length, mapped.data(), needed);
+  if (got <= 0) return AnsiString();
+  mapped.resize(static_cast<std::size_t>(got));
+  AnsiString bytes = ToAnsi(mapped);
+  if (bytes.size() > bufferBytes) return AnsiString();
+  return bytes;
+}
+
 void EditWindow::CreateIn(HWND parent, const FormObjectDescription& description,
                           const BasePropertySink& base) {
   parent_ = parent;
@@ -73,7 +162,7 @@ void EditWindow::Place(const FormObjectDescription& description) {
 }
 
 void EditWindow::CreateControl() {
-  DWORD style = WS_CHILD | ES_AUTOHSCROLL;
+  DWORD style = WS_CHILD | ES_AUTOHSCROLL | model_.AlignmentStyle();
   if (settings_.visible) style |= WS_VISIBLE;
   if (settings_.tabStop) style |= WS_TABSTOP;
   if (settings_.readOnly) style |= ES_READONLY;
@@ -87,6 +176,10 @@ void EditWindow::CreateControl() {
                    settings_.height, parent_);
   if (!Handle()) return;
   if (settings_.maxLength > 0) SendMessageW(Handle(), EM_LIMITTEXT, settings_.maxLength, 0);
+  // A field whose input method is disabled has no input context at all.
+  if (model_.ImeMode() == InputMethodMode::Disable) {
+    if (const InputMethodApi* imm = InputMethod()) imm->associateContext(Handle(), nullptr);
+  }
 }
 
 void EditWindow::ApplyBaseProperty(const StoredProperty& p, const BasePropertySink& base) {
@@ -148,38 +241,53 @@ HBRUSH EditWindow::ControlColor(HDC dc) {
   return brush_.get();
 }
 
+// Every message passes the model's handler chain; its last link comes back to DefaultHandler.
 LRESULT EditWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // The name is in place before the system's own object for the field answers the request.
   if (msg == WM_GETOBJECT) accessibleName_.Offer(Handle());
   if (msg == WM_DESTROY) accessibleName_.Withdraw();
+  WindowMessage message{msg, wp, lp, 0};
+  model_.WindowProc(message);
+  return message.Result;
+}
+
+void EditWindow::DefaultHandler(WindowMessage& m) {
+  const UINT msg = m.Msg;
   switch (msg) {
-    case WM_SETFOCUS: {
-      const LRESULT result = DefaultHandling(msg, wp, lp);
+    case WM_SETFOCUS:
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
       model_.DoEnter();
-      return result;
-    }
+      return;
+    case WM_KILLFOCUS:
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+      model_.DoExit();
+      return;
     case WM_KEYDOWN: {
-      std::uint16_t key = static_cast<std::uint16_t>(wp);
-      model_.KeyDown(key, KeyShiftState(lp));
-      return key ? DefaultHandling(msg, key, lp) : 0;
+      std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
+      model_.KeyDown(key, KeyShiftState(m.LParam));
+      m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
+      return;
     }
     case WM_CHAR: {
-      std::uint16_t key = static_cast<std::uint16_t>(wp);
+      std::uint16_t key = static_cast<std::uint16_t>(m.WParam);
       model_.KeyPress(key);
       if (!TypedCharFits(static_cast<wchar_t>(key))) {
         MessageBeep(MB_OK);
         key = 0;
       }
-      return key ? DefaultHandling(msg, key, lp) : 0;
+      m.Result = key ? DefaultHandling(msg, key, m.LParam) : 0;
+      return;
     }
     case WM_PASTE:
       if (LimitsBytes(settings_.maxLength) && !settings_.readOnly) {
         PasteWithinByteLimit();
-        return 0;
+        m.Result = 0;
+        return;
       }
-      return DefaultHandling(msg, wp, lp);
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
+      return;
     default:
-      return DefaultHandling(msg, wp, lp);
+      m.Result = DefaultHandling(msg, m.WParam, m.LParam);
   }
 }
 
@@ -252,6 +360,38 @@ void EditWindow::RecreateWindow() {
   SendMessageW(Handle(), WM_SETFONT, font, FALSE);
   SetText(text);
   if (focused) ::SetFocus(Handle());
+}
+
+std::unique_ptr<IInputContext> EditWindow::GetInputContext() {
+  if (!Handle()) return nullptr;
+  const InputMethodApi* imm = InputMethod();
+  if (!imm) return nullptr;
+  UniqueInputContext held(HeldInputContext{Handle(), imm->getContext(Handle())});
+  if (!held.get().context) {
+    held.release();
+    return nullptr;
+  }
+  return std::make_unique<WinInputContext>(*imm, std::move(held));
+}
+
+AnsiString EditWindow::CharToAnsi(std::uintptr_t charCode) const {
+  const wchar_t c = static_cast<wchar_t>(charCode);
+  return ToAnsi(std::wstring_view(&c, 1));
+}
+
+AnsiString EditWindow::MapReading(const AnsiString& text, ReadingMapping mapping,
+                                  std::size_t bufferBytes) const {
+  return MapStringOfUserLocale(
+      text, mapping == ReadingMapping::Katakana ? LCMAP_KATAKANA : LCMAP_HALFWIDTH, bufferBytes);
+}
+
+// A separator of more than one byte cannot stand in the model's one-byte place: the full stop
+// then.
+char EditWindow::DecimalSeparator() const {
+  wchar_t buffer[8] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) <= 0) return '.';
+  const AnsiString separator = ToAnsi(std::wstring_view(buffer));
+  return separator.size() == 1 ? separator[0] : '.';
 }
 
 }  // namespace qv::win

@@ -1,10 +1,12 @@
-// The extended edit box's window: the system EDIT control, subclassed so that its focus and key
-// messages reach the model first and the code page 932 byte limit is kept, and the model's
-// requests carried out on it (selection, focus movement, re-creation).
+// The extended edit box's window: the system EDIT control, subclassed so that every message
+// passes the model's handler chain first and the code page 932 byte limit is kept, and the
+// model's requests carried out on it (selection, focus movement, re-creation, input method and
+// locale calls with code page 932 conversion). The input method's library is bound at first use.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "controls/edit.h"
@@ -28,7 +30,7 @@ class EditWindow : public Window, private IEditHost {
   void CreateIn(HWND parent, const FormObjectDescription& description,
                 const BasePropertySink& base = {});
 
-  AnsiString Text() const;
+  AnsiString Text() const override;
   void SetText(const AnsiString& text) override;
 
   // Moves the field to the Left, Top, Width and Height of `description` (its other settings are
@@ -55,17 +57,24 @@ class EditWindow : public Window, private IEditHost {
   };
   void CreateControl();
   std::wstring WindowText() const;
-  void GetSelection(std::int32_t& start, std::int32_t& end) const;
   bool TypedCharFits(wchar_t typed) const;
   void PasteWithinByteLimit();
   void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
 
+  void GetSelection(std::int32_t& start, std::int32_t& end) const override;
+
   // IEditHost
+  void DefaultHandler(WindowMessage& message) override;
   std::int32_t TextLength() const override;
   void SetSelection(std::int32_t start, std::int32_t end) override;
   bool HasForm() const override;
   void SendNextDlgCtl(bool previous) override;
   void RecreateWindow() override;
+  std::unique_ptr<IInputContext> GetInputContext() override;
+  AnsiString CharToAnsi(std::uintptr_t charCode) const override;
+  AnsiString MapReading(const AnsiString& text, ReadingMapping mapping,
+                        std::size_t bufferBytes) const override;
+  char DecimalSeparator() const override;
 
   HWND parent_ = nullptr;
   Settings settings_;
@@ -73,5 +82,9 @@ class EditWindow : public Window, private IEditHost {
   EditBox model_{*this};
   AccessibleNameAnnotation accessibleName_;
 };
+
+// The user's default locale's mapping (LCMAP_KATAKANA, LCMAP_HALFWIDTH, ...) of a code page 932
+// text into a buffer of `bufferBytes`, through the wide call: empty when it does not fit.
+AnsiString MapStringOfUserLocale(const AnsiString& text, DWORD mapFlags, std::size_t bufferBytes);
 
 }  // namespace qv::win

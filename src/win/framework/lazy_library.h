@@ -1,7 +1,7 @@
-// Functions of libraries that only one button needs (the shell, the network-share library, COM)
-// are bound by name when first called, so that the dialog does not pay for loading them before
-// it is shown. A module, once loaded, stays for the life of the process. Modules are looked for in
-// the system folder only.
+// Functions of libraries that only one button or one kind of field needs (the shell, the
+// network-share library, COM, the input method) are bound by name when first called, so that the
+// dialog does not pay for loading them before it is shown. A module, once loaded, stays for the
+// life of the process. Modules are looked for in the system folder only.
 #pragma once
 
 #include <windows.h>

@@ -2,6 +2,9 @@
 // plain state the tests set. A shared event list keeps the order of what happened.
 #pragma once
 
+#include <deque>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,6 +79,40 @@ class FakeButtonHost : public IPlainButtonHost {
   void ApplyWindowText(const AnsiString& text) override { windowText = text; }
 };
 
+// An input context whose answers the test sets; it tells its owner when it is released.
+struct FakeImeState {
+  bool hasContext = true;
+  bool open = false;
+  std::deque<AnsiString> committedReadings;  // one per WM_IME_ENDCOMPOSITION
+  std::optional<std::int32_t> sizeOverride;  // e.g. a negative error result
+  int contextsTaken = 0;
+  int contextsReleased = 0;
+  int readingsRead = 0;
+};
+
+class FakeInputContext : public IInputContext {
+ public:
+  explicit FakeInputContext(FakeImeState& s) : s_(s) { ++s_.contextsTaken; }
+  ~FakeInputContext() override { ++s_.contextsReleased; }
+  bool OpenStatus() override { return s_.open; }
+  std::int32_t ResultReadingSize() override {
+    if (s_.sizeOverride) return *s_.sizeOverride;
+    return s_.committedReadings.empty()
+               ? 0
+               : static_cast<std::int32_t>(s_.committedReadings.front().size());
+  }
+  AnsiString ReadResultReading(std::int32_t) override {
+    ++s_.readingsRead;
+    if (s_.committedReadings.empty()) return AnsiString();
+    AnsiString r = s_.committedReadings.front();
+    s_.committedReadings.pop_front();
+    return r;
+  }
+
+ private:
+  FakeImeState& s_;
+};
+
 class FakeEditHost : public IEditHost {
  public:
   AnsiString text;
@@ -84,9 +121,33 @@ class FakeEditHost : public IEditHost {
   bool onForm = true;
   std::vector<bool> nextDlgCtl;  // true: previous control
   int recreations = 0;
+  std::vector<WindowMessage> delivered;  // what reached the standard handling
+  FakeImeState ime;
+  char decimalSeparator = '.';
+  struct Mapping {
+    AnsiString input;
+    ReadingMapping kind;
+    std::size_t bufferBytes;
+  };
+  mutable std::vector<Mapping> mappings;
+  // Code page 932 pairs the locale mappings know (hiragana to katakana, full to half width).
+  std::map<std::string, std::string> katakana = {{"\x82\xA0", "\x83\x41"},
+                                                 {"\x82\xA2", "\x83\x43"},
+                                                 {"\x82\xA9", "\x83\x4A"},
+                                                 {"\x82\xAA", "\x83\x4B"},
+                                                 {"\x82\xF1", "\x83\x93"}};
+  std::map<std::string, std::string> halfWidth = {{"\x83\x41", "\xB1"}, {"\x83\x43", "\xB2"},
+                                                  {"\x83\x4A", "\xB6"}, {"\x83\x4B", "\xB6\xDE"},
+                                                  {"\x83\x93", "\xDD"}, {"\x82\x60", "A"}};
 
+  void DefaultHandler(WindowMessage& m) override { delivered.push_back(m); }
+  AnsiString Text() const override { return text; }
   void SetText(const AnsiString& t) override { text = t; }
   std::int32_t TextLength() const override { return static_cast<std::int32_t>(text.size()); }
+  void GetSelection(std::int32_t& s, std::int32_t& e) const override {
+    s = selStart;
+    e = selEnd;
+  }
   void SetSelection(std::int32_t s, std::int32_t e) override {
     selStart = s;
     selEnd = e;
@@ -94,6 +155,35 @@ class FakeEditHost : public IEditHost {
   bool HasForm() const override { return onForm; }
   void SendNextDlgCtl(bool previous) override { nextDlgCtl.push_back(previous); }
   void RecreateWindow() override { ++recreations; }
+  std::unique_ptr<IInputContext> GetInputContext() override {
+    if (!ime.hasContext) return nullptr;
+    return std::make_unique<FakeInputContext>(ime);
+  }
+  AnsiString CharToAnsi(std::uintptr_t c) const override {
+    if (c < 0x80) return AnsiString(1, static_cast<char>(c));
+    if (c == 0x3042) return "\x82\xA0";  // hiragana a
+    return "?";
+  }
+  // Like the system's mapping into a caller's buffer: the text with its terminating zero must
+  // fit, or nothing comes back.
+  AnsiString MapReading(const AnsiString& s, ReadingMapping kind,
+                        std::size_t bufferBytes) const override {
+    mappings.push_back({s, kind, bufferBytes});
+    AnsiString out = Map(s, kind == ReadingMapping::Katakana ? katakana : halfWidth);
+    if (out.size() + 1 > bufferBytes) return AnsiString();
+    return out;
+  }
+  char DecimalSeparator() const override { return decimalSeparator; }
+
+ private:
+  static AnsiString Map(const AnsiString& s, const std::map<std::string, std::string>& table) {
+    AnsiString out;
+    ForEachCp932Char(s, [&](const AnsiString& ch) {
+      auto it = table.find(ch.bytes());
+      out += it == table.end() ? ch : AnsiString(it->second);
+    });
+    return out;
+  }
 };
 
 }  // namespace qv::test

@@ -1,6 +1,7 @@
 // Reading and writing the controls' form descriptions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "controls/form_description.h"
 #include "controls/linked_components.h"
 #include "controls/plain_button.h"
+#include "dialog/share_dialog_form.h"
 #include "fake_graphic.h"
 #include "fake_hosts.h"
 #include "framework/errors.h"
@@ -361,11 +363,81 @@ TEST(FormDescription, EditOwnSettings) {
   EXPECT_FALSE(edit.ParentCtl3D());
   EXPECT_EQ(host.recreations, 1);
   // Settings the field does not keep, without a window to take them, and values of the wrong kind.
-  for (const P& p : {P{"MaxLength", std::int64_t{80}}, P{"Long", std::int64_t{0}},
-                     P{"KeyEdit3D", FormIdent{"bsDouble"}}, P{"Ctl3D", std::int64_t{1}}}) {
+  for (const P& p :
+       {P{"MaxLength", std::int64_t{80}}, P{"Long", AnsiString("0")},
+        P{"Long", std::int64_t{0x80000000}}, P{"KeyEdit3D", FormIdent{"bsDouble"}},
+        P{"Ctl3D", std::int64_t{1}}, P{"KeyStyles", FormSet{{"ksTab"}}},
+        P{"KeyStyles", FormIdent{"ksEnter"}}, P{"CursorPos", FormIdent{"cpMiddle"}},
+        P{"Alignment", FormIdent{"taCenterJustify"}}, P{"ImeMode", FormIdent{"imNone"}},
+        P{"Curr", AnsiString("1,5")}, P{"kana", std::int64_t{1}}, P{"KanaSw", std::int64_t{1}},
+        P{"KillPaste", FormIdent{"True"}}}) {
     SCOPED_TRACE(p.Name);
     EXPECT_THROW(ReadEditDescription(edit, {"e", {p}}), Exception);
   }
+}
+
+TEST(FormDescription, EditExtendedSettings) {
+  FakeEditHost host;
+  EditBox edit(host);
+  ReadEditDescription(edit, {"e",
+                             {P{"Text", AnsiString("x")}, P{"ImeMode", FormIdent{"imDisable"}},
+                              P{"Alignment", FormIdent{"taRightJustify"}},
+                              P{"KeyStyles", FormSet{{"ksEnter", "ksDown"}}},
+                              P{"CursorPos", FormIdent{"cpRight"}}, P{"Curr", AnsiString("12.5")},
+                              P{"kana", AnsiString()}, P{"KanaSw", true}, P{"KillPaste", false}}});
+  EXPECT_EQ(edit.ImeMode(), InputMethodMode::Disable);
+  EXPECT_EQ(edit.Alignment(), TextAlignment::Right);
+  EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Down}));
+  EXPECT_EQ(edit.CursorPos(), EntryCaret::Right);
+  EXPECT_EQ(host.text, "12.5");
+  EXPECT_EQ(edit.Reading(), "");
+  EXPECT_TRUE(edit.CapturesReading());
+  EXPECT_FALSE(edit.KillPaste());
+  EXPECT_EQ(host.recreations, 1);  // the alignment
+
+  ReadEditDescription(edit, {"e",
+                             {P{"Long", std::int64_t{-5}}, P{"kana", AnsiString("\x82\xA0")},
+                              P{"KeyStyles", FormSet{}}, P{"CursorPos", FormIdent{"cpAllSel"}}}});
+  EXPECT_EQ(host.text, "-5");
+  EXPECT_EQ(edit.Reading(), "\x82\xA0");
+  EXPECT_EQ(edit.KeyStyles(), FocusKeys{});
+  EXPECT_EQ(edit.CursorPos(), EntryCaret::SelectAll);
+}
+
+// Both fields of the dialog read their stored settings, the no-op Long 0 included, and keep the
+// text and the defaults of their kind. The sink takes what the window keeps, as the window does.
+TEST(FormDescription, TheDialogsFieldsReadTheirStoredSettings) {
+  const std::vector<std::string> windowKeeps = {"Left",     "Top",     "Width",     "Height",
+                                                "ReadOnly", "TabStop", "MaxLength", "Color",
+                                                "Visible",  "TabOrder"};
+  int fields = 0;
+  for (const FormObjectDescription& d : ShareDialogFormDescription().Controls) {
+    if (d.Name != share_dialog_form::kSharePathEdit && d.Name != share_dialog_form::kShareNameEdit)
+      continue;
+    SCOPED_TRACE(d.Name.bytes());
+    ++fields;
+    FakeEditHost host;
+    host.text = "VeltoData";
+    EditBox edit(host);
+    EXPECT_NO_THROW(ReadEditDescription(edit, d, [&](const StoredProperty& p) {
+      if (std::find(windowKeeps.begin(), windowKeeps.end(), p.Name) == windowKeeps.end())
+        throw Exception(Format("プロパティ %s は存在しません", p.Name.c_str()));
+    }));
+    EXPECT_EQ(host.text, "VeltoData");
+    EXPECT_EQ(edit.KeyEdit3D(), BorderStyle::None);
+    EXPECT_EQ(edit.Long(), 0);
+    EXPECT_EQ(edit.KeyStyles(), (FocusKeys{FocusKey::Enter, FocusKey::Up}));
+    EXPECT_EQ(edit.CursorPos(), EntryCaret::SelectAll);
+    EXPECT_EQ(edit.ImeMode(), InputMethodMode::DontCare);
+    EXPECT_FALSE(edit.CapturesReading());
+    EXPECT_TRUE(edit.KillPaste());
+    EXPECT_EQ(edit.Alignment(), TextAlignment::Left);
+    // The stored Long is really there, not merely accepted by its absence.
+    EXPECT_NE(std::find(d.Properties.begin(), d.Properties.end(),
+                        StoredProperty{"Long", std::int64_t{0}}),
+              d.Properties.end());
+  }
+  EXPECT_EQ(fields, 2);
 }
 
 }  // namespace
