@@ -10,6 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth imagemagick x11-apps
   fonts-wine fonts-ipafont-gothic locales
+  osslsigncode openssl
 )
 # The guide is rendered with cmark-gfm (its tables), the release zipped, and the rendered page
 # looked at in a headless browser.
