@@ -285,6 +285,89 @@ TEST(MessageBoxWindow, LongTextWrapsAtHalfTheScreenWidth) {
   EXPECT_GT(seen.textRect.bottom - seen.textRect.top, 3 * 12);  // several lines
 }
 
+// The usage is laid out in columns: in the box its font gives every half-width character the
+// same width, or the columns drift apart.
+TEST(MessageBoxWindow, AFixedPitchBoxKeepsItsColumns) {
+  for (bool fixedPitch : {false, true}) {
+    SCOPED_TRACE(fixedPitch ? "fixed pitch" : "message font");
+    MessageBoxLayout layout = BuildMessageBox(MessageKind::Information, MessageButton::Ok);
+    layout.fixedPitch = fixedPitch;
+    SIZE narrow{}, wide{};
+    ShowWhile("iiii\rMMMM", layout, [&](HWND box, const SeenBox&) {
+      for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[64];
+        GetClassNameW(c, cls, 64);
+        if (std::wstring(cls) != L"Static") continue;
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0));
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, font);
+        GetTextExtentPoint32W(dc, L"iiii", 4, &narrow);
+        GetTextExtentPoint32W(dc, L"MMMM", 4, &wide);
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+      }
+      PostMessageW(box, WM_CLOSE, 0, 0);
+    });
+    ASSERT_GT(narrow.cx, 0);
+    if (fixedPitch) {
+      EXPECT_EQ(narrow.cx, wide.cx);
+    } else {
+      EXPECT_LT(narrow.cx, wide.cx) << "the message font is proportional";
+    }
+  }
+}
+
+// Ctrl+C puts the box on the clipboard as the system's boxes do; screen readers hear of the box
+// through the alert event it raises when it opens.
+std::vector<HWND> g_alerts;
+void CALLBACK OnAlert(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+  if (event == EVENT_SYSTEM_ALERT) g_alerts.push_back(hwnd);
+}
+
+TEST(MessageBoxWindow, CtrlCCopiesTheBoxAndOpeningRaisesAnAlert) {
+  g_alerts.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, OnAlert,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  HWND shown = nullptr;
+  ShowWhile("一行目\r二行目",
+            BuildMessageBox(MessageKind::Warning, MessageButton::Yes | MessageButton::No),
+            [&](HWND box, const SeenBox&) {
+              shown = box;
+              WaitForFocusedChild(box);
+              SetForegroundWindow(box);
+              INPUT keys[4] = {};
+              const WORD sequence[4] = {VK_CONTROL, 'C', 'C', VK_CONTROL};
+              for (int i = 0; i < 4; ++i) {
+                keys[i].type = INPUT_KEYBOARD;
+                keys[i].ki.wVk = sequence[i];
+                keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+              }
+              SendInput(4, keys, sizeof(INPUT));
+              Sleep(300);
+              PostMessageW(box, WM_CLOSE, 0, 0);
+            });
+  UnhookWinEvent(hook);
+  EXPECT_EQ(g_alerts, std::vector<HWND>{shown});
+  std::wstring copied;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        copied = text;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
+  const std::wstring rule = L"---------------------------\r\n";
+  EXPECT_EQ(copied, rule + L"警告\r\n" + rule + L"一行目\r\n二行目\r\n" + rule +
+                        L"はい(Y)   いいえ(N)   \r\n" + rule);
+}
+
 TEST(ApplicationErrors, HandlerErrorShownWithClosingPeriodUnderTheTitle) {
   Application::Instance().SetTitle("共有フォルダの設定");
   SeenBox seen;
