@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <oleacc.h>
+#include <oleauto.h>
+
 #include <functional>
 #include <string>
 #include <thread>
@@ -366,6 +369,60 @@ TEST(MessageBoxWindow, CtrlCCopiesTheBoxAndOpeningRaisesAnAlert) {
   const std::wstring rule = L"---------------------------\r\n";
   EXPECT_EQ(copied, rule + L"警告\r\n" + rule + L"一行目\r\n二行目\r\n" + rule +
                         L"はい(Y)   いいえ(N)   \r\n" + rule);
+}
+
+// What a screen reader hears when the box opens: it takes the object from the alert event, as
+// screen readers do, and reads a dialog named by the caption whose description is the text, with
+// the text and the buttons still there as its children.
+struct Heard {
+  HRESULT fetched = E_FAIL;
+  LONG role = 0;
+  std::wstring name, description;
+  LONG children = 0;
+};
+Heard g_heard;
+
+std::wstring Taken(BSTR text) {
+  std::wstring s = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+  SysFreeString(text);
+  return s;
+}
+
+void CALLBACK ReadAlert(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  IAccessible* acc = nullptr;
+  VARIANT self;
+  VariantInit(&self);
+  g_heard.fetched = AccessibleObjectFromEvent(hwnd, object, child, &acc, &self);
+  if (FAILED(g_heard.fetched) || !acc) return;
+  VARIANT role;
+  VariantInit(&role);
+  if (SUCCEEDED(acc->get_accRole(self, &role)) && role.vt == VT_I4) g_heard.role = role.lVal;
+  BSTR text = nullptr;
+  if (SUCCEEDED(acc->get_accName(self, &text))) g_heard.name = Taken(text);
+  text = nullptr;
+  if (SUCCEEDED(acc->get_accDescription(self, &text))) g_heard.description = Taken(text);
+  acc->get_accChildCount(&g_heard.children);
+  acc->Release();
+  VariantClear(&self);
+}
+
+TEST(MessageBoxWindow, AScreenReaderHearsADialogWithItsText) {
+  g_heard = Heard();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, ReadAlert,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  ShowWhile("共有フォルダを設定しました。\r続けますか？",
+            BuildMessageBox(MessageKind::Confirmation, MessageButton::Ok | MessageButton::Cancel),
+            [](HWND box, const SeenBox&) {
+              Sleep(300);
+              PostMessageW(box, WM_CLOSE, 0, 0);
+            });
+  UnhookWinEvent(hook);
+  ASSERT_EQ(g_heard.fetched, S_OK);
+  EXPECT_EQ(g_heard.role, ROLE_SYSTEM_DIALOG);
+  EXPECT_EQ(g_heard.name, L"確認");
+  EXPECT_EQ(g_heard.description, L"共有フォルダを設定しました。\r\n続けますか？");
+  EXPECT_EQ(g_heard.children, 3) << "the text and both buttons";
 }
 
 TEST(ApplicationErrors, HandlerErrorShownWithClosingPeriodUnderTheTitle) {

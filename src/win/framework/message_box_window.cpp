@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "framework/dpi_scale.h"
+#include "win/framework/accessible_object.h"
 #include "win/framework/clipboard.h"
 #include "win/framework/cp932.h"
+#include "win/framework/dialog_accessible.h"
 #include "win/framework/dpi.h"
 #include "win/framework/gdi.h"
 #include "win/framework/os_error.h"
@@ -172,6 +174,13 @@ class MessageBoxWindow : public Window {
                    Scaled(kIconSize), 0, nullptr, DI_NORMAL);
         return 0;
       }
+      case WM_GETOBJECT:
+        if (AsksForClient(lp)) {
+          if (LRESULT object = AnswerAsDialog(Handle(), wp, ToWide(layout_.caption), text_)) {
+            return object;
+          }
+        }
+        return DefaultHandling(msg, wp, lp);
       case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
