@@ -163,8 +163,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     qv::win::Application::Instance().ShowLastResortError(error);
     return qv::kExitUsage;
   }
-  if (commandLine.mode != qv::RunMode::Dialog)
+  if (commandLine.mode != qv::RunMode::Dialog) {
     return qv::win::RunCommandLine(commandLine, arguments);
+  }
   qv::win::WinStartupHost host;
   return qv::RunStartup(host, qv::win::Application::Instance(),
                         {qv::win::ToCp932(commandLine.path), qv::win::ToCp932(commandLine.name)});

@@ -63,7 +63,10 @@ UINT SoundOf(MessageIcon icon) {
 RECT WorkAreaFor(HWND owner) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &info)) {
+  // A null window is no valid argument to MonitorFromWindow; the primary monitor holds (0, 0).
+  HMONITOR monitor = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY)
+                           : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  if (GetMonitorInfoW(monitor, &info)) {
     return info.rcWork;
   }
   return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
