@@ -10,6 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth imagemagick x11-apps
   fonts-wine fonts-ipafont-gothic locales
+  osslsigncode openssl
 )
 # The end-to-end round trip through a real SMB server and client (a private smbd of the test's own).
 PACKAGES+=(samba smbclient python3-samba)

@@ -3,7 +3,10 @@
 # guide's pictures taken from that very build under Wine, and
 #   dist/qvsetshare-<version>/      qvsetshare.exe (stripped), guide-ja.html, images/, SHA256SUMS
 #   dist/qvsetshare-<version>.zip   that folder, with fixed file order, times and modes
-# Two runs on the same commit, on any machine with Debian 12's packages, give the same files.
+# Two runs on the same commit, on any machine with Debian 12's packages, give the same files,
+# the exe before its signature included. With RELEASE_PFX and RELEASE_PFX_PASSWORD (and optionally
+# RELEASE_TIMESTAMP_URL) in the environment the exe is signed (scripts/sign-exe.sh); without
+# them the release is made unsigned and says so.
 # A picture of the rendered guide is left in build/release/guide-page.png for a look before
 # shipping; it is not part of the release.
 set -euo pipefail
@@ -12,8 +15,8 @@ BUILD=${QV_BUILD_DIR:-$ROOT/build}
 export QV_BUILD_DIR=$BUILD
 JOBS=${QV_JOBS:-2}
 TREE=$BUILD/release
-# The display scalings the guide's pictures are taken at. Only 96 DPI for now; a scaling added
-# here lands in images/<dpi>dpi/ beside the others.
+# The display scalings the guide's pictures are taken at; a scaling added here lands in
+# images/<dpi>dpi/ beside the others.
 GUIDE_DPIS=(96 144)
 
 "$ROOT/scripts/install-deps.sh" --release
@@ -60,8 +63,16 @@ mkdir -p "$OUT"
 # Strip writes the current time (or SOURCE_DATE_EPOCH) into the PE header, undoing the linker's
 # --no-insert-timestamp; 0 keeps the header as linked, so the exe does not depend on the commit's
 # date and a plain rebuild and strip (README.md) gives the same file.
-SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip --strip-all -o "$OUT/qvsetshare.exe" \
+UNSIGNED=$TREE/unsigned/qvsetshare.exe
+mkdir -p "$(dirname "$UNSIGNED")"
+SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip --strip-all -o "$UNSIGNED" \
   "$TREE/src/win/qvsetshare.exe"
+SIGNED=yes
+"$ROOT/scripts/sign-exe.sh" "$UNSIGNED" "$OUT/qvsetshare.exe" || {
+  status=$?
+  [ "$status" -eq 3 ] || exit "$status"
+  SIGNED=no
+}
 
 for dpi in "${GUIDE_DPIS[@]}"; do
   shots=$TREE/screenshots/guide/${dpi}dpi
@@ -94,6 +105,10 @@ grep -qF '\\KEIRI-PC\VeltoData' "$OUT/guide-ja.html" ||
 
 (cd "$OUT" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
   xargs sha256sum >SHA256SUMS)
+# The exe before its signature, on a line of its own: what a rebuild from the sources gives, and
+# what the signed exe gives back when its signature is removed. The name is no file of the folder,
+# so `sha256sum -c --ignore-missing` passes over it.
+echo "$(sha256sum <"$UNSIGNED" | cut -d' ' -f1)  unsigned/qvsetshare.exe" >>"$OUT/SHA256SUMS"
 
 # The zip: fixed modes, the commit's time on every file, names in byte order, no extra fields
 # (-X) and no entries for folders (-D). Zip stores local time, so the zone is fixed too.
@@ -114,3 +129,8 @@ echo "Release: $OUT"
 echo "         $OUT.zip"
 (cd "$OUT" && cat SHA256SUMS)
 echo "zip: $(sha256sum "$OUT.zip" | cut -d' ' -f1)"
+if [ "$SIGNED" = yes ]; then
+  echo "qvsetshare.exe is signed (Authenticode)."
+else
+  echo "qvsetshare.exe is NOT signed: no certificate was given (RELEASE_PFX)."
+fi

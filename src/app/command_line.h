@@ -37,6 +37,9 @@ struct CommandLine {
   bool yes = false;
   // Not empty: the arguments cannot be run; says why.
   AnsiString error;
+  // The argument the error is about, as given, when it is about one: an administrator reading
+  // the error should not have to guess which of a long installer line was meant.
+  std::optional<String> culprit;
 };
 
 namespace command_line_detail {
@@ -50,6 +53,21 @@ bool SameOption(std::basic_string_view<Char> arg, std::string_view option) {
   }
   return true;
 }
+
+template <typename Char>
+bool IsUsageOption(std::basic_string_view<Char> arg) {
+  return SameOption(arg, "?") || SameOption(arg, "help") || SameOption(arg, "h");
+}
+
+// An option of ours is never a value: `/name /quiet` means the name was forgotten, and taking
+// "/quiet" as the name would open a dialog where an unattended share was asked for.
+template <typename Char>
+bool IsOption(std::basic_string_view<Char> arg) {
+  for (const char* option : {"path", "name", "log", "quiet", "check", "yes"}) {
+    if (SameOption(arg, option)) return true;
+  }
+  return IsUsageOption(arg);
+}
 }  // namespace command_line_detail
 
 // args without the program's own name.
@@ -57,11 +75,15 @@ template <typename String>
 CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   using Char = typename String::value_type;
   using View = std::basic_string_view<Char>;
+  using command_line_detail::IsOption;
+  using command_line_detail::IsUsageOption;
   using command_line_detail::SameOption;
   CommandLine<String> result;
   bool quiet = false, check = false, usage = false;
-  auto fail = [&result](AnsiString why) {
-    if (result.error.empty()) result.error = std::move(why);
+  auto fail = [&result](AnsiString why, std::optional<String> culprit = std::nullopt) {
+    if (!result.error.empty()) return;
+    result.error = std::move(why);
+    result.culprit = std::move(culprit);
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     View arg(args[i]);
@@ -71,13 +93,18 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
         fail("/" + AnsiString(option) + " の値がありません。");
         return;
       }
+      if (IsOption(View(args[i + 1]))) {
+        // Left for the loop: a following /? still shows the usage.
+        fail("/" + AnsiString(option) + " の値がありません。", args[i + 1]);
+        return;
+      }
       slot = args[++i];
     };
     auto flag = [&](bool& slot, const char* option) {
       if (slot) fail("/" + AnsiString(option) + " が二度指定されています。");
       slot = true;
     };
-    if (SameOption(arg, "?")) {
+    if (IsUsageOption(arg)) {
       usage = true;
     } else if (SameOption(arg, "path")) {
       value(result.path, "path");
@@ -92,7 +119,7 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
     } else if (SameOption(arg, "yes")) {
       flag(result.yes, "yes");
     } else {
-      fail("不明な引数があります。");
+      fail("不明な引数があります。", args[i]);
     }
   }
   if (usage) {
@@ -112,6 +139,12 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
     result.mode = RunMode::Check;
   }
   return result;
+}
+
+// The error as shown: its text, then the argument it is about (already in code page 932).
+inline AnsiString UsageErrorText(const AnsiString& error,
+                                 const std::optional<AnsiString>& culprit) {
+  return culprit ? error + "\r引数: " + *culprit : error;
 }
 
 // True when a raw command line (the program's name first, as the system hands it over) holds

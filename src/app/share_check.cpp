@@ -8,6 +8,9 @@ namespace qv {
 
 namespace {
 constexpr std::uint32_t kNerrNetNameNotFound = 2310;
+constexpr std::size_t kShareNameLimit = 80;  // bytes, as the share step allows
+constexpr char kNameTooLong[] =
+    "共有名が長すぎます。\r全角40文字、半角80文字以内で入力してください。\r";
 
 // How much the rights reach, in the words of Explorer's dialogs.
 AnsiString RightsName(std::uint32_t rights) {
@@ -41,11 +44,39 @@ AnsiString ErrorWithCode(ShareSetup& texts, std::uint32_t code) {
   AnsiString text = Trim(texts.MessageTextOf(code));
   return text + Format("(code=%u)", code);
 }
+
+// The subfolders the share's folder must hold: the one of the edition its remark names, or,
+// for a share whose remark names none, either edition's.
+std::vector<std::int32_t> EditionsOfRemark(const AnsiString& remark) {
+  for (std::int32_t edition : {0, 1}) {
+    if (remark.rfind(EditionRemarkPrefix(edition), 0) == 0) return {edition};
+  }
+  return {0, 1};
+}
+
+bool HasEditionSubfolder(IShareLookup& shares, const ShareDetails& share) {
+  for (std::int32_t edition : EditionsOfRemark(share.remark)) {
+    if (shares.FolderExists(share.path + "\\" + EditionSubfolder(edition))) return true;
+  }
+  return false;
+}
 }  // namespace
 
 int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity& folders,
                   ShareSetup& texts, IRunReport& report) {
   report.Tell("共有名: " + name);
+  // A name the share step would refuse is never one it made, and asking the server about it
+  // could answer for another share (a cut name) or be refused by the server with a less
+  // telling code.
+  ShareRefusal refusal = ShareSetup::CheckName({AnsiString(), name});
+  if (refusal != ShareRefusal::None) {
+    report.Tell(ShareSetup::RefusalText(refusal));
+    return kExitRefused;
+  }
+  if (name.size() > kShareNameLimit) {
+    report.Tell(kNameTooLong);
+    return kExitRefused;
+  }
   ShareDetails share = shares.GetShare(name);
   if (share.result == kNerrNetNameNotFound) {
     report.Tell("共有: ありません");
@@ -55,7 +86,8 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
   if (share.result != 0) {
     report.Tell("共有: 読み取れません " + ErrorWithCode(texts, share.result));
     report.Tell("判定: 共有の状態を確認できません。");
-    return kExitCheckFailed;
+    // Not being allowed to look is the caller's to mend (run as administrator), not the share's.
+    return share.result == kErrorAccessDenied ? kExitNotAllowed : kExitCheckFailed;
   }
   bool inOrder = true;
   report.Tell("共有のパス: " + share.path);
@@ -83,6 +115,13 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
     return kExitCheckFailed;
   }
   report.Tell("フォルダ: あります");
+  // Without it the program on the other computers finds no data where it looks.
+  if (HasEditionSubfolder(shares, share)) {
+    report.Tell("データのフォルダ: あります");
+  } else {
+    report.Tell("データのフォルダ: ありません");
+    inOrder = false;
+  }
 
   VolumeDetails volume = shares.Volume(share.path);
   report.Tell("ファイル システム: " +

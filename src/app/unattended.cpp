@@ -1,6 +1,7 @@
 #include "app/unattended.h"
 
 #include "framework/errors.h"
+#include "security/folder_grant.h"
 
 namespace qv {
 
@@ -20,6 +21,16 @@ int ExitCodeOfShareResult(std::uint32_t code) {
       return kExitFolder;
     default:
       return kExitShareFailed;
+  }
+}
+
+std::uint32_t GrantCodeOf(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const GrantFailure& e) {
+    return e.SystemCode();
+  } catch (...) {
+    return 0;
   }
 }
 
@@ -61,6 +72,9 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
   ShareOutcome outcome = setup.Run(request, 1);
   if (outcome.error) {
     report.Tell(MessageOf(outcome.error));
+    if (std::uint32_t code = GrantCodeOf(outcome.error)) {
+      report.LogOnly(Trim(setup.MessageTextOf(code)) + Format("(code=%u)", code));
+    }
     return outcome.shareMade ? kExitGrantFailed : kExitShareFailed;
   }
   if (!outcome.failedFolder.empty()) {

@@ -20,6 +20,8 @@ class IRunReport {
  public:
   virtual ~IRunReport() = default;
   virtual void Tell(const AnsiString& text) = 0;
+  // What support needs beyond what the user is told; only a log keeps it.
+  virtual void LogOnly(const AnsiString&) {}
 };
 
 struct QuietRequest {

@@ -183,4 +183,7 @@ AnsiString ShareSetup::MessageTextOf(std::uint32_t code) {
   return platform_.SystemMessageText(code);
 }
 
+AnsiString EditionSubfolder(std::int32_t edition) { return TextsOf(edition).subfolder; }
+AnsiString EditionRemarkPrefix(std::int32_t edition) { return TextsOf(edition).remarkPrefix; }
+
 }  // namespace qv

@@ -61,6 +61,11 @@ struct ShareOutcome {
   std::exception_ptr error;       // raised on the way: the grant's error, a library not bound
 };
 
+// The subfolder an edition keeps its data in, and the start of the remark its share is given;
+// the health check reads a share's edition back from them.
+AnsiString EditionSubfolder(std::int32_t edition);
+AnsiString EditionRemarkPrefix(std::int32_t edition);
+
 class ShareSetup {
  public:
   ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant);

@@ -32,7 +32,7 @@ int IndexOfResult(const std::vector<MessageButtonLayout>& buttons, int result) {
 
 MessageBoxLayout BuildMessageBox(MessageKind type, MessageButtons set, int defaultResult) {
   KindLook look = LookOf(type);
-  MessageBoxLayout layout{look.caption, look.icon, {}, -1, -1};
+  MessageBoxLayout layout{look.caption, look.icon, {}, -1, -1, false};
   // Fixed left-to-right order, whatever order the caller thinks of.
   if (set & MessageButton::Yes) layout.buttons.push_back({"はい(&Y)", MessageResult::Yes});
   if (set & MessageButton::No) layout.buttons.push_back({"いいえ(&N)", MessageResult::No});
@@ -66,6 +66,31 @@ MessageBoxLayout BuildApplicationErrorBox() {
   MessageBoxLayout layout = BuildMessageBox(MessageKind::Error, MessageButton::Ok);
   layout.caption = "アプリケーション エラー";
   return layout;
+}
+
+AnsiString MessageBoxAsText(const AnsiString& text, const MessageBoxLayout& layout) {
+  const AnsiString rule = AnsiString(27, '-') + "\r\n";
+  AnsiString body;
+  // Line breaks are single bytes no trail byte can be, so a byte walk is safe.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      body += "\r\n";
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      body.push_back(text[i]);
+    }
+  }
+  if (!body.view().ends_with("\r\n")) body += "\r\n";
+  AnsiString buttons;
+  for (const MessageButtonLayout& button : layout.buttons) {
+    // The mnemonic's marker is not part of what the button says; && stands for one &.
+    for (std::size_t i = 0; i < button.caption.size(); ++i) {
+      if (button.caption[i] == '&' && i + 1 < button.caption.size()) ++i;
+      buttons.push_back(button.caption[i]);
+    }
+    buttons += "   ";
+  }
+  return rule + layout.caption + "\r\n" + rule + body + rule + buttons + "\r\n" + rule;
 }
 
 }  // namespace qv

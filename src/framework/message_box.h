@@ -35,6 +35,7 @@ struct MessageBoxLayout {
   std::vector<MessageButtonLayout> buttons;  // left to right
   int defaultButton;                         // index into buttons (Enter); -1 only without buttons
   int cancelButton;                          // index into buttons (Esc); -1: Esc does nothing
+  bool fixedPitch;                           // text in columns: a font of equal widths
 };
 
 // The box of a kind with a set of buttons. The default (Enter) button is OK if the set holds it,
@@ -49,6 +50,10 @@ MessageBoxLayout BuildErrorBox(const AnsiString& applicationTitle);
 
 // The last-resort box for an error while the main window is first shown.
 MessageBoxLayout BuildApplicationErrorBox();
+
+// The box as plain text in the form the system's own boxes copy to the clipboard on Ctrl+C:
+// caption, text and buttons between dashed lines, CR LF line ends.
+AnsiString MessageBoxAsText(const AnsiString& text, const MessageBoxLayout& layout);
 
 // Shows a message box and returns the answer. The dialog's logic depends on this interface only.
 class IMessageBoxes {

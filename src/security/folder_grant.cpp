@@ -41,7 +41,7 @@ void Grant(IFolderSecurity& folders, const AnsiString& path) {
   if (path.empty()) throw SecurityError("No folder named");
   const FolderDacl folder = folders.ReadDacl(path);
   if (folder.error != 0) {
-    throw SecurityError(Format("Reading the DACL failed with code %u", folder.error));
+    throw GrantFailure(folder.error);
   }
   // No DACL, or a NULL DACL: there is no list to add to.
   if (!folder.present || folder.dacl.empty()) {
@@ -54,7 +54,7 @@ void Grant(IFolderSecurity& folders, const AnsiString& path) {
       AccessEntry(ace::kAccessAllowed, kInheritedByAll, kFileAllAccess, EveryoneSid()));
   const std::uint32_t code =
       folders.WriteDacl(path, SecurityInformationToWrite(folder.control), dacl.Build());
-  if (code != 0) throw SecurityError(Format("Writing the DACL failed with code %u", code));
+  if (code != 0) throw GrantFailure(code);
 }
 
 }  // namespace
@@ -63,10 +63,15 @@ bool GrantEveryoneFullControl(IFolderSecurity& folders, const AnsiString& path) 
   try {
     Grant(folders, path);
     return true;
+  } catch (const GrantFailure&) {
+    throw;
   } catch (const std::exception&) {
     // What failed is not passed on: the user gets one message for all of it.
-    throw Exception("フォルダへのEveryone権限の付与に失敗しました。");
+    throw GrantFailure(0);
   }
 }
+
+GrantFailure::GrantFailure(std::uint32_t systemCode)
+    : Exception("フォルダへのEveryone権限の付与に失敗しました。"), systemCode_(systemCode) {}
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/ansi_string.h"
+#include "framework/errors.h"
 #include "security/folder_security.h"
 
 namespace qv {
@@ -19,6 +20,17 @@ namespace qv {
 // message "フォルダへのEveryone権限の付与に失敗しました。", and nothing is written unless all
 // before the write succeeded.
 bool GrantEveryoneFullControl(IFolderSecurity& folders, const AnsiString& path);
+
+// What the grant raises: the one message above, and for the log the system's code of the read or
+// write that failed (0 when no call failed, as for a folder without a list).
+class GrantFailure : public Exception {
+ public:
+  explicit GrantFailure(std::uint32_t systemCode);
+  std::uint32_t SystemCode() const noexcept { return systemCode_; }
+
+ private:
+  std::uint32_t systemCode_;
+};
 
 // The grant entry's access mask: FILE_ALL_ACCESS.
 constexpr std::uint32_t kFileAllAccess = 0x001F01FF;

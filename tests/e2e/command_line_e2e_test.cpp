@@ -73,17 +73,18 @@ struct QuietRun {
   std::wstring startStamp, endStamp;
 };
 
-// Runs the tool with standard output in a file, looking for its windows every few milliseconds
-// until it ends.
-QuietRun RunRedirected(const std::vector<std::wstring>& arguments) {
+// Runs the tool with standard output in a file (or the NUL device, as `> nul` gives it), looking
+// for its windows every few milliseconds until it ends.
+QuietRun RunRedirected(const std::vector<std::wstring>& arguments, bool toNul = false) {
   QuietRun run;
   std::wstring dir = BuildPath("e2e-cli");
   CreateDirectoryW(dir.c_str(), nullptr);
-  std::wstring outPath = dir + L"\\stdout.txt";
+  std::wstring outPath = toNul ? L"NUL" : dir + L"\\stdout.txt";
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   {
-    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inherit, toNul ? OPEN_EXISTING : CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out || out.get() == INVALID_HANDLE_VALUE) {
       ADD_FAILURE() << "cannot make " << WideToUtf8(outPath);
       return run;
@@ -114,7 +115,7 @@ QuietRun RunRedirected(const std::vector<std::wstring>& arguments) {
     run.exitCode = process.ExitCode();
     run.endStamp = LocalStamp();
   }
-  run.output = FileBytes(outPath).value_or("");
+  if (!toNul) run.output = FileBytes(outPath).value_or("");
   return run;
 }
 
@@ -127,11 +128,20 @@ struct LogLine {
   std::wstring stamp, text;
 };
 
-// The log's lines; a line not of the form "YYYY-MM-DD HH:MM:SS text\r\n" fails the test.
-std::vector<LogLine> ReadLog(const std::wstring& path) {
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The log's lines; a line not of the form "YYYY-MM-DD HH:MM:SS text\r\n" fails the test, and so
+// does a log the program made (startsEmpty) without the UTF-8 byte-order mark before its first
+// line, or a mark anywhere else.
+std::vector<LogLine> ReadLog(const std::wstring& path, bool startsEmpty = true) {
   std::vector<LogLine> lines;
   std::optional<std::string> bytes = FileBytes(path);
   if (!bytes) return lines;
+  if (startsEmpty) {
+    EXPECT_TRUE(bytes->starts_with(kByteOrderMark)) << "the new log has no byte-order mark";
+    if (bytes->starts_with(kByteOrderMark)) bytes->erase(0, 3);
+  }
+  EXPECT_EQ(bytes->find(kByteOrderMark), std::string::npos) << "a byte-order mark inside the log";
   const std::wregex form(L"(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d) (.*)");
   std::wstring text = Utf8ToWide(*bytes);
   EXPECT_TRUE(text.empty() || text.ends_with(L"\r\n")) << "the log's last line is not ended";
@@ -146,9 +156,18 @@ std::vector<LogLine> ReadLog(const std::wstring& path) {
   return lines;
 }
 
+bool IsHeader(const std::wstring& text) { return text.starts_with(L"qvsetshare "); }
+
+// The texts of the lines after each run's header line; every run of the log has one.
 std::vector<std::wstring> Texts(const std::vector<LogLine>& lines) {
   std::vector<std::wstring> texts;
-  for (const LogLine& l : lines) texts.push_back(l.text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool runStarts = i == 0 || lines[i - 1].text.starts_with(L"終了コード: ");
+    if (runStarts && lines[i].text != L"earlier") {
+      EXPECT_TRUE(IsHeader(lines[i].text)) << "a run without its header line";
+    }
+    if (!IsHeader(lines[i].text)) texts.push_back(lines[i].text);
+  }
   return texts;
 }
 
@@ -211,7 +230,7 @@ TEST_F(CommandLineE2E, QuietShareSucceedsWithoutAnyWindow) {
   EXPECT_TRUE(IsDirectory(kFolder));
   EXPECT_TRUE(IsDirectory(kSubfolder));
 
-  std::vector<LogLine> log = ReadLog(log_);
+  std::vector<LogLine> log = ReadLog(log_, false);
   EXPECT_EQ(Texts(log), (std::vector<std::wstring>{L"earlier", kShared, L"終了コード: 0"}));
   for (std::size_t i = 1; i < log.size(); ++i) {
     EXPECT_GE(log[i].stamp, run.startStamp);
@@ -354,10 +373,11 @@ TEST_F(CommandLineE2E, UsageErrorsEndWithCode1AndTheUsage) {
   QuietRun run = RunRedirected(args);
   EXPECT_EQ(run.exitCode, 1u);
   std::vector<std::wstring> lines = OutputLines(run);
-  ASSERT_GE(lines.size(), 3u);
+  ASSERT_GE(lines.size(), 4u);
   EXPECT_EQ(lines[0], L"不明な引数があります。");
-  EXPECT_EQ(lines[1], L"");
-  EXPECT_EQ(lines[2], L"使い方:");
+  EXPECT_EQ(lines[1], L"引数: /bogus");
+  EXPECT_EQ(lines[2], L"");
+  EXPECT_EQ(lines[3], L"使い方:");
   EXPECT_TRUE(run.visibleWindows.empty()) << "the usage was shown in a box beside the output";
   EXPECT_FALSE(FileExists(log_));
 
@@ -395,6 +415,88 @@ TEST_F(CommandLineE2E, WithNoOutputTheUsageComesInABox) {
     EXPECT_NE(box->text.find(L"終了コード:"), std::wstring::npos);
     ASSERT_TRUE(AnswerBox(*box, L"OK"));
     EXPECT_EQ(tool.WaitForExitCode(), c.exitCode);
+  }
+}
+
+// A script that asks for the usage gets it on its output and is not held up by a box, whether
+// the output is a file or the NUL device; an option where a value belongs is an error, never
+// a share of that name.
+TEST_F(CommandLineE2E, RedirectedRunsNeverWaitOnABox) {
+  const struct {
+    std::vector<std::wstring> arguments;
+    bool toNul;
+    DWORD exitCode;
+    std::vector<std::wstring> firstLines;
+  } cases[] = {
+      {{L"/?"}, false, 0, {L"使い方:"}},
+      {{L"/help"}, false, 0, {L"使い方:"}},
+      {{L"-h"}, false, 0, {L"使い方:"}},
+      {{L"/?"}, true, 0, {}},
+      {{L"/bogus"}, true, 1, {}},
+      {{L"/name", L"/quiet"}, false, 1, {L"/name の値がありません。", L"引数: /quiet"}},
+      {{L"/quiet", L"/path", kFolder, L"/name", L"/yes"},
+       false,
+       1,
+       {L"/name の値がありません。", L"引数: /yes"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.arguments.front() + L" " + c.arguments.back()));
+    session_->ClearLog();
+    QuietRun run = RunRedirected(c.arguments, c.toNul);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_TRUE(run.visibleWindows.empty()) << "a box held up a redirected run";
+    std::vector<std::wstring> lines = OutputLines(run);
+    ASSERT_GE(lines.size(), c.firstLines.size());
+    EXPECT_EQ(std::vector<std::wstring>(lines.begin(), lines.begin() + c.firstLines.size()),
+              c.firstLines);
+    EXPECT_EQ(session_->LastCall()["calls"], L"0");
+    EXPECT_FALSE(IsDirectory(kFolder));
+  }
+}
+
+// Each run's log starts with one line that tells support staff how it was started and where; a
+// new or empty log starts with the UTF-8 mark, and only once.
+TEST_F(CommandLineE2E, TheLogStartsWithTheMarkAndEachRunWithItsHeader) {
+  { std::ofstream empty(WideToUtf8(log_).c_str(), std::ios::binary); }
+  const std::vector<std::wstring> args = {L"/check", L"/name", L"Velto Data", L"/log", log_};
+  ASSERT_EQ(RunRedirected(args).exitCode, 9u);
+  ASSERT_EQ(RunRedirected(args).exitCode, 9u);
+  std::vector<LogLine> log = ReadLog(log_);
+  std::vector<std::wstring> headers;
+  for (const LogLine& line : log) {
+    if (IsHeader(line.text)) headers.push_back(line.text);
+  }
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_TRUE(IsHeader(log.front().text));
+  // Local time minus UTC as this process sees it, to the quarter hour.
+  SYSTEMTIME local, utc;
+  GetLocalTime(&local);
+  GetSystemTime(&utc);
+  FILETIME localFile, utcFile;
+  SystemTimeToFileTime(&local, &localFile);
+  SystemTimeToFileTime(&utc, &utcFile);
+  auto ticks = [](FILETIME f) {
+    return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                                  f.dwLowDateTime);
+  };
+  const long long minutes = (ticks(localFile) - ticks(utcFile)) / 600000000LL;
+  const long long offset = (minutes + (minutes < 0 ? -7 : 7)) / 15 * 15;
+  wchar_t zone[16];
+  swprintf(zone, 16, L"UTC%c%02lld:%02lld", offset < 0 ? L'-' : L'+', std::llabs(offset) / 60,
+           std::llabs(offset) % 60);
+  wchar_t user[257] = {}, computer[64] = {};
+  DWORD userSize = 257, computerSize = 64;
+  GetUserNameW(user, &userSize);
+  GetComputerNameW(computer, &computerSize);
+  const std::wstring expected =
+      std::wstring(L"qvsetshare 1.0.1.0 引数: /check /name \"Velto Data\" /log ") +
+      (log_.find(L' ') == std::wstring::npos ? log_ : L"\"" + log_ + L"\"") + L" ユーザー: " +
+      user + L" コンピュータ: " + computer + L" 管理者として実行: ";
+  for (const std::wstring& header : headers) {
+    EXPECT_TRUE(header.starts_with(expected)) << WideToUtf8(header) << "\n" << WideToUtf8(expected);
+    EXPECT_TRUE(header.ends_with(L"はい " + std::wstring(zone)) ||
+                header.ends_with(L"いいえ " + std::wstring(zone)))
+        << WideToUtf8(header);
   }
 }
 
@@ -489,9 +591,13 @@ TEST_F(CommandLineE2E, AFolderWhosePermissionsCannotBeWrittenEndsWithCode7) {
   EXPECT_EQ(run.exitCode, 7u);
   EXPECT_EQ(OutputLines(run),
             std::vector<std::wstring>{L"フォルダへのEveryone権限の付与に失敗しました。"});
-  EXPECT_EQ(Texts(ReadLog(log_)),
-            (std::vector<std::wstring>{L"フォルダへのEveryone権限の付与に失敗しました。",
-                                       L"終了コード: 7"}));
+  // The log also keeps the system's code (and text, where it has one) of the failed write.
+  const std::vector<std::wstring> logged = Texts(ReadLog(log_));
+  ASSERT_EQ(logged.size(), 3u);
+  EXPECT_EQ(logged[0], L"フォルダへのEveryone権限の付与に失敗しました。");
+  EXPECT_TRUE(std::regex_search(logged[1], std::wregex(L"\\(code=[1-9][0-9]*\\)$")))
+      << WideToUtf8(logged[1]);
+  EXPECT_EQ(logged[2], L"終了コード: 7");
   EXPECT_EQ(session_->LastCall()["calls"], L"1") << "the share is made before the grant";
 }
 
@@ -533,6 +639,7 @@ TEST_F(ShareCheckE2E, AShareMadeByQuietIsInOrder) {
       L"共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
       L"共有のアクセス許可 (Everyone): フル コントロール",
       L"フォルダ: あります",
+      L"データのフォルダ: あります",
       L"ファイル システム: " + FileSystemOf(L"C:\\"),
       // Wine keeps the folder's list as Unix mode bits and reads Everyone back as 0x1301FF: all
       // but changing permissions and owner, which is Modify.
@@ -559,15 +666,29 @@ TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
     DWORD queryAnswer;  // forced answer of NetShareGetInfo, 0 for none
     bool removeFolder;
     std::vector<std::wstring> lines;  // after the name line
+    DWORD exitCode = 9;
+    bool removeSubfolder = false;
   } cases[] = {
       {"never shared", 0xFFFFFFFF, 0, false, missing},
       {"the share call failed", 2118, 0, false, missing},
+      {"the edition's subfolder is gone",
+       0,
+       0,
+       false,
+       {L"共有のパス: C:\\VeltoData", L"共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
+        L"共有のアクセス許可 (Everyone): フル コントロール", L"フォルダ: あります",
+        L"データのフォルダ: ありません", L"ファイル システム: " + FileSystemOf(L"C:\\"),
+        L"フォルダのアクセス許可 (Everyone): 変更", L"判定: 問題があります。"},
+       9,
+       true},
+      // Not being allowed to look is the caller's to mend, as with /quiet.
       {"the server refuses to tell",
        0,
        5,
        false,
        {L"共有: 読み取れません " + CrlfLines(SystemText(5)).at(0) + L"(code=5)",
-        L"判定: 共有の状態を確認できません。"}},
+        L"判定: 共有の状態を確認できません。"},
+       4},
       {"the folder is gone",
        0,
        0,
@@ -585,16 +706,41 @@ TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
       ShareQuietly(kFolder, L"VeltoData");
     }
     if (c.removeFolder) RemoveTree(kFolder, L"quarnelvelto");
+    if (c.removeSubfolder) RemoveDirectoryW(kSubfolder.c_str());
     ScopedEnvironment forced(L"QV_NETAPI_GETINFO_RESULT", std::to_wstring(c.queryAnswer));
     QuietRun run = Check(L"VeltoData");
-    EXPECT_EQ(run.exitCode, 9u);
+    EXPECT_EQ(run.exitCode, c.exitCode);
     std::vector<std::wstring> lines = {L"共有名: VeltoData"};
     lines.insert(lines.end(), c.lines.begin(), c.lines.end());
     EXPECT_EQ(OutputLines(run), lines);
-    lines.push_back(L"終了コード: 9");
+    lines.push_back(L"終了コード: " + std::to_wstring(c.exitCode));
     EXPECT_EQ(Texts(ReadLog(log_)), lines);
     EXPECT_EQ(session_->LastQuery()["calls"], L"1");
     RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+// A name the share step would refuse is refused without asking the server: the server would
+// otherwise be asked about "M?ller", another name than the one given.
+TEST_F(ShareCheckE2E, NamesTheShareStepRefusesEndWithCode2WithoutAQuery) {
+  const struct {
+    std::wstring name;
+    std::wstring line;
+  } cases[] = {
+      {L"M\u00FCller", L"共有名に使用できない文字が含まれています。"},
+      {L"a/b", L"共有名に使用できない文字が含まれています。"},
+      {std::wstring(41, L'\u4F1A'), L"共有名が長すぎます。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.name));
+    session_->ClearLog();
+    DeleteFileW(log_.c_str());
+    QuietRun run = Check(c.name);
+    EXPECT_EQ(run.exitCode, 2u);
+    const std::vector<std::wstring> lines = OutputLines(run);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], c.line);
+    EXPECT_EQ(session_->LastQuery()["calls"], L"0");
   }
 }
 

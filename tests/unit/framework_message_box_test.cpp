@@ -136,5 +136,33 @@ TEST(MessageBox, ErrorBoxesOfTheFramework) {
   EXPECT_EQ(lastResort.icon, MessageIcon::Stop);
 }
 
+// Ctrl+C on a box gives what the system's boxes give, so that a pasted box reads the same in a
+// support mail whichever kind of box it was.
+TEST(MessageBox, CopiedAsTheSystemsBoxesCopyThemselves) {
+  const AnsiString rule = "---------------------------\r\n";
+  struct Case {
+    AnsiString text;
+    MessageKind kind;
+    MessageButtons buttons;
+    AnsiString copied;
+  } cases[] = {
+      {"共有フォルダを設定しました。", MessageKind::Information, MessageButton::Ok,
+       rule + "情報\r\n" + rule + "共有フォルダを設定しました。\r\n" + rule + "OK   \r\n" + rule},
+      {"一行目\r二行目\r", MessageKind::Warning, MessageButton::Yes | MessageButton::No,
+       rule + "警告\r\n" + rule + "一行目\r\n二行目\r\n" + rule + "はい(Y)   いいえ(N)   \r\n" +
+           rule},
+      {"a\r\nb\nc", MessageKind::Confirmation, MessageButton::Ok | MessageButton::Cancel,
+       rule + "確認\r\n" + rule + "a\r\nb\r\nc\r\n" + rule + "OK   キャンセル   \r\n" + rule},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.c_str());
+    EXPECT_EQ(MessageBoxAsText(c.text, BuildMessageBox(c.kind, c.buttons)), c.copied);
+  }
+  MessageBoxLayout ampersand = BuildMessageBox(MessageKind::Error, MessageButton::Ok);
+  ampersand.buttons[0].caption = "R&&D(&R)";
+  EXPECT_EQ(MessageBoxAsText("x", ampersand),
+            rule + "エラー\r\n" + rule + "x\r\n" + rule + "R&D(R)   \r\n" + rule);
+}
+
 }  // namespace
 }  // namespace qv

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <oleacc.h>
+#include <oleauto.h>
+
 #include <functional>
 #include <string>
 #include <thread>
@@ -283,6 +286,143 @@ TEST(MessageBoxWindow, LongTextWrapsAtHalfTheScreenWidth) {
   int sw = GetSystemMetrics(SM_CXSCREEN);
   EXPECT_LE(seen.textRect.right - seen.textRect.left, sw / 2 + 1);
   EXPECT_GT(seen.textRect.bottom - seen.textRect.top, 3 * 12);  // several lines
+}
+
+// The usage is laid out in columns: in the box its font gives every half-width character the
+// same width, or the columns drift apart.
+TEST(MessageBoxWindow, AFixedPitchBoxKeepsItsColumns) {
+  for (bool fixedPitch : {false, true}) {
+    SCOPED_TRACE(fixedPitch ? "fixed pitch" : "message font");
+    MessageBoxLayout layout = BuildMessageBox(MessageKind::Information, MessageButton::Ok);
+    layout.fixedPitch = fixedPitch;
+    SIZE narrow{}, wide{};
+    ShowWhile("iiii\rMMMM", layout, [&](HWND box, const SeenBox&) {
+      for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[64];
+        GetClassNameW(c, cls, 64);
+        if (std::wstring(cls) != L"Static") continue;
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0));
+        HDC dc = GetDC(c);
+        HGDIOBJ old = SelectObject(dc, font);
+        GetTextExtentPoint32W(dc, L"iiii", 4, &narrow);
+        GetTextExtentPoint32W(dc, L"MMMM", 4, &wide);
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+      }
+      PostMessageW(box, WM_CLOSE, 0, 0);
+    });
+    ASSERT_GT(narrow.cx, 0);
+    if (fixedPitch) {
+      EXPECT_EQ(narrow.cx, wide.cx);
+    } else {
+      EXPECT_LT(narrow.cx, wide.cx) << "the message font is proportional";
+    }
+  }
+}
+
+// Ctrl+C puts the box on the clipboard as the system's boxes do; screen readers hear of the box
+// through the alert event it raises when it opens.
+std::vector<HWND> g_alerts;
+void CALLBACK OnAlert(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+  if (event == EVENT_SYSTEM_ALERT) g_alerts.push_back(hwnd);
+}
+
+TEST(MessageBoxWindow, CtrlCCopiesTheBoxAndOpeningRaisesAnAlert) {
+  g_alerts.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, OnAlert,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  HWND shown = nullptr;
+  ShowWhile("一行目\r二行目",
+            BuildMessageBox(MessageKind::Warning, MessageButton::Yes | MessageButton::No),
+            [&](HWND box, const SeenBox&) {
+              shown = box;
+              WaitForFocusedChild(box);
+              SetForegroundWindow(box);
+              INPUT keys[4] = {};
+              const WORD sequence[4] = {VK_CONTROL, 'C', 'C', VK_CONTROL};
+              for (int i = 0; i < 4; ++i) {
+                keys[i].type = INPUT_KEYBOARD;
+                keys[i].ki.wVk = sequence[i];
+                keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+              }
+              SendInput(4, keys, sizeof(INPUT));
+              Sleep(300);
+              PostMessageW(box, WM_CLOSE, 0, 0);
+            });
+  UnhookWinEvent(hook);
+  EXPECT_EQ(g_alerts, std::vector<HWND>{shown});
+  std::wstring copied;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+        copied = text;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
+  const std::wstring rule = L"---------------------------\r\n";
+  EXPECT_EQ(copied, rule + L"警告\r\n" + rule + L"一行目\r\n二行目\r\n" + rule +
+                        L"はい(Y)   いいえ(N)   \r\n" + rule);
+}
+
+// What a screen reader hears when the box opens: it takes the object from the alert event, as
+// screen readers do, and reads a dialog named by the caption whose description is the text, with
+// the text and the buttons still there as its children.
+struct Heard {
+  HRESULT fetched = E_FAIL;
+  LONG role = 0;
+  std::wstring name, description;
+  LONG children = 0;
+};
+Heard g_heard;
+
+std::wstring Taken(BSTR text) {
+  std::wstring s = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+  SysFreeString(text);
+  return s;
+}
+
+void CALLBACK ReadAlert(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  IAccessible* acc = nullptr;
+  VARIANT self;
+  VariantInit(&self);
+  g_heard.fetched = AccessibleObjectFromEvent(hwnd, object, child, &acc, &self);
+  if (FAILED(g_heard.fetched) || !acc) return;
+  VARIANT role;
+  VariantInit(&role);
+  if (SUCCEEDED(acc->get_accRole(self, &role)) && role.vt == VT_I4) g_heard.role = role.lVal;
+  BSTR text = nullptr;
+  if (SUCCEEDED(acc->get_accName(self, &text))) g_heard.name = Taken(text);
+  text = nullptr;
+  if (SUCCEEDED(acc->get_accDescription(self, &text))) g_heard.description = Taken(text);
+  acc->get_accChildCount(&g_heard.children);
+  acc->Release();
+  VariantClear(&self);
+}
+
+TEST(MessageBoxWindow, AScreenReaderHearsADialogWithItsText) {
+  g_heard = Heard();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, ReadAlert,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  ShowWhile("共有フォルダを設定しました。\r続けますか？",
+            BuildMessageBox(MessageKind::Confirmation, MessageButton::Ok | MessageButton::Cancel),
+            [](HWND box, const SeenBox&) {
+              Sleep(300);
+              PostMessageW(box, WM_CLOSE, 0, 0);
+            });
+  UnhookWinEvent(hook);
+  ASSERT_EQ(g_heard.fetched, S_OK);
+  EXPECT_EQ(g_heard.role, ROLE_SYSTEM_DIALOG);
+  EXPECT_EQ(g_heard.name, L"確認");
+  EXPECT_EQ(g_heard.description, L"共有フォルダを設定しました。\r\n続けますか？");
+  EXPECT_EQ(g_heard.children, 3) << "the text and both buttons";
 }
 
 TEST(ApplicationErrors, HandlerErrorShownWithClosingPeriodUnderTheTitle) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/log_header.h"
 #include "app/share_check.h"
 #include "app/startup.h"
 #include "app/unattended.h"
@@ -25,6 +26,7 @@
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
+#include "win/framework/message_box_window.h"
 #include "win/security/win_folder_security.h"
 
 namespace qv::win {
@@ -96,25 +98,34 @@ std::optional<AnsiString> ToCp932(const std::optional<std::wstring>& text) {
   return ToAnsi(*text);
 }
 
-// The usage, printed where the run has output, and in our own box where it has none (or for /?,
-// which is asked for on purpose).
+// The usage, printed where the run has output. A box shows it too where the run has no output,
+// or for /? asked for at a console; never when standard output is redirected, where a box would
+// hold up the script that asked for the usage.
 int ShowUsage(const AnsiString& error, RunReport& report) {
   AnsiString text = error.empty() ? AnsiString(kUsageText) : error + "\r\r" + kUsageText;
   report.Tell(text);
-  if (!report.HasOutput() || error.empty()) {
-    Application::Instance().ShowMessage(text, MessageKind::Information, MessageButton::Ok,
-                                        MessageResult::None);
+  if (!report.IsRedirected() && (!report.HasOutput() || error.empty())) {
+    MessageBoxLayout layout = BuildMessageBox(MessageKind::Information, MessageButton::Ok);
+    // The usage is laid out in columns.
+    layout.fixedPitch = true;
+    ShowMessageBox(text, layout);
   }
   return error.empty() ? kExitDone : kExitUsage;
 }
 
-int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
+int RunCommandLine(const CommandLine<std::wstring>& commandLine,
+                   const std::vector<std::wstring>& arguments) {
   RunReport report;
-  if (commandLine.mode == RunMode::Usage) return ShowUsage(commandLine.error, report);
+  if (commandLine.mode == RunMode::Usage) {
+    std::optional<AnsiString> culprit;
+    if (commandLine.culprit) culprit = ToAnsi(*commandLine.culprit);
+    return ShowUsage(UsageErrorText(commandLine.error, culprit), report);
+  }
   // A log that cannot be written is found out before anything is done.
   if (commandLine.log && !report.OpenLog(*commandLine.log)) {
     return ShowUsage("ログファイルを開けません。", report);
   }
+  report.LogOnly(LogHeaderLine(GatherRunFacts(arguments)));
   WinStartupHost host;
   WinProbePlatform probes;
   WinSharePlatform shares;
@@ -145,14 +156,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // from the program's own folder or the current folder, where anyone could have put one.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   qv::CommandLine<std::wstring> commandLine;
+  std::vector<std::wstring> arguments;
   try {
-    commandLine = qv::ParseCommandLine(qv::win::Arguments());
+    arguments = qv::win::Arguments();
+    commandLine = qv::ParseCommandLine(arguments);
   } catch (const std::exception& error) {
     // The shell's library, bound when there are arguments to split, could not be loaded.
     qv::win::Application::Instance().ShowLastResortError(error);
     return qv::kExitUsage;
   }
-  if (commandLine.mode != qv::RunMode::Dialog) return qv::win::RunCommandLine(commandLine);
+  if (commandLine.mode != qv::RunMode::Dialog) {
+    return qv::win::RunCommandLine(commandLine, arguments);
+  }
   qv::win::WinStartupHost host;
   return qv::RunStartup(host, qv::win::Application::Instance(),
                         {qv::win::ToCp932(commandLine.path), qv::win::ToCp932(commandLine.name)});

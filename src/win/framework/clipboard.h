@@ -1,6 +1,6 @@
-// Reading text from the clipboard. The clipboard is open, and its memory locked, only inside
-// these scopes, so an error while the text is copied cannot leave either behind for the other
-// programs that share them.
+// Reading and writing text on the clipboard. The clipboard is open, and its memory locked, only
+// inside these scopes, so an error while the text is copied cannot leave either behind for the
+// other programs that share them.
 #pragma once
 
 #include <windows.h>
@@ -48,5 +48,9 @@ class LockedGlobal {
 // The clipboard's text (up to its terminating zero, never beyond its memory block); nothing when
 // the clipboard cannot be opened or holds no text. `window` is the one that opens it.
 std::optional<std::wstring> ReadClipboardText(HWND window);
+
+// Puts text on the clipboard in place of what was there; false, with the clipboard unchanged
+// where it could not be opened, when the text could not be put there.
+bool WriteClipboardText(HWND window, const std::wstring& text);
 
 }  // namespace qv::win

@@ -1,11 +1,15 @@
 #include "win/framework/message_box_window.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <vector>
 
 #include "framework/dpi_scale.h"
+#include "win/framework/accessible_object.h"
+#include "win/framework/clipboard.h"
 #include "win/framework/cp932.h"
+#include "win/framework/dialog_accessible.h"
 #include "win/framework/dpi.h"
 #include "win/framework/gdi.h"
 #include "win/framework/os_error.h"
@@ -39,6 +43,35 @@ LPCWSTR SystemIconOf(MessageIcon icon) {
   return IDI_QUESTION;
 }
 
+// The sound the system's boxes play for the same icon.
+UINT SoundOf(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Exclamation:
+      return MB_ICONWARNING;
+    case MessageIcon::Stop:
+      return MB_ICONERROR;
+    case MessageIcon::Information:
+      return MB_ICONINFORMATION;
+    case MessageIcon::Question:
+      break;
+  }
+  return MB_ICONQUESTION;
+}
+
+// The working area of the monitor the owner is on (the primary one without an owner): a box
+// belongs where the window that asked for it is, not where the taskbar's monitor happens to be.
+RECT WorkAreaFor(HWND owner) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  // A null window is no valid argument to MonitorFromWindow; the primary monitor holds (0, 0).
+  HMONITOR monitor = owner ? MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY)
+                           : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  if (GetMonitorInfoW(monitor, &info)) {
+    return info.rcWork;
+  }
+  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 // A carriage return alone breaks the line, as a CR LF pair does.
 std::wstring NormalizeLineBreaks(const std::wstring& text) {
   std::wstring out;
@@ -59,13 +92,16 @@ std::wstring NormalizeLineBreaks(const std::wstring& text) {
 class MessageBoxWindow : public Window {
  public:
   MessageBoxWindow(const AnsiString& text, const MessageBoxLayout& layout)
-      : layout_(layout), text_(NormalizeLineBreaks(ToWide(text))) {}
+      : layout_(layout), ansiText_(text), text_(NormalizeLineBreaks(ToWide(text))) {}
 
   int Run() {
     HWND owner = GetActiveWindow();
+    workArea_ = WorkAreaFor(owner);
     RegisterOnce(kMessageBoxClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
+    // Made on the owner's monitor, so that the DPI read below is that monitor's.
     Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMessageBoxClass, ToWide(layout_.caption),
-           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0, 100, 100, owner);
+           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, workArea_.left, workArea_.top, 100,
+           100, owner);
     // A box that could not be made raises rather than answering for the user.
 
     // Everything from here on is sized for the screen the box opens on.
@@ -73,7 +109,13 @@ class MessageBoxWindow : public Window {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     NonClientMetricsForDpi(metrics, dpi_);
-    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    LOGFONTW font = metrics.lfMessageFont;
+    if (layout_.fixedPitch) {
+      // The system's Japanese font of equal widths, at the message font's size.
+      font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+      std::wcscpy(font.lfFaceName, L"MS Gothic");
+    }
+    font_.reset(CreateFontIndirectW(&font));
     LoadBoxIcon();
     Layout();
 
@@ -82,6 +124,10 @@ class MessageBoxWindow : public Window {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
     if (HWND button = DefaultButton()) SetFocus(button);
+    // As the system's boxes do: screen readers read an alert out at once, and the user who does
+    // not look hears that something needs an answer.
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, Handle(), OBJID_CLIENT, CHILDID_SELF);
+    MessageBeep(SoundOf(layout_.icon));
 
     MSG msg;
     bool quit = false;
@@ -131,6 +177,13 @@ class MessageBoxWindow : public Window {
                    Scaled(kIconSize), 0, nullptr, DI_NORMAL);
         return 0;
       }
+      case WM_GETOBJECT:
+        if (AsksForClient(lp)) {
+          if (LRESULT object = AnswerAsDialog(Handle(), wp, ToWide(layout_.caption), text_)) {
+            return object;
+          }
+        }
+        return DefaultHandling(msg, wp, lp);
       case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -181,15 +234,21 @@ class MessageBoxWindow : public Window {
       Press(layout_.cancelButton);
       return true;
     }
+    if (msg.wParam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+      // A clipboard another program holds leaves it as it was; the box stays either way.
+      WriteClipboardText(Handle(), ToWide(MessageBoxAsText(ansiText_, layout_)));
+      return true;
+    }
     return false;
   }
 
   void Layout() {
     HWND hwnd = Handle();
-    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT& screen = workArea_;
     // Half the screen in pixels: a larger font at a higher DPI puts fewer characters on a line
-    // rather than making the box wider than the screen.
-    int wrapWidth = (screen.right - screen.left) / 2;
+    // rather than making the box wider than the screen. Columns wrap only at the screen's width.
+    const int screenWidth = screen.right - screen.left;
+    int wrapWidth = layout_.fixedPitch ? screenWidth * 3 / 4 : screenWidth / 2;
 
     RECT text{0, 0, wrapWidth, 0};
     {
@@ -236,12 +295,15 @@ class MessageBoxWindow : public Window {
     const SIZE frame = FrameSizeForDpi(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)),
                                        static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), dpi_);
     int w = clientWidth + frame.cx, h = clientHeight + frame.cy;
-    SetWindowPos(hwnd, nullptr, (screen.right - w) / 2, (screen.bottom - h) / 2, w, h,
+    SetWindowPos(hwnd, nullptr, screen.left + (screenWidth - w) / 2,
+                 screen.top + (screen.bottom - screen.top - h) / 2, w, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   const MessageBoxLayout& layout_;
+  AnsiString ansiText_;
   std::wstring text_;
+  RECT workArea_{};
   int dpi_ = kDesignDpi;
   UniqueFont font_;
   UniqueIcon ownIcon_;

@@ -1,5 +1,7 @@
-// Our own modal message box: drawn from a MessageBoxLayout, centred on the screen, text wrapped at
-// half the screen width, the owner disabled while it runs.
+// Our own modal message box: drawn from a MessageBoxLayout, centred on the owner's monitor at that
+// monitor's DPI, text wrapped at half its width, the owner disabled while it runs. Like the
+// system's boxes it raises an alert event and plays its kind's sound when it opens, and Ctrl+C
+// copies it as plain text.
 #pragma once
 
 #include "framework/ansi_string.h"

@@ -30,10 +30,13 @@ TEST(CommandLineTest, RunsAndTheirValues) {
        true},
       {{"-quiet", "-path", "D:\\x"}, RunMode::Quiet, "D:\\x", {}, {}, false},
       {{"/check", "/name", "Data", "/log", "l"}, RunMode::Check, {}, "Data", "l", false},
-      // A value is the next argument, whatever it looks like.
-      {{"/name", "/path", "/path", "-x"}, RunMode::Dialog, "-x", "/path", {}, false},
+      // A value is the next argument, whatever it looks like, unless it is one of our options.
+      {{"/name", "-x", "/path", "/pathx"}, RunMode::Dialog, "/pathx", "-x", {}, false},
       {{"/path", ""}, RunMode::Dialog, "", {}, {}, false},
       {{"/?"}, RunMode::Usage, {}, {}, {}, false},
+      {{"/HELP"}, RunMode::Usage, {}, {}, {}, false},
+      {{"-h"}, RunMode::Usage, {}, {}, {}, false},
+      {{"/quiet", "/name", "x", "-Help"}, RunMode::Usage, {}, "x", {}, false},
       {{"/quiet", "/path", "x", "-?"}, RunMode::Usage, "x", {}, {}, false},
   };
   for (const Case& c : cases) {
@@ -74,6 +77,40 @@ TEST(CommandLineTest, UsageErrors) {
     EXPECT_EQ(got.mode, RunMode::Usage);
     EXPECT_EQ(got.error, c.error);
   }
+}
+
+// An option where a value belongs, or an argument that is no option, is named in the error.
+TEST(CommandLineTest, TheArgumentAnErrorIsAboutIsNamed) {
+  struct Case {
+    Args args;
+    AnsiString error;
+    std::optional<std::string> culprit;
+    std::optional<std::string> name;  // nothing of an option is ever taken as a value
+  } cases[] = {
+      {{"/name", "/path", "/path", "-x"}, "/name の値がありません。", "/path", {}},
+      {{"/name", "/quiet"}, "/name の値がありません。", "/quiet", {}},
+      {{"/quiet", "/path", "C:\\x", "/name", "-YES"}, "/name の値がありません。", "-YES", {}},
+      {{"/check", "/name", "/log", "l"}, "/name の値がありません。", "/log", {}},
+      {{"/quiet", "/log", "/check", "/name", "x"}, "/log の値がありません。", "/check", "x"},
+      {{"/name", "x", "/path", "/h"}, "/path の値がありません。", "/h", "x"},
+      {{"/bogus"}, "不明な引数があります。", "/bogus", {}},
+      {{"/path", "C:\\Data", "Files"}, "不明な引数があります。", "Files", {}},
+      // The first error is the one told, with its own argument or none.
+      {{"/path", "a", "/path", "b", "/x"}, "/path が二度指定されています。", {}, {}},
+      {{"/name"}, "/name の値がありません。", {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CommandLine<std::string> got = ParseCommandLine(c.args);
+    EXPECT_EQ(got.mode, RunMode::Usage);
+    EXPECT_EQ(got.error, c.error);
+    EXPECT_EQ(got.culprit, c.culprit);
+    EXPECT_EQ(got.name, c.name);
+  }
+  EXPECT_EQ(UsageErrorText("不明な引数があります。", "/bogus"),
+            "不明な引数があります。\r引数: /bogus");
+  EXPECT_EQ(UsageErrorText("/check には /name が必要です。", std::nullopt),
+            "/check には /name が必要です。");
 }
 
 TEST(CommandLineTest, WideArgumentsKeepTheirText) {

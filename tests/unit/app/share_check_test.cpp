@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/command_line.h"
 #include "app/share_check.h"
 #include "dialog/dialog_fakes.h"
@@ -17,13 +19,16 @@ class FakeLookup : public IShareLookup {
     asked = name;
     return share;
   }
-  bool FolderExists(const AnsiString&) override { return folderExists; }
+  bool FolderExists(const AnsiString& path) override {
+    return folderExists && missing.count(path) == 0;
+  }
   VolumeDetails Volume(const AnsiString&) override { return volume; }
 
   ShareDetails share{0, "C:\\VeltoData", "Quarnel財務 共有フォルダ:VeltoData",
                      ShareDescriptorEveryoneFullControl()};
   bool folderExists = true;
   VolumeDetails volume{"NTFS", true};
+  std::set<AnsiString> missing;
   AnsiString asked;
 };
 
@@ -84,6 +89,7 @@ TEST_F(ShareCheckTest, ShareAsThisProgramMakesItIsInOrder) {
                             "共有のコメント: Quarnel財務 共有フォルダ:VeltoData",
                             "共有のアクセス許可 (Everyone): フル コントロール",
                             "フォルダ: あります",
+                            "データのフォルダ: あります",
                             "ファイル システム: NTFS",
                             "フォルダのアクセス許可 (Everyone): フル コントロール",
                             "判定: 問題ありません。",
@@ -100,8 +106,82 @@ TEST_F(ShareCheckTest, AMissingShare) {
 TEST_F(ShareCheckTest, ShareErrorsOtherThanMissing) {
   lookup.share = {5, "", "", {}};
   platform.messageTexts = {{5, "アクセスが拒否されました。\r\n"}};
-  EXPECT_EQ(Run(), kExitCheckFailed);
+  EXPECT_EQ(Run(), kExitNotAllowed) << "access denied is the caller's to mend, as for /quiet";
   EXPECT_EQ(Line("共有: "), "読み取れません アクセスが拒否されました。(code=5)");
+
+  lines.told.clear();
+  lookup.share = {2102, "", "", {}};  // the server service is not started
+  EXPECT_EQ(Run(), kExitCheckFailed);
+  EXPECT_EQ(lines.told.back(), "判定: 共有の状態を確認できません。");
+}
+
+// Names the share step refuses are refused here too, before the server is asked.
+TEST_F(ShareCheckTest, NamesTheShareStepRefusesAreNotLookedUp) {
+  struct Case {
+    AnsiString name;
+    AnsiString told;
+  } cases[] = {
+      {"", "共有名を入力してください。"},
+      {"Velto?Data", "共有名に使用できない文字が含まれています。"},  // not in code page 932
+      {"a/b", "共有名に使用できない文字が含まれています。"},
+      {AnsiString(81, 'a'), "共有名が長すぎます。"},
+      {AnsiString(41 * 2, '\x82'), "共有名が長すぎます。"},  // 41 double-byte characters
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.c_str());
+    lines.told.clear();
+    lookup.asked = "<not asked>";
+    EXPECT_EQ(RunShareCheck(c.name, lookup, folders, texts, lines), kExitRefused);
+    EXPECT_EQ(lookup.asked, "<not asked>");
+    ASSERT_GE(lines.told.size(), 2u);
+    EXPECT_EQ(MessageLines(lines.told[1])[0], c.told);
+  }
+  lines.told.clear();
+  const AnsiString longest(80, 'a');
+  lookup.share.path = "C:\\VeltoData";
+  EXPECT_EQ(RunShareCheck(longest, lookup, folders, texts, lines), kExitDone);
+  EXPECT_EQ(lookup.asked, longest) << "sent as given";
+}
+
+// The data lives in the edition's subfolder; a share without it serves an empty folder.
+TEST_F(ShareCheckTest, TheEditionsSubfolderMustBeThere) {
+  struct Case {
+    AnsiString remark;
+    std::set<AnsiString> missing;
+    AnsiString subfolder;
+    int code;
+  } cases[] = {
+      {"Quarnel財務 共有フォルダ:VeltoData", {}, "あります", kExitDone},
+      // The other edition's subfolder (there) does not stand in for this one's.
+      {"Quarnel財務 共有フォルダ:VeltoData",
+       {"C:\\VeltoData\\quarnelvelto"},
+       "ありません",
+       kExitCheckFailed},
+      {"ブレバク財務 共有フォルダ:VeltoData",
+       {"C:\\VeltoData\\BrevakVelto"},
+       "ありません",
+       kExitCheckFailed},
+      {"ブレバク財務 共有フォルダ:VeltoData",
+       {"C:\\VeltoData\\quarnelvelto"},
+       "あります",
+       kExitDone},
+      // A remark someone changed: either edition's subfolder will do.
+      {"会計データ", {"C:\\VeltoData\\quarnelvelto"}, "あります", kExitDone},
+      {"会計データ",
+       {"C:\\VeltoData\\quarnelvelto", "C:\\VeltoData\\BrevakVelto"},
+       "ありません",
+       kExitCheckFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.remark.c_str());
+    lines.told.clear();
+    lookup.share.remark = c.remark;
+    lookup.missing = c.missing;
+    EXPECT_EQ(Run(), c.code);
+    EXPECT_EQ(Line("データのフォルダ: "), c.subfolder);
+    EXPECT_EQ(lines.told.back(),
+              c.code == kExitDone ? "判定: 問題ありません。" : "判定: 問題があります。");
+  }
 }
 
 TEST_F(ShareCheckTest, ShareAndFolderPermissions) {

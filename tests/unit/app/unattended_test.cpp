@@ -3,6 +3,7 @@
 #include "app/unattended.h"
 #include "dialog/dialog_fakes.h"
 #include "framework/errors.h"
+#include "security/folder_grant.h"
 
 namespace qv {
 namespace {
@@ -29,7 +30,8 @@ class QuietHost : public IStartupHost {
 class RecordingReport : public IRunReport {
  public:
   void Tell(const AnsiString& text) override { told.push_back(text); }
-  std::vector<AnsiString> told;
+  void LogOnly(const AnsiString& text) override { logged.push_back(text); }
+  std::vector<AnsiString> told, logged;
 };
 
 class QuietShareTest : public testing::Test {
@@ -45,9 +47,11 @@ class QuietShareTest : public testing::Test {
   test::FakeSharePlatform shares{log};
   test::FakeProbePlatform probes;
   std::optional<AnsiString> grantError;
+  std::optional<std::uint32_t> grantCode;
   ShareSetup setup{shares, [this](const AnsiString& path) {
                      log.push_back("grant " + path);
                      if (grantError) throw Exception(*grantError);
+                     if (grantCode) throw GrantFailure(*grantCode);
                      return true;
                    }};
   QuietHost host{log};
@@ -149,6 +153,31 @@ TEST_F(QuietShareTest, GrantFailureAfterTheShare) {
   EXPECT_EQ(report.told,
             (std::vector<AnsiString>{"フォルダへのEveryone権限の付与に失敗しました。"}));
   EXPECT_EQ(shares.shares.size(), 1u) << "the share stays";
+}
+
+// The user is told the grant's one message; the log also keeps the system's code and text, which
+// is what support needs to tell a locked folder from a full disk.
+TEST_F(QuietShareTest, GrantFailureLogsTheSystemsCodeAndText) {
+  shares.messageTexts = {{5, "アクセスが拒否されました。\r\n"}, {1392, ""}};
+  struct Case {
+    std::uint32_t code;
+    std::vector<AnsiString> logged;
+  } cases[] = {
+      {5, {"アクセスが拒否されました。(code=5)"}},
+      {1392, {"(code=1392)"}},  // a code the system has no text for
+      {0, {}},                  // nothing the system said: a folder without a list
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    report.told.clear();
+    report.logged.clear();
+    shares.shares.clear();
+    grantCode = c.code;
+    EXPECT_EQ(Run("C:\\Data", "Data"), kExitGrantFailed);
+    EXPECT_EQ(report.told,
+              (std::vector<AnsiString>{"フォルダへのEveryone権限の付与に失敗しました。"}));
+    EXPECT_EQ(report.logged, c.logged);
+  }
 }
 
 TEST_F(QuietShareTest, FolderThatCannotBeMade) {

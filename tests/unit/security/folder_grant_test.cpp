@@ -61,16 +61,21 @@ class GrantTest : public ::testing::Test {
     folders.Folders[kFolder] = {.error = 0, .control = control, .present = true, .dacl = dacl};
   }
 
-  // Runs the grant and expects the one message of the grant, in the system's general error type.
-  void ExpectGrantFails(const AnsiString& path = kFolder) {
+  // Runs the grant and expects the one message of the grant, in the system's general error type;
+  // returns the system's code it carries for the log.
+  std::uint32_t ExpectGrantFails(const AnsiString& path = kFolder) {
     try {
       GrantEveryoneFullControl(folders, path);
       ADD_FAILURE() << "the grant did not fail";
     } catch (const SecurityError& e) {
       ADD_FAILURE() << "the model's own error escaped: " << e.Message().bytes();
-    } catch (const Exception& e) {
+    } catch (const GrantFailure& e) {
       EXPECT_EQ(e.Message(), kGrantFailed);
+      return e.SystemCode();
+    } catch (const Exception& e) {
+      ADD_FAILURE() << "not the grant's failure: " << e.Message().bytes();
     }
+    return 0xFFFFFFFF;
   }
 
   FakeFolderSecurity folders;
@@ -192,12 +197,17 @@ TEST_F(GrantTest, EveryFailureGivesTheOneMessageAndWritesNothingMore) {
     const char* name;
     FolderDacl read;
     std::uint32_t writeError;
-    std::size_t writes;  // attempted
+    std::size_t writes;            // attempted
+    std::uint32_t systemCode = 0;  // carried for the log: the failed call's code
   } cases[] = {
       {"no DACL", {.control = 0x8000, .present = false, .dacl = {}}, 0, 0},
       {"NULL DACL", {.control = 0x8004, .present = true, .dacl = {}}, 0, 0},
-      {"read denied", {.error = 5, .control = 0x8004, .present = true, .dacl = Acl(2, {})}, 0, 0},
-      {"write denied", {.control = 0x8004, .present = true, .dacl = Acl(2, {})}, 5, 1},
+      {"read denied",
+       {.error = 5, .control = 0x8004, .present = true, .dacl = Acl(2, {})},
+       0,
+       0,
+       5},
+      {"write denied", {.control = 0x8004, .present = true, .dacl = Acl(2, {})}, 1392, 1, 1392},
       {"a list that does not hold together",
        {.control = 0x8004, .present = true, .dacl = Acl(2, {Bytes{0, 0, 40, 0}})},
        0,
@@ -219,15 +229,15 @@ TEST_F(GrantTest, EveryFailureGivesTheOneMessageAndWritesNothingMore) {
     folders.Folders[kFolder] = c.read;
     folders.WriteError = c.writeError;
     folders.Writes.clear();
-    ExpectGrantFails();
+    EXPECT_EQ(ExpectGrantFails(), c.systemCode);
     EXPECT_EQ(folders.Writes.size(), c.writes);
     EXPECT_EQ(Hex(folders.Folders[kFolder].dacl), Hex(c.read.dacl));
   }
 
   folders.Reads.clear();
   SCOPED_TRACE("missing folder, and no folder named at all");
-  ExpectGrantFails("C:\\NoSuchFolder");
-  ExpectGrantFails("");
+  EXPECT_EQ(ExpectGrantFails("C:\\NoSuchFolder"), 2u);
+  EXPECT_EQ(ExpectGrantFails(""), 0u);
   EXPECT_EQ(folders.Reads, std::vector<AnsiString>{"C:\\NoSuchFolder"});
 }
 
