@@ -14,6 +14,14 @@ AnsiString Unknown(const AnsiString& reason) {
   return reason.empty() ? AnsiString(kCannotTell) : AnsiString(kCannotTell) + " (" + reason + ")";
 }
 
+// Several networks of one kind give one problem to solve, not one per network.
+void AddProblem(ReachReport& report, const AnsiString& problem) {
+  for (const AnsiString& p : report.problems) {
+    if (p.view() == problem.view()) return;
+  }
+  report.problems.push_back(problem);
+}
+
 AnsiString KindName(NetworkKind kind) {
   switch (kind) {
     case NetworkKind::Domain:
@@ -147,10 +155,12 @@ void ReportNetworks(IReachPlatform& platform, ReachReport& report) {
     return;
   }
   for (const ConnectedNetwork& n : *networks.value) {
-    report.lines.push_back("ネットワーク「" + n.name + "」: " + KindName(n.kind));
+    // A network the system has not named yet is still told, by its kind alone.
+    const AnsiString which =
+        n.name.empty() ? AnsiString("名前のないネットワーク") : "ネットワーク「" + n.name + "」";
+    report.lines.push_back(which + ": " + KindName(n.kind));
     if (n.kind == NetworkKind::Public) {
-      report.problems.push_back("ネットワーク「" + n.name +
-                                "」の種類がパブリックです。設定でプライベートに変更してください。");
+      AddProblem(report, which + "の種類がパブリックです。設定でプライベートに変更してください。");
     }
   }
 }

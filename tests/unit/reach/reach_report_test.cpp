@@ -172,6 +172,15 @@ const ReachCase kCases[] = {
      {},
      {"ネットワーク: 確認できません (y)"},
      {}},
+    {"unnamed networks of one kind: one problem",
+     [](auto& p, auto&) {
+       p.networks = Answer<std::vector<ConnectedNetwork>>::Of(
+           {{"", NetworkKind::Public}, {"", NetworkKind::Public}});
+     },
+     false,
+     {},
+     {"名前のないネットワーク: パブリック"},
+     {"名前のないネットワークの種類がパブリックです。設定でプライベートに変更してください。"}},
     {"no network",
      [](auto& p, auto&) { p.networks = Answer<std::vector<ConnectedNetwork>>::Of({}); },
      false,
@@ -300,6 +309,15 @@ TEST(ReachReportTest, TheFirewallIsOpenedOnlyForTrustedProfiles) {
   platform.enableFailure = "";
   OpenFirewallForSharing(report, platform);
   EXPECT_EQ(platform.enabled, (Kinds{NetworkKind::Domain, NetworkKind::Private}));
+}
+
+TEST(ReachReportTest, OneProblemForManyNetworksOfOneKind) {
+  FakeReachPlatform platform;
+  FakeShareFiles files;
+  platform.networks = Answer<std::vector<ConnectedNetwork>>::Of(
+      {{"", NetworkKind::Public}, {"", NetworkKind::Public}, {"Cafe", NetworkKind::Public}});
+  const ReachReport report = CheckReach("VeltoData", platform, files);
+  EXPECT_EQ(report.problems.size(), 2u);
 }
 
 TEST(ReachReportTest, NoBoxWhenNothingBlocksAndNothingIsOffered) {
