@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "framework/errors.h"
+#include "reach/probe.h"
 #include "security/folder_grant.h"
 #include "win/app/run_report.h"
 #include "win/app/share_dialog_window.h"
@@ -25,6 +26,7 @@
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
+#include "win/reach/win_share_files.h"
 #include "win/security/win_folder_security.h"
 
 namespace qv::win {
@@ -129,6 +131,9 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
     WinShareLookup lookup;
     code = RunShareCheck(ToCp932(commandLine.name).value_or(""), lookup, folderSecurity, setup,
                          report);
+  } else if (commandLine.mode == RunMode::Probe) {
+    WinShareFiles files;
+    code = RunProbe(ToCp932(commandLine.probe).value_or(""), files, report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;
