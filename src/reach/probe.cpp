@@ -87,8 +87,10 @@ ProbeTarget ParseProbeTarget(const AnsiString& argument) {
     parts.back() += c;
   });
   if (!parts.empty() && parts.back().empty()) parts.pop_back();  // one closing backslash
-  const bool emptyPart =
-      std::any_of(parts.begin(), parts.end(), [](const AnsiString& p) { return p.empty(); });
+  // "." and ".." would name another folder than the one the argument seems to name.
+  const bool emptyPart = std::any_of(parts.begin(), parts.end(), [](const AnsiString& p) {
+    return p.empty() || p.view() == "." || p.view() == "..";
+  });
   if (parts.size() < 2 || emptyPart || IsDeviceName(parts[0]) || badCharacter) {
     target.error = kNotUnc;
     return target;

@@ -137,6 +137,8 @@ TEST(ProbeTest, OnlyAUncPathToAShareIsTried) {
       {"\\\\KEIRI-PC\\Velto*", ""},
       {"\\\\KEIRI-PC\\Velto\nData", ""},
       {"//KEIRI-PC/VeltoData", ""},
+      {"\\\\KEIRI-PC\\VeltoData\\..\\Other", ""},
+      {"\\\\KEIRI-PC\\.\\VeltoData", ""},
   };
   for (const auto& c : cases) {
     const ProbeTarget t = ParseProbeTarget(AnsiString(c.argument));
