@@ -75,6 +75,10 @@ qv_wine_up() {
 
   timeout 180 wine wineboot -u >"$dir/wineboot.log" 2>&1
   timeout 60 wineserver -w
+  # \\localhost\<name> reaches C:\<name>, as this computer's own share of a folder on C: does on
+  # Windows: the reachability report's save through the share then lands in the shared folder.
+  mkdir -p "$WINEPREFIX/dosdevices/unc"
+  ln -sfn ../../drive_c "$WINEPREFIX/dosdevices/unc/localhost"
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   qv__write_registry "$dir/setup.reg"
   timeout 60 wine regedit /S "Z:$(echo "$dir/setup.reg" | tr / '\\')" >>"$dir/wineboot.log" 2>&1

@@ -28,12 +28,13 @@ enum ExitCode : int {
   kExitCheckFailed = 9,     // /check: the share is missing or something is not in order
 };
 
-enum class RunMode { Dialog, Quiet, Check, Usage };
+enum class RunMode { Dialog, Quiet, Check, Probe, Usage };
 
 template <typename String>
 struct CommandLine {
   RunMode mode = RunMode::Dialog;
   std::optional<String> path, name, log;
+  std::optional<String> probe;  // \\computer\share to try a save through, from another computer
   bool yes = false;
   // Not empty: the arguments cannot be run; says why.
   AnsiString error;
@@ -116,6 +117,8 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
       flag(quiet, "quiet");
     } else if (SameOption(arg, "check")) {
       flag(check, "check");
+    } else if (SameOption(arg, "probe")) {
+      value(result.probe, "probe");
     } else if (SameOption(arg, "yes")) {
       flag(result.yes, "yes");
     } else {
@@ -130,13 +133,20 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   if (check && result.path) fail("/check には /path を指定できません。");
   if (check && !result.name) fail("/check には /name が必要です。");
   if (result.yes && !quiet) fail("/yes は /quiet と共に指定してください。");
-  if (result.log && !quiet && !check) fail("/log は /quiet または /check と共に指定してください。");
+  if (result.probe && (quiet || check || result.path || result.name || result.yes)) {
+    fail("/probe には /log のほかの引数を指定できません。");
+  }
+  if (result.log && !quiet && !check && !result.probe) {
+    fail("/log は /quiet または /check と共に指定してください。");
+  }
   if (!result.error.empty()) {
     result.mode = RunMode::Usage;
   } else if (quiet) {
     result.mode = RunMode::Quiet;
   } else if (check) {
     result.mode = RunMode::Check;
+  } else if (result.probe) {
+    result.mode = RunMode::Probe;
   }
   return result;
 }
@@ -181,11 +191,14 @@ inline constexpr char kUsageText[] =
     "      /yes: ドライブ全体やシステムのフォルダでも共有します。\r"
     "  qvsetshare.exe /check /name <共有名> [/log <ファイル>]\r"
     "      共有フォルダの状態を確認します (何も変更しません)。\r"
+    "  qvsetshare.exe /probe \\\\<パソコン名>\\<共有名> [/log <ファイル>]\r"
+    "      他のパソコンから、共有フォルダに保存できるか確認します。\r"
     "  /log <ファイル>: 結果をファイルに追記します (UTF-8)。\r"
     "終了コード:\r"
     "  0 完了 (/check: 問題なし)  1 引数の誤り  2 フォルダまたは共有名が使用できない\r"
     "  3 共有名が使用中  4 管理者権限がない  5 フォルダを共有または作成できない\r"
     "  6 その他の共有エラー  7 フォルダのアクセス許可を設定できない\r"
-    "  8 既に起動している  9 /check: 共有がないか、設定に問題がある\r";
+    "  8 既に起動している  9 /check: 共有がないか、設定に問題がある\r"
+    "  10 /probe: 接続できない  11 /probe: 保存できない  12 /probe: その他の失敗\r";
 
 }  // namespace qv

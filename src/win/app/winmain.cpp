@@ -15,6 +15,8 @@
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "framework/errors.h"
+#include "reach/probe.h"
+#include "reach/reach_run.h"
 #include "security/folder_grant.h"
 #include "win/app/run_report.h"
 #include "win/app/share_dialog_window.h"
@@ -27,10 +29,15 @@
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
 #include "win/framework/message_box_window.h"
+#include "win/reach/win_reach_platform.h"
+#include "win/reach/win_share_files.h"
 #include "win/security/win_folder_security.h"
 
 namespace qv::win {
 namespace {
+
+// The share-name field's byte limit, which the unattended share fits the name to as well.
+constexpr std::int32_t kShareNameFieldLimit = 80;
 
 class WinStartupHost : public IStartupHost {
  public:
@@ -138,10 +145,24 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine,
     QuietRequest request{ToCp932(commandLine.path).value_or(""),
                          ToCp932(commandLine.name).value_or(""), commandLine.yes};
     code = RunQuietShare(request, host, probes, setup, report);
+    if (code == kExitDone) {
+      // The name as the job shared it (fitted to the field's limit and trimmed).
+      const AnsiString shared =
+          ShareSetup::Prepare(request.path, request.name, kShareNameFieldLimit).name;
+      WinReachPlatform reach;
+      WinShareFiles files;
+      TellReachAfterQuietShare(shared, commandLine.yes, reach, files, report);
+    }
   } else if (commandLine.mode == RunMode::Check) {
     WinShareLookup lookup;
-    code = RunShareCheck(ToCp932(commandLine.name).value_or(""), lookup, folderSecurity, setup,
-                         report);
+    const AnsiString name = ToCp932(commandLine.name).value_or("");
+    code = RunShareCheck(name, lookup, folderSecurity, setup, report);
+    WinReachPlatform reach;
+    WinShareFiles files;
+    code = TellReachAfterCheck(code, name, reach, files, report);
+  } else if (commandLine.mode == RunMode::Probe) {
+    WinShareFiles files;
+    code = RunProbe(ToCp932(commandLine.probe).value_or(""), files, report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;

@@ -152,3 +152,47 @@ TEST(CommandLineTest, NamesOnlyTheProgram) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+TEST(CommandLineProbeTest, TheClientCheckTakesOnlyItsShareAndALog) {
+  struct Case {
+    std::vector<std::string> args;
+    RunMode mode;
+    std::optional<std::string> probe, log;
+    AnsiString error;
+  } cases[] = {
+      {{"/probe", "\\\\PC1\\Data"}, RunMode::Probe, "\\\\PC1\\Data", {}, ""},
+      {{"-PROBE", "\\\\PC1\\Data", "/log", "l"}, RunMode::Probe, "\\\\PC1\\Data", "l", ""},
+      {{"/probe"}, RunMode::Usage, {}, {}, "/probe の値がありません。"},
+      {{"/probe", "a", "/probe", "b"}, RunMode::Usage, "b", {}, "/probe が二度指定されています。"},
+      {{"/probe", "a", "/check", "/name", "x"},
+       RunMode::Usage,
+       "a",
+       {},
+       "/probe には /log のほかの引数を指定できません。"},
+      {{"/probe", "a", "/quiet", "/path", "p", "/name", "x"},
+       RunMode::Usage,
+       "a",
+       {},
+       "/probe には /log のほかの引数を指定できません。"},
+      {{"/probe", "a", "/name", "x"},
+       RunMode::Usage,
+       "a",
+       {},
+       "/probe には /log のほかの引数を指定できません。"},
+      {{"/probe", "a", "/?"}, RunMode::Usage, "a", {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    CommandLine<std::string> got = ParseCommandLine(c.args);
+    EXPECT_EQ(got.mode, c.mode);
+    EXPECT_EQ(got.error.bytes(), c.error.bytes());
+    EXPECT_EQ(got.probe, c.probe);
+    EXPECT_EQ(got.log, c.log);
+  }
+}
+
+}  // namespace
+}  // namespace qv

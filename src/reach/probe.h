@@ -1,0 +1,37 @@
+// The check run on another computer of the office (/probe \\<computer>\<share>): one save
+// through the share as the logged-on user, each step with its time, and on a failure its likely
+// cause and what to do. Nothing is left on the share.
+#pragma once
+
+#include <vector>
+
+#include "app/unattended.h"
+#include "framework/ansi_string.h"
+#include "reach/save_trial.h"
+
+namespace qv {
+
+// Exit codes of the check, beside the program's others.
+enum ProbeExit : int {
+  kProbePassed = 0,
+  kProbeUnreachable = 10,  // the computer, the share or this user's logon is not accepted
+  kProbeNotWritable = 11,  // reached, but the file cannot be saved there
+  kProbeOther = 12,
+};
+
+constexpr std::size_t kProbeBytes = 1024 * 1024;
+
+// The share as given, without a closing backslash; error not empty when it is no UNC path to a
+// share (\\computer\share, optionally with folders below it).
+struct ProbeTarget {
+  AnsiString folder;
+  AnsiString error;
+};
+
+ProbeTarget ParseProbeTarget(const AnsiString& argument);
+
+// Reports every step and the verdict; returns a ProbeExit. An unusable target is a usage error
+// (kExitUsage).
+int RunProbe(const AnsiString& argument, IShareFiles& files, IRunReport& report);
+
+}  // namespace qv
