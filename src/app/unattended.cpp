@@ -1,5 +1,7 @@
 #include "app/unattended.h"
 
+#include <optional>
+
 #include "framework/errors.h"
 
 namespace qv {
@@ -37,11 +39,15 @@ AnsiString MessageOf(std::exception_ptr error) {
 int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform& probes,
                   ShareSetup& setup, IRunReport& report) {
   ShareRequest request = ShareSetup::Prepare(given.path, given.name, kShareNameLimit);
-  for (ShareRefusal refusal : {ShareSetup::CheckPath(request), ShareSetup::CheckName(request)}) {
+  for (ShareRefusal refusal : {setup.ResolvePath(request), ShareSetup::CheckName(request)}) {
     if (refusal != ShareRefusal::None) {
       report.Tell(ShareSetup::RefusalText(refusal));
       return kExitRefused;
     }
+  }
+  if (std::optional<AnsiString> target = setup.LinkTarget(request.path)) {
+    report.Tell(ShareSetup::LinkText(*target));
+    return kExitRefused;
   }
   if (setup.IsSystemLocation(request.path) && !given.yes) {
     report.Tell(kSystemLocationRefused);
@@ -56,12 +62,20 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     report.Tell(kNotAdministrator);
     return kExitNotAllowed;
   }
+  if (!setup.RunsElevated()) {
+    report.Tell(share_text::kAccessDenied);
+    return kExitNotAllowed;
+  }
 
   // Every run serves the second edition, as the dialog's does.
   ShareOutcome outcome = setup.Run(request, 1);
   if (outcome.error) {
     report.Tell(MessageOf(outcome.error));
     return outcome.shareMade ? kExitGrantFailed : kExitShareFailed;
+  }
+  if (!outcome.linkTarget.empty()) {
+    report.Tell(ShareSetup::LinkText(outcome.linkTarget));
+    return kExitRefused;
   }
   if (!outcome.failedFolder.empty()) {
     report.Tell(setup.FolderErrorText(outcome));

@@ -2,6 +2,7 @@
 // background (a grant on a large tree can take minutes) and tells its outcome. Every question and
 // answer stays on the dialog's thread. Nothing already done is undone.
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "dialog/share_dialog.h"
@@ -36,9 +37,15 @@ void ShareDialog::OnShareClick() {
   fields_.SharePath = request.path;
   fields_.ShareName = request.name;
 
-  if (ShareRefusal refusal = ShareSetup::CheckPath(request); refusal != ShareRefusal::None) {
+  if (ShareRefusal refusal = setup_.ResolvePath(request); refusal != ShareRefusal::None) {
     boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
                        MessageButton::Ok);
+    view_.FocusBrowseButton();
+    return;
+  }
+  fields_.SharePath = request.path;
+  if (std::optional<AnsiString> target = setup_.LinkTarget(request.path)) {
+    boxes_.ShowMessage(ShareSetup::LinkText(*target), MessageKind::Warning, MessageButton::Ok);
     view_.FocusBrowseButton();
     return;
   }
@@ -60,6 +67,10 @@ void ShareDialog::OnShareClick() {
     boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
                        MessageButton::Ok);
     view_.FocusShareName();
+    return;
+  }
+  if (!setup_.RunsElevated()) {
+    boxes_.ShowMessage(share_text::kAccessDenied, MessageKind::Information, MessageButton::Ok);
     return;
   }
 
@@ -91,7 +102,11 @@ void ShareDialog::FinishShare(const ShareOutcome& outcome) {
   // The grant's error (or a library that could not be bound) leaves this handler as it would
   // have without the background; a share already made stays in place.
   if (outcome.error) std::rethrow_exception(outcome.error);
-  if (!outcome.failedFolder.empty()) {
+  if (!outcome.linkTarget.empty()) {
+    boxes_.ShowMessage(ShareSetup::LinkText(outcome.linkTarget), MessageKind::Warning,
+                       MessageButton::Ok);
+    view_.FocusBrowseButton();
+  } else if (!outcome.failedFolder.empty()) {
     boxes_.ShowMessage(setup_.FolderErrorText(outcome), MessageKind::Information,
                        MessageButton::Ok);
   } else if (outcome.shareResult != 0) {

@@ -33,7 +33,7 @@ AnsiString DropTrailingBackslashes(const AnsiString& path) {
 }
 
 bool IsLocalAbsolutePath(const AnsiString& path) {
-  if (path.size() < 3 || !HasDrivePrefix(path) || path[2] != '\\') return false;
+  if (path.size() < 3 || !HasDrivePrefix(path) || (path[2] != '\\' && path[2] != '/')) return false;
   return !HoldsAnyOf(path.substr(2), "*?<>|\":", true);
 }
 

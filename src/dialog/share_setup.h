@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 
 #include "dialog/share_creation.h"
 #include "framework/ansi_string.h"
@@ -39,6 +40,8 @@ inline constexpr char kEndQuestion[] = "この処理を終了してもよろし�
 inline constexpr char kAccessDenied[] = "管理者権限を持つユーザーで実行して下さい。\r";
 inline constexpr char kDuplicateShare[] = "指定した共有名は、既に使われています。\r";
 inline constexpr char kFolderNotMade[] = "フォルダを作成できませんでした。\r";
+inline constexpr char kLinkElsewhere[] =
+    "選択したフォルダは別の場所へのリンクです。\rリンク先のフォルダを直接選択してください。\r";
 }  // namespace share_text
 
 // What was given, made ready: the path without trailing backslashes, the name fitted to the
@@ -54,6 +57,7 @@ enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableNa
 // What the job did. A failure stops it at its step; nothing already done is undone.
 struct ShareOutcome {
   AnsiString failedFolder;  // not empty: this folder could not be made, nothing was shared
+  AnsiString linkTarget;    // not empty: the folder turned out to be a link to here, nothing shared
   std::uint32_t folderError = 0;
   std::uint32_t shareResult = 0;  // the share call's answer
   bool shareMade = false;         // the share call succeeded
@@ -70,9 +74,23 @@ class ShareSetup {
   static ShareRefusal CheckPath(const ShareRequest& request);
   static ShareRefusal CheckName(const ShareRequest& request);
   static AnsiString RefusalText(ShareRefusal refusal);
+  static AnsiString LinkText(const AnsiString& target);
 
-  // The root of a drive, the Windows folder, a Program Files folder, the folder holding the
-  // profiles or one user's profile: opening it to everyone reaches far more than one folder.
+  // The checks of CheckPath, then the path made what the file system resolves it to (absolute,
+  // parent steps, trailing dots and spaces and short names gone), so that every later rule looks
+  // at the folder the system would change and not at a spelling of it. request.path is replaced
+  // only when None is returned.
+  ShareRefusal ResolvePath(ShareRequest& request);
+  // Where a resolved path really leads when it, or an existing folder above it, is a link to
+  // somewhere else; nothing when it leads to itself.
+  std::optional<AnsiString> LinkTarget(const AnsiString& path);
+  // The token is an elevated administrator's: anything less would make the folders and then fail
+  // at the share.
+  bool RunsElevated();
+
+  // The root of a drive, the Windows folder or anything in it, a Program Files folder or
+  // anything in it, the folder holding the profiles or one user's profile: opening it to everyone
+  // reaches far more than one folder.
   bool IsSystemLocation(const AnsiString& path);
   bool DirectoryExists(const AnsiString& path);
   // Makes sure a folder exists, creating missing parents; true if it exists afterwards. On
@@ -93,6 +111,7 @@ class ShareSetup {
 
  private:
   bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
+  AnsiString LongForm(const AnsiString& fullPath);
 
   IShareCreationPlatform& platform_;
   GrantEveryoneFn grant_;

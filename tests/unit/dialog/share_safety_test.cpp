@@ -88,9 +88,14 @@ TEST_F(ShareSafetyTest, DriveRootsAndSystemFoldersAskFirst) {
       {"C:\\Users", true},
       {"C:\\Users\\admin", true},
       {"C:\\Users\\someone else", true},
-      {"C:\\Windows\\Temp", false},
+      // Everything inside the Windows and Program Files folders is the system's too.
+      {"C:\\Windows\\Temp", true},
+      {"C:\\windows\\system32\\drivers", true},
+      {"C:\\Program Files\\Velto", true},
+      {"C:\\Program Files (x86)\\Velto\\Data", true},
+      {"C:\\Windows2", false},
+      {"C:\\Program Files Data", false},
       {"C:\\Users\\admin\\Documents", false},
-      {"C:\\Program Files\\Velto", false},
       {"C:\\VeltoData", false},
       {"C:\\Users2", false},
   };
