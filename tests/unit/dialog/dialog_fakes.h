@@ -197,16 +197,24 @@ class FakeSharePlatform : public IShareCreationPlatform {
   bool HasDirectory(const AnsiString& path) const {
     return directories.count(Key(Resolve(path))) > 0;
   }
-  // Where a path leads once every link in it is followed, spelled as given where no link is.
+  // Where a path leads once every link in it is followed and every short name expanded, spelled
+  // as given elsewhere.
   AnsiString Resolve(const AnsiString& path) const {
     AnsiString current = path;
     for (int depth = 0; depth < 8; ++depth) {
       const AnsiString key = Key(current);
-      auto link = std::find_if(links.begin(), links.end(), [&key](const auto& entry) {
+      auto leads = [&key](const auto& entry) {
         return key == entry.first || key.view().starts_with((entry.first + "\\").view());
-      });
-      if (link == links.end()) return current;
-      current = link->second + key.substr(link->first.size());
+      };
+      // A short name is another name of the same folder; a link leads to another folder.
+      auto link = std::find_if(longNames.begin(), longNames.end(), leads);
+      if (link == longNames.end()) {
+        link = std::find_if(links.begin(), links.end(), leads);
+        if (link == links.end()) return current;
+      }
+      // The rest keeps its spelling unless folding backslashes changed its length.
+      const AnsiString& rest = key.size() == current.size() ? current : key;
+      current = link->second + rest.substr(link->first.size());
     }
     return current;
   }

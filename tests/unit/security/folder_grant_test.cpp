@@ -50,7 +50,10 @@ class FakeFolderSecurity : public IFolderSecurity {
       identity.error = 2;  // ERROR_FILE_NOT_FOUND
     }
     if (identity.error != 0) return nullptr;
-    return std::make_unique<Opened>(*this, WithoutLongPathPrefix(identity.targetPath));
+    // Another spelling of the same folder is the same folder.
+    return std::make_unique<Opened>(
+        *this, SamePath(identity.targetPath, path) ? path
+                                                   : WithoutLongPathPrefix(identity.targetPath));
   }
 
  private:
@@ -270,6 +273,49 @@ TEST_F(GrantTest, EveryFailureGivesTheOneMessageAndWritesNothingMore) {
   ExpectGrantFails("");
   EXPECT_EQ(folders.Opens, std::vector<AnsiString>{"C:\\NoSuchFolder"});
   EXPECT_TRUE(folders.Reads.empty());
+}
+
+TEST_F(GrantTest, OnlyTheFolderItselfIsGrantedThroughTheHandleThatWasChecked) {
+  const Bytes before = Acl(2, {kExplicitAdmins, kInheritedSystem});
+  folders.Folders["C:\\Windows"] = {.error = 0, .control = 0x8004, .present = true, .dacl = before};
+  const AnsiString self = "\\\\?\\C:\\VeltoData";
+  const AnsiString windows = "\\\\?\\C:\\Windows";
+  struct Case {
+    const char* what;
+    std::uint32_t error, attributes;
+    AnsiString finalPath, targetPath;
+    bool granted;
+  } cases[] = {
+      {"the folder itself", 0, 0x10, self, self, true},
+      {"spelt in another case, without the prefix", 0, 0x10, "C:\\VELTODATA", "c:\\veltodata\\",
+       true},
+      {"a volume mounted in the folder", 0, 0x410, self, self, true},
+      {"a junction as Windows opens it", 0, 0x410, self, windows, false},
+      {"a link as Wine opens it", 0, 0x10, windows, windows, false},
+      {"a link that leads nowhere", 0, 0x410, self, "", false},
+      {"a folder above that is a link", 0, 0x10, "\\\\?\\D:\\Elsewhere", "\\\\?\\D:\\Elsewhere",
+       false},
+      {"a file", 0, 0x20, self, self, false},
+      {"a folder that cannot be opened", 5, 0, "", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Folder(before);
+    folders.Identities[kFolder] = {c.error, c.attributes, c.finalPath, c.targetPath};
+    folders.Writes.clear();
+    folders.Reads.clear();
+    if (c.granted) {
+      EXPECT_TRUE(GrantEveryoneFullControl(folders, kFolder));
+      ASSERT_EQ(folders.Writes.size(), 1u);
+      EXPECT_EQ(folders.Writes[0].Path, kFolder);
+    } else {
+      ExpectGrantFails();
+      EXPECT_TRUE(folders.Reads.empty());
+      EXPECT_TRUE(folders.Writes.empty());
+    }
+    EXPECT_EQ(Hex(folders.Folders["C:\\Windows"].dacl), Hex(before));
+  }
+  EXPECT_TRUE(folders.NamedReads.empty()) << "nothing is looked up by name";
 }
 
 }  // namespace
