@@ -18,7 +18,7 @@ fi
 
 # "Entry a <rva> <size> Load Configuration Directory"
 read -r rva size < <(awk '/Load Configuration Directory/ { print $3, $4 }' <<<"$headers")
-if [ -z "${rva:-}" ] || [ $((16#$rva)) -eq 0 ] || [ $((16#$size)) -lt $((0x4C)) ]; then
+if [ -z "${rva:-}" ] || [ $((16#$rva)) -eq 0 ] || [ $((16#$size)) -lt $((0x50)) ]; then
   echo "no load configuration directory (rva=${rva:-none} size=${size:-none})" >&2
   exit 1
 fi
@@ -38,9 +38,9 @@ if [ -z "$offset" ]; then
   exit 1
 fi
 declared=$(od -An -tu4 -j "$offset" -N4 "$exe" | tr -d ' ')
-flags=$(od -An -tx2 -j $((offset + 0x4A)) -N2 "$exe" | tr -d ' ')
+flags=$(od -An -tx2 -j $((offset + 0x4E)) -N2 "$exe" | tr -d ' ')
 echo "load configuration: $declared bytes, DependentLoadFlags 0x$flags"
-if [ "$declared" -lt $((0x4C)) ] || [ "$flags" != "0800" ]; then
+if [ "$declared" -lt $((0x50)) ] || [ "$flags" != "0800" ]; then
   echo "DependentLoadFlags is not LOAD_LIBRARY_SEARCH_SYSTEM32" >&2
   exit 1
 fi

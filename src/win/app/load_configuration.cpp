@@ -7,13 +7,19 @@
 
 #include <cstddef>
 
-// Reserved1 is the field the loader reads as DependentLoadFlags.
-static_assert(offsetof(IMAGE_LOAD_CONFIG_DIRECTORY64, Reserved1) == 0x4A);
+namespace {
+// The headers still call the field the loader reads as DependentLoadFlags Reserved1.
+static_assert(offsetof(IMAGE_LOAD_CONFIG_DIRECTORY64, Reserved1) == 0x4E);
+
+constexpr IMAGE_LOAD_CONFIG_DIRECTORY64 LoadConfiguration() {
+  IMAGE_LOAD_CONFIG_DIRECTORY64 configuration{};
+  configuration.Size = sizeof(configuration);
+  configuration.Reserved1 = LOAD_LIBRARY_SEARCH_SYSTEM32;
+  return configuration;
+}
+}  // namespace
 
 extern "C" {
-[[gnu::used]] extern const IMAGE_LOAD_CONFIG_DIRECTORY64 _load_config_used;
-[[gnu::used]] const IMAGE_LOAD_CONFIG_DIRECTORY64 _load_config_used = {
-    .Size = sizeof(IMAGE_LOAD_CONFIG_DIRECTORY64),
-    .Reserved1 = LOAD_LIBRARY_SEARCH_SYSTEM32,
-};
+extern const IMAGE_LOAD_CONFIG_DIRECTORY64 _load_config_used;
+[[gnu::used]] const IMAGE_LOAD_CONFIG_DIRECTORY64 _load_config_used = LoadConfiguration();
 }
