@@ -1,6 +1,7 @@
 // The command line of the finished program: the unattended share (/quiet) with its output, log and
 // exit codes, and the dialog filled in from /path and /name. The netapi32 double stands in for the
 // server, so every answer of the share call can be had.
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,6 +12,7 @@
 
 #include "e2e_support.h"
 #include "netapi_double_support.h"
+#include "unix_link.h"
 
 namespace qv::e2e {
 namespace {
@@ -594,6 +596,85 @@ TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
     lines.push_back(L"終了コード: 9");
     EXPECT_EQ(Texts(ReadLog(log_)), lines);
     EXPECT_EQ(session_->LastQuery()["calls"], L"1");
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+// The folder's DACL as the system reads it back; Wine makes it up from the Unix mode.
+std::string DaclBytes(const std::wstring& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::string bytes;
+  if (dacl) bytes.assign(reinterpret_cast<const char*>(dacl), dacl->AclSize);
+  LocalFree(sd);
+  return bytes;
+}
+
+TEST_F(CommandLineE2E, ALinkToTheWindowsFolderIsRefusedAndNothingIsMadeOrGranted) {
+  const std::wstring link = L"C:\\VeltoLink";
+  UnixDirectoryLink planted(link, L"C:\\windows");
+  if (!planted.Made()) GTEST_SKIP() << "no Unix ln here";
+  const std::string windowsDacl = DaclBytes(L"C:\\windows");
+  ASSERT_FALSE(windowsDacl.empty());
+  session_->Answer(0);
+  for (const std::wstring& path : {link, link + L"\\", link + L"\\Sub"}) {
+    SCOPED_TRACE(WideToUtf8(path));
+    DeleteFileW(log_.c_str());
+    QuietRun run = RunRedirected(Quiet(path, L"VeltoLink"));
+    const std::vector<std::wstring> lines = {
+        L"選択したフォルダは別の場所へのリンクです。", L"リンク先のフォルダを直接選択してください。",
+        path.ends_with(L"Sub") ? L"C:\\windows\\Sub" : L"C:\\windows"};
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(OutputLines(run), lines);
+    std::vector<std::wstring> logged = lines;
+    logged.push_back(L"終了コード: 2");
+    EXPECT_EQ(Texts(ReadLog(log_)), logged);
+  }
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  EXPECT_FALSE(IsDirectory(L"C:\\windows\\quarnelvelto"));
+  EXPECT_FALSE(IsDirectory(L"C:\\windows\\Sub"));
+  EXPECT_EQ(DaclBytes(L"C:\\windows"), windowsDacl) << "C:\\windows was opened to everyone";
+}
+
+TEST_F(CommandLineE2E, EverySpellingIsDecidedOnThePathTheSystemResolves) {
+  const std::vector<std::wstring> systemLocation = {
+      L"選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。",
+      L"この場所を共有するには /yes を指定してください。"};
+  const struct {
+    std::wstring typed;
+    DWORD exitCode;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {L"C:\\VeltoUp\\..\\windows", 2, systemLocation},
+      {L"C:\\windows.", 2, systemLocation},
+      {L"C:\\windows\\system32", 2, systemLocation},
+      {L"C:/VeltoData/./", 0, {kShared}},
+      {L"C:\\VeltoUp\\..\\VeltoData. ", 0, {kShared}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.typed));
+    session_->ClearLog();
+    session_->Answer(0);
+    QuietRun run = RunRedirected(Quiet(c.typed, L"VeltoData"));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(OutputLines(run), c.lines);
+    if (c.exitCode == 0) {
+      EXPECT_EQ(session_->LastCall()["path"], kFolder) << "the record shows the canonical path";
+      EXPECT_TRUE(IsDirectory(kSubfolder));
+    } else {
+      EXPECT_EQ(session_->LastCall()["calls"], L"0");
+    }
+    EXPECT_FALSE(IsDirectory(L"C:\\VeltoUp"));
     RemoveTree(kFolder, L"quarnelvelto");
   }
 }

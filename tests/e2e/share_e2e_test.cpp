@@ -10,6 +10,7 @@
 
 #include "e2e_support.h"
 #include "netapi_double_support.h"
+#include "unix_link.h"
 
 namespace qv::e2e {
 namespace {
@@ -333,6 +334,35 @@ TEST_F(PlantedNetapiE2E, ALibraryBesideTheProgramIsNeverLoaded) {
   EXPECT_TRUE(IsWindowEnabled(share->hwnd)) << "still busy";
   tool.CloseDialog(dialog);
   EXPECT_FALSE(FileExists(log_));
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(ShareE2E, ALinkToTheWindowsFolderIsRefusedWithAWarningAndNothingIsMade) {
+  const std::wstring link = L"C:\\VeltoLink";
+  UnixDirectoryLink planted(link, L"C:\\windows");
+  if (!planted.Made()) GTEST_SKIP() << "no Unix ln here";
+  const DWORD windowsMask = EveryoneMask(L"C:\\windows");
+  Tool tool(ToolPath(), {L"/path", link, L"/name", L"VeltoLink"});
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ClickByText(dialog, L"共有");
+  auto refusal = tool.WaitForBox();
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_EQ(refusal->caption, L"警告");
+  EXPECT_EQ(refusal->text,
+            L"選択したフォルダは別の場所へのリンクです。\r\nリンク先のフォルダを直接選択してくださ"
+            L"い。\r\nC:\\windows");
+  EXPECT_EQ(refusal->ButtonTexts(), std::vector<std::wstring>{L"OK"});
+  ASSERT_TRUE(AnswerBox(*refusal, L"OK"));
+  EXPECT_FALSE(tool.WaitForBox(1000).has_value());
+  EXPECT_FALSE(IsDirectory(L"C:\\windows\\quarnelvelto"));
+  EXPECT_EQ(EveryoneMask(L"C:\\windows"), windowsMask);
+  tool.CloseDialog(dialog);
 }
 
 }  // namespace
