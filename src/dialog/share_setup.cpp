@@ -39,7 +39,9 @@ AnsiString Joined(const AnsiString& head, const AnsiString& tail) {
   return (HasTrailingBackslash(head) ? head : head + "\\") + tail;
 }
 
-AnsiString Comparable(const AnsiString& path) { return AnsiUpperCase(DropTrailingBackslashes(path)); }
+AnsiString Comparable(const AnsiString& path) {
+  return AnsiUpperCase(DropTrailingBackslashes(path));
+}
 }  // namespace
 
 ShareSetup::ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant)

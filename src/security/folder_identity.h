@@ -21,7 +21,7 @@ struct FolderIdentity {
   AnsiString targetPath;
 };
 
-constexpr std::uint32_t kFileAttributeDirectory = 0x10;     // FILE_ATTRIBUTE_DIRECTORY
+constexpr std::uint32_t kFileAttributeDirectory = 0x10;      // FILE_ATTRIBUTE_DIRECTORY
 constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 
 // C:\x for \\?\C:\x and \\server\share for \\?\UNC\server\share; other paths as they are.

@@ -632,7 +632,8 @@ TEST_F(CommandLineE2E, ALinkToTheWindowsFolderIsRefusedAndNothingIsMadeOrGranted
     DeleteFileW(log_.c_str());
     QuietRun run = RunRedirected(Quiet(path, L"VeltoLink"));
     const std::vector<std::wstring> lines = {
-        L"選択したフォルダは別の場所へのリンクです。", L"リンク先のフォルダを直接選択してください。",
+        L"選択したフォルダは別の場所へのリンクです。",
+        L"リンク先のフォルダを直接選択してください。",
         path.ends_with(L"Sub") ? L"C:\\windows\\Sub" : L"C:\\windows"};
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(OutputLines(run), lines);
@@ -655,10 +656,8 @@ TEST_F(CommandLineE2E, EverySpellingIsDecidedOnThePathTheSystemResolves) {
     DWORD exitCode;
     std::vector<std::wstring> lines;
   } cases[] = {
-      {L"C:\\VeltoUp\\..\\windows", 2, systemLocation},
-      {L"C:\\windows.", 2, systemLocation},
-      {L"C:\\windows\\system32", 2, systemLocation},
-      {L"C:/VeltoData/./", 0, {kShared}},
+      {L"C:\\VeltoUp\\..\\windows", 2, systemLocation}, {L"C:\\windows.", 2, systemLocation},
+      {L"C:\\windows\\system32", 2, systemLocation},    {L"C:/VeltoData/./", 0, {kShared}},
       {L"C:\\VeltoUp\\..\\VeltoData. ", 0, {kShared}},
   };
   for (const auto& c : cases) {

@@ -55,7 +55,9 @@ bool StartUnix(const std::wstring& program, std::wstring commandLine) {
   return true;
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool WaitUntil(const std::wstring& path, bool exists) {
   for (int i = 0; i < 150 && Exists(path) != exists; ++i) Sleep(20);
@@ -70,8 +72,8 @@ class UnixLink {
     const std::string linkName = UnixNameOf(link), targetName = UnixNameOf(target);
     if (linkName.empty() || targetName.empty()) return;
     unixName_ = Utf8ToWide(linkName);
-    made_ = StartUnix(L"Z:\\bin\\ln", L"ln -s \"" + Utf8ToWide(targetName) + L"\" \"" +
-                                          unixName_ + L"\"") &&
+    made_ = StartUnix(L"Z:\\bin\\ln",
+                      L"ln -s \"" + Utf8ToWide(targetName) + L"\" \"" + unixName_ + L"\"") &&
             WaitUntil(link, true);
   }
   ~UnixLink() {
@@ -174,7 +176,8 @@ TEST_F(Sandbox, ALinkIsFoundWhereverItStandsAndTheGrantRefusesIt) {
   ShareSetup setup(platform, [](const AnsiString&) { return true; });
   const struct {
     std::wstring chosen, leadsTo;
-  } cases[] = {{link, target_}, {link + L"\\Sub", target_ + L"\\Sub"},
+  } cases[] = {{link, target_},
+               {link + L"\\Sub", target_ + L"\\Sub"},
                {link + L"\\Missing\\Deeper", target_ + L"\\Missing\\Deeper"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(Ansi(c.chosen).bytes());

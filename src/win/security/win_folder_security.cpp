@@ -59,9 +59,9 @@ FolderDacl DaclOf(PSECURITY_DESCRIPTOR received) {
 AnsiString FinalPathOf(HANDLE handle) {
   std::wstring path(MAX_PATH, L'\0');
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const DWORD length = GetFinalPathNameByHandleW(handle, path.data(),
-                                                   static_cast<DWORD>(path.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) return {};
     // Too small: the answer is the size needed, terminating null included.
     if (length >= path.size()) {
@@ -80,9 +80,8 @@ class OpenedFolder : public IOpenedFolder {
 
   FolderDacl ReadDacl() override {
     UniqueLocal descriptor;
-    const DWORD error =
-        GetSecurityInfo(handle_.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        nullptr, nullptr, descriptor.put());
+    const DWORD error = GetSecurityInfo(handle_.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, nullptr, nullptr, descriptor.put());
     if (error != ERROR_SUCCESS) {
       FolderDacl failed;
       failed.error = error;
@@ -112,9 +111,9 @@ UniqueHandle OpenItself(const AnsiString& path, DWORD access, DWORD sharing,
   identity = {};
   const std::wstring name = ToWide(path);
   // Backup semantics open folders; the reparse flag opens a junction itself, not its target.
-  UniqueHandle handle = FileHandle(
-      CreateFileW(name.c_str(), access, sharing, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  UniqueHandle handle =
+      FileHandle(CreateFileW(name.c_str(), access, sharing, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) {
     identity.error = LastErrorOr(ERROR_OPEN_FAILED);
     return {};

@@ -44,9 +44,9 @@ class Told : public IRunReport {
 // A PC with a system drive, an ordinary data folder, a volume mounted in a folder, short names,
 // and the links another user could have planted.
 void Furnish(FakeSharePlatform& shares) {
-  for (const char* d : {"C:\\", "D:\\", "C:\\VeltoData", "C:\\Data", "C:\\Data\\Sub", "C:\\Mnt",
-                        "C:\\Windows", "C:\\Windows\\System32", "C:\\Users", "C:\\Users\\admin",
-                        "C:\\Program Files"}) {
+  for (const char* d :
+       {"C:\\", "D:\\", "C:\\VeltoData", "C:\\Data", "C:\\Data\\Sub", "C:\\Mnt", "C:\\Windows",
+        "C:\\Windows\\System32", "C:\\Users", "C:\\Users\\admin", "C:\\Program Files"}) {
     shares.AddDirectory(AnsiString(d));
   }
   shares.mounts = {FakeSharePlatform::Key("C:\\Mnt")};
@@ -199,8 +199,8 @@ TEST_F(ChosenFolderQuietTest, NothingIsMadeWithoutAnElevatedAdministratorsToken)
       {{.administrator = false, .elevationKnown = false, .elevated = false}, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.token.administrator << c.token.elevationKnown
-                                    << c.token.elevated);
+    SCOPED_TRACE(testing::Message()
+                 << c.token.administrator << c.token.elevationKnown << c.token.elevated);
     shares.token = c.token;
     shares.shares.clear();
     told.lines.clear();

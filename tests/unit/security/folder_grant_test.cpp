@@ -43,7 +43,9 @@ class FakeFolderSecurity : public IFolderSecurity {
     if (const auto it = Identities.find(path); it != Identities.end()) {
       identity = it->second;
     } else if (Folders.count(path)) {
-      identity = {.error = 0, .attributes = 0x10, .finalPath = "\\\\?\\" + path,
+      identity = {.error = 0,
+                  .attributes = 0x10,
+                  .finalPath = "\\\\?\\" + path,
                   .targetPath = "\\\\?\\" + path};
     } else {
       identity = {};
@@ -51,9 +53,9 @@ class FakeFolderSecurity : public IFolderSecurity {
     }
     if (identity.error != 0) return nullptr;
     // Another spelling of the same folder is the same folder.
-    return std::make_unique<Opened>(
-        *this, SamePath(identity.targetPath, path) ? path
-                                                   : WithoutLongPathPrefix(identity.targetPath));
+    return std::make_unique<Opened>(*this, SamePath(identity.targetPath, path)
+                                               ? path
+                                               : WithoutLongPathPrefix(identity.targetPath));
   }
 
  private:
