@@ -206,31 +206,37 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
     // A root such as D:\ gives D:\\quarnelvelto, which the folder functions accept.
     AnsiString subfolder = request.path + "\\" + texts.subfolder;
     std::uint32_t error = 0;
-    // A missing share folder itself is answered by the share call (2116).
-    const bool folderMade = EnsureFolder(request.path, &error);
+    // Without the folder, the share call would publish whatever is at the path (a file, or
+    // nothing) and the user would hear of the share or the grant instead of the cause.
+    if (!EnsureFolder(request.path, &error)) {
+      outcome.failedFolder = request.path;
+      // A drive that is not there is not even tried: the system says the same of it.
+      outcome.folderError = error != 0 ? error : kErrorPathNotFound;
+      return outcome;
+    }
     // Held from here to the grant: the folder checked is the folder shared and granted, and
     // nobody can swap a link in at its path meanwhile.
-    std::unique_ptr<IFolderHold> hold;
-    AnsiString sharePath = request.path;
-    if (folderMade) {
-      FolderIdentity identity;
-      hold = platform_.OpenFolder(request.path, FolderOpening::Keep, identity);
-      if (identity.error != 0) {
-        outcome.failedFolder = request.path;
-        outcome.folderError = identity.error;
-        return outcome;
-      }
-      if (std::optional<AnsiString> target = ElsewhereTarget(request.path, identity)) {
-        outcome.linkTarget = *target;
-        return outcome;
-      }
-      sharePath = WithoutLongPathPrefix(identity.finalPath);
-      // A share folder that exists without its subfolder would be shared half made.
-      if (!EnsureFolder(subfolder, &error)) {
-        outcome.failedFolder = subfolder;
-        outcome.folderError = error;
-        return outcome;
-      }
+    FolderIdentity identity;
+    const std::unique_ptr<IFolderHold> hold =
+        platform_.OpenFolder(request.path, FolderOpening::Keep, identity);
+    if (identity.error == 0 && (identity.attributes & kFileAttributeDirectory) == 0) {
+      identity.error = kErrorDirectory;
+    }
+    if (identity.error != 0) {
+      outcome.failedFolder = request.path;
+      outcome.folderError = identity.error;
+      return outcome;
+    }
+    if (std::optional<AnsiString> target = ElsewhereTarget(request.path, identity)) {
+      outcome.linkTarget = *target;
+      return outcome;
+    }
+    const AnsiString sharePath = WithoutLongPathPrefix(identity.finalPath);
+    // A share folder that exists without its subfolder would be shared half made.
+    if (!EnsureFolder(subfolder, &error)) {
+      outcome.failedFolder = subfolder;
+      outcome.folderError = error;
+      return outcome;
     }
     share.shi502_path = sharePath;
     outcome.shareResult = platform_.AddShare("", share);

@@ -680,3 +680,34 @@ TEST_F(CommandLineE2E, EverySpellingIsDecidedOnThePathTheSystemResolves) {
 
 }  // namespace
 }  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(CommandLineE2E, AFolderThatWasNotMadeIsNeverShared) {
+  const std::wstring file = L"C:\\VeltoFile";
+  {
+    UniqueHandle made(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(made && made.get() != INVALID_HANDLE_VALUE);
+  }
+  const struct {
+    std::wstring path;
+    DWORD error;
+  } cases[] = {{file, ERROR_ALREADY_EXISTS}, {L"Q:\\Nowhere", ERROR_PATH_NOT_FOUND}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.path));
+    session_->ClearLog();
+    session_->Answer(0);
+    QuietRun run = RunRedirected(Quiet(c.path, L"VeltoData"));
+    EXPECT_EQ(run.exitCode, 5u);
+    std::vector<std::wstring> lines = {L"フォルダを作成できませんでした。", c.path};
+    lines.push_back(CrlfLines(SystemText(c.error)).at(0));
+    EXPECT_EQ(OutputLines(run), lines);
+    EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  }
+  DeleteFileW(file.c_str());
+}
+
+}  // namespace
+}  // namespace qv::e2e

@@ -215,6 +215,37 @@ TEST_F(ChosenFolderQuietTest, NothingIsMadeWithoutAnElevatedAdministratorsToken)
   }
 }
 
+TEST_F(ChosenFolderQuietTest, AFolderThatWasNotMadeIsNeverShared) {
+  shares.files = {FakeSharePlatform::Key("C:\\Report.txt")};
+  shares.failingDirectories = {FakeSharePlatform::Key("C:\\Locked")};
+  shares.makeErrors = {{FakeSharePlatform::Key("C:\\Very long"), 206}};
+  shares.messageTexts = {{3, "path\r\n"},
+                         {5, "denied\r\n"},
+                         {183, "exists\r\n"},
+                         {206, "too long\r\n"},
+                         {267, "not a folder\r\n"}};
+  struct Case {
+    const char* path;
+    const char* failed;
+    const char* cause;
+  } cases[] = {
+      {"C:\\Report.txt", "C:\\Report.txt", "exists"},      // a file at the chosen path
+      {"Q:\\Nowhere", "Q:\\Nowhere", "path"},              // a drive that does not exist
+      {"C:\\Locked\\Data", "C:\\Locked\\Data", "denied"},  // a parent that refuses
+      {"C:\\Very long", "C:\\Very long", "too long"},      // a name the file system refuses
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    told.lines.clear();
+    EXPECT_EQ(Run(AnsiString(c.path)), kExitFolder);
+    EXPECT_EQ(told.lines,
+              std::vector<AnsiString>{"フォルダを作成できませんでした。\r" + AnsiString(c.failed) +
+                                      "\r" + AnsiString(c.cause)});
+    EXPECT_TRUE(shares.shares.empty());
+    EXPECT_TRUE(granted.empty());
+  }
+}
+
 class ChosenFolderDialogTest : public testing::Test {
  protected:
   void SetUp() override {

@@ -230,6 +230,7 @@ class FakeSharePlatform : public IShareCreationPlatform {
   std::uint32_t MakeDirectory(const AnsiString& path) override {
     log_.push_back("mkdir " + path);
     if (failingDirectories.count(Key(path))) return kErrorAccessDenied;
+    if (auto error = makeErrors.find(Key(path)); error != makeErrors.end()) return error->second;
     if (files.count(Key(Resolve(path))) || HasDirectory(path)) return 183;  // ERROR_ALREADY_EXISTS
     AnsiString parent = ExtractFilePath(ExcludeTrailingBackslash(path));
     if (!HasDirectory(parent)) return 3;  // ERROR_PATH_NOT_FOUND
@@ -355,6 +356,7 @@ class FakeSharePlatform : public IShareCreationPlatform {
   std::map<AnsiString, AnsiString> longNames;
   bool fullPathFails = false;
   std::map<AnsiString, std::uint32_t> openErrors;
+  std::map<AnsiString, std::uint32_t> makeErrors;  // MakeDirectory's answer by Key
   TokenRights token{.administrator = true, .elevationKnown = true, .elevated = true};
   struct Opening {
     AnsiString path;

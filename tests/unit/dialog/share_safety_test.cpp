@@ -308,12 +308,13 @@ TEST_F(ShareSafetyTest, ASubfolderThatCannotBeMadeStopsBeforeTheShare) {
   EXPECT_EQ(rig.view.closeCount, 0);
 }
 
-TEST_F(ShareSafetyTest, AMissingShareFolderStillGoesToTheShareCall) {
+TEST_F(ShareSafetyTest, AShareFolderThatCannotBeMadeEndsBeforeTheShareCall) {
   rig.view.sharePath = "Q:\\Nowhere";
-  rig.shares.shareResults = {2116};
+  rig.shares.messageTexts = {{3, "指定されたパスが見つかりません。\r\n"}};
   rig.form.OnShareClick();
-  ASSERT_EQ(rig.shares.shares.size(), 1u);
-  EXPECT_EQ(rig.boxes.shown.back().text, kUnsuitableLocation);
+  EXPECT_TRUE(rig.shares.shares.empty());
+  EXPECT_EQ(rig.boxes.shown.back().text,
+            "フォルダを作成できませんでした。\rQ:\\Nowhere\r指定されたパスが見つかりません。");
 }
 
 TEST(ShareInputTest, TrailingBackslashes) {
