@@ -49,6 +49,10 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     report.Tell(ShareSetup::LinkText(*target));
     return kExitRefused;
   }
+  if (!setup.DriveCanServe(request.path)) {
+    report.Tell(share_text::kUnsuitableLocation);
+    return kExitFolder;
+  }
   if (setup.IsSystemLocation(request.path) && !given.yes) {
     report.Tell(kSystemLocationRefused);
     return kExitRefused;

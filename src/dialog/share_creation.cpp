@@ -49,6 +49,12 @@ void ShareDialog::OnShareClick() {
     view_.FocusBrowseButton();
     return;
   }
+  if (!setup_.DriveCanServe(request.path)) {
+    boxes_.ShowMessage(share_text::kUnsuitableLocation, MessageKind::Information,
+                       MessageButton::Ok);
+    view_.FocusBrowseButton();
+    return;
+  }
   // The grant reaches every file under the folder and cannot be undone by this program.
   if (setup_.IsSystemLocation(request.path) &&
       boxes_.ShowMessage(share_text::kSystemLocationQuestion, MessageKind::Warning,

@@ -45,6 +45,13 @@ struct TokenRights {
   bool elevated = false;
 };
 
+// What the system says of the drive a path lies on: its type (GetDriveTypeW) and the device its
+// letter stands for (QueryDosDeviceW; "" when the system does not say).
+struct DriveFacts {
+  std::uint32_t type = 0;
+  AnsiString device;
+};
+
 class IShareCreationPlatform {
  public:
   virtual ~IShareCreationPlatform() = default;
@@ -88,9 +95,13 @@ class IShareCreationPlatform {
   virtual std::unique_ptr<IFolderHold> OpenFolder(const AnsiString& path, FolderOpening opening,
                                                   FolderIdentity& identity) = 0;
   virtual TokenRights ProcessTokenRights() = 0;
+  virtual DriveFacts DriveOf(const AnsiString& path) = 0;
 };
 
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr std::uint32_t kDriveNoRootDir = 1;             // DRIVE_NO_ROOT_DIR
+constexpr std::uint32_t kDriveRemovable = 2;             // DRIVE_REMOVABLE
+constexpr std::uint32_t kDriveFixed = 3;                 // DRIVE_FIXED
 constexpr std::uint32_t kStypeDisktree = 0;              // STYPE_DISKTREE
 constexpr std::int32_t kShcneAssocchanged = 0x08000000;  // SHCNE_ASSOCCHANGED
 constexpr std::int32_t kShcneNetshare = 0x00000200;      // SHCNE_NETSHARE

@@ -138,6 +138,14 @@ std::optional<AnsiString> ShareSetup::LinkTarget(const AnsiString& path) {
   return std::nullopt;
 }
 
+bool ShareSetup::DriveCanServe(const AnsiString& path) {
+  const DriveFacts drive = platform_.DriveOf(path);
+  if (drive.type == kDriveNoRootDir) return true;
+  if (drive.type != kDriveFixed && drive.type != kDriveRemovable) return false;
+  // A subst letter stands for a folder path; a real volume for a device.
+  return !drive.device.view().starts_with("\\??\\");
+}
+
 bool ShareSetup::RunsElevated() {
   const TokenRights rights = platform_.ProcessTokenRights();
   return rights.administrator && (!rights.elevationKnown || rights.elevated);

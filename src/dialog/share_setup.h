@@ -84,6 +84,10 @@ class ShareSetup {
   // Where a resolved path really leads when it, or an existing folder above it, is a link to
   // somewhere else; nothing when it leads to itself.
   std::optional<AnsiString> LinkTarget(const AnsiString& path);
+  // Whether the server can share a folder of the drive path lies on: a network drive, a subst
+  // drive (another folder under a letter of its own), a CD or a RAM disk it cannot; a drive
+  // that is not there is left to the folder's creation to tell.
+  bool DriveCanServe(const AnsiString& path);
   // The token is an elevated administrator's: anything less would make the folders and then fail
   // at the share.
   bool RunsElevated();

@@ -195,6 +195,17 @@ TEST_F(Sandbox, ALinkIsFoundWhereverItStandsAndTheGrantRefusesIt) {
   EXPECT_TRUE(GrantEveryoneFullControl(folders, Ansi(target_))) << "the folder itself is fine";
 }
 
+TEST(WinDriveTest, TheSystemDriveIsAFixedVolumeAndAMissingOneHasNoRoot) {
+  win::WinSharePlatform platform;
+  const DriveFacts system = platform.DriveOf("C:\\VeltoData");
+  EXPECT_EQ(system.type, static_cast<std::uint32_t>(DRIVE_FIXED));
+  EXPECT_FALSE(system.device.empty());
+  EXPECT_FALSE(system.device.view().starts_with("\\??\\")) << system.device.bytes();
+  EXPECT_EQ(platform.DriveOf("Q:\\Nowhere").type, static_cast<std::uint32_t>(DRIVE_NO_ROOT_DIR));
+  ShareSetup setup(platform, [](const AnsiString&) { return true; });
+  EXPECT_TRUE(setup.DriveCanServe("C:\\VeltoData"));
+}
+
 TEST(WinTokenTest, WineRunsEveryProcessAsAnElevatedAdministrator) {
   win::WinSharePlatform platform;
   const TokenRights rights = platform.ProcessTokenRights();

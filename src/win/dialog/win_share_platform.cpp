@@ -212,3 +212,19 @@ TokenRights WinSharePlatform::ProcessTokenRights() {
 }
 
 }  // namespace qv::win
+
+namespace qv::win {
+
+DriveFacts WinSharePlatform::DriveOf(const AnsiString& path) {
+  DriveFacts drive;
+  const std::wstring given = ToWide(path);
+  if (given.size() < 2 || given[1] != L':') return drive;
+  const std::wstring letter = given.substr(0, 2);
+  drive.type = GetDriveTypeW((letter + L"\\").c_str());
+  // The answer is a list of strings ending in an empty one; the first is the current mapping.
+  wchar_t device[MAX_PATH + 1] = {};
+  if (QueryDosDeviceW(letter.c_str(), device, MAX_PATH) != 0) drive.device = ToAnsi(device);
+  return drive;
+}
+
+}  // namespace qv::win

@@ -36,6 +36,7 @@ class WinSharePlatform : public IShareCreationPlatform {
   std::unique_ptr<IFolderHold> OpenFolder(const AnsiString& path, FolderOpening opening,
                                           FolderIdentity& identity) override;
   TokenRights ProcessTokenRights() override;
+  DriveFacts DriveOf(const AnsiString& path) override;
 };
 
 }  // namespace qv::win

@@ -246,6 +246,44 @@ TEST_F(ChosenFolderQuietTest, AFolderThatWasNotMadeIsNeverShared) {
   }
 }
 
+TEST_F(ChosenFolderQuietTest, DrivesTheShareCannotServeAreRefusedBeforeAnythingIsMade) {
+  shares.AddDirectory("U:\\");
+  shares.drives = {{"N", {4, "\\Device\\LanmanRedirector\\;N:0\\server\\data"}},
+                   {"S", {3, "\\??\\C:\\Data"}},
+                   {"E", {5, "\\Device\\CdRom0"}},
+                   {"R", {6, "\\Device\\Ramdisk"}},
+                   {"K", {0, ""}},
+                   {"U", {2, "\\Device\\HarddiskVolume5"}}};
+  struct Case {
+    const char* path;
+    bool served;
+  } cases[] = {
+      {"N:\\Data", false},      // a network drive
+      {"S:\\Data", false},      // a subst drive
+      {"E:\\Data", false},      // a CD
+      {"R:\\Data", false},      // a RAM disk
+      {"K:\\Data", false},      // a type the system does not know
+      {"U:\\Data", true},       // a removable disk
+      {"C:\\VeltoData", true},  // a fixed disk
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    told.lines.clear();
+    shares.shares.clear();
+    const std::set<AnsiString> before = shares.directories;
+    const int code = Run(AnsiString(c.path));
+    if (c.served) {
+      EXPECT_EQ(code, kExitDone);
+      EXPECT_EQ(shares.shares.size(), 1u);
+    } else {
+      EXPECT_EQ(code, kExitFolder);
+      EXPECT_EQ(told.lines, std::vector<AnsiString>{kUnsuitable});
+      EXPECT_EQ(shares.directories, before) << "nothing made";
+      EXPECT_TRUE(shares.shares.empty());
+    }
+  }
+}
+
 class ChosenFolderDialogTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -308,6 +346,16 @@ TEST_F(ChosenFolderDialogTest, WithoutElevationTheClickMakesNothing) {
   EXPECT_FALSE(rig.shares.HasDirectory("C:\\Fresh"));
   EXPECT_TRUE(rig.shares.shares.empty());
   EXPECT_FALSE(rig.view.busy);
+}
+
+TEST_F(ChosenFolderDialogTest, ANetworkDriveIsRefusedWithTheUnsuitableLocationText) {
+  rig.shares.drives = {{"N", {4, ""}}};
+  rig.view.sharePath = "N:\\Data";
+  rig.form.OnShareClick();
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].text, kUnsuitable);
+  EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+  EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"})) << "nothing made";
 }
 
 }  // namespace

@@ -336,6 +336,12 @@ class FakeSharePlatform : public IShareCreationPlatform {
     return std::make_unique<Hold>(liveHolds);
   }
   TokenRights ProcessTokenRights() override { return token; }
+  DriveFacts DriveOf(const AnsiString& path) override {
+    auto drive = drives.find(AnsiUpperCase(path.substr(0, 1)));
+    if (drive != drives.end()) return drive->second;
+    return {HasDirectory(path.substr(0, 2) + "\\") ? kDriveFixed : kDriveNoRootDir,
+            "\\Device\\HarddiskVolume1"};
+  }
 
   bool fatVolume = false;
   std::map<std::uint32_t, AnsiString> networkTexts;
@@ -356,7 +362,9 @@ class FakeSharePlatform : public IShareCreationPlatform {
   std::map<AnsiString, AnsiString> longNames;
   bool fullPathFails = false;
   std::map<AnsiString, std::uint32_t> openErrors;
-  std::map<AnsiString, std::uint32_t> makeErrors;  // MakeDirectory's answer by Key
+  std::map<AnsiString, std::uint32_t> makeErrors;
+  std::map<AnsiString, DriveFacts> drives;  // by drive letter; else fixed where the root exists  //
+                                            // MakeDirectory's answer by Key
   TokenRights token{.administrator = true, .elevationKnown = true, .elevated = true};
   struct Opening {
     AnsiString path;
