@@ -211,10 +211,6 @@ TokenRights WinSharePlatform::ProcessTokenRights() {
   return rights;
 }
 
-}  // namespace qv::win
-
-namespace qv::win {
-
 DriveFacts WinSharePlatform::DriveOf(const AnsiString& path) {
   DriveFacts drive;
   const std::wstring given = ToWide(path);
