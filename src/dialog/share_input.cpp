@@ -37,7 +37,13 @@ bool IsLocalAbsolutePath(const AnsiString& path) {
   return !HoldsAnyOf(path.substr(2), "*?<>|\":", true);
 }
 
-bool IsUsableShareName(const AnsiString& name) { return !HoldsAnyOf(name, "\\/:*?\"<>|", true); }
+bool IsUsableShareName(const AnsiString& name) {
+  if (HoldsAnyOf(name, "\\/:*?\"<>|[];,=+", true)) return false;
+  // The system's own shares: the server would answer for them only after the folders were made.
+  const AnsiString upper = AnsiUpperCase(name);
+  if (upper == "IPC$" || upper == "ADMIN$" || upper == "PRINT$") return false;
+  return !(upper.size() == 2 && upper[0] >= 'A' && upper[0] <= 'Z' && upper[1] == '$');
+}
 
 bool IsDriveRoot(const AnsiString& path) {
   if (!HasDrivePrefix(path)) return false;

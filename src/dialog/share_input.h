@@ -16,7 +16,8 @@ AnsiString DropTrailingBackslashes(const AnsiString& path);
 // drive-relative ones (C:foo) and UNC paths (\\server\share) are not.
 bool IsLocalAbsolutePath(const AnsiString& path);
 
-// A name the server accepts for a share: no \ / : * ? " < > | and no control character.
+// A name the server accepts for a share: no \ / : * ? " < > | [ ] ; , = + and no control
+// character, and none of the system's own shares (IPC$, ADMIN$, PRINT$, a drive letter and $).
 bool IsUsableShareName(const AnsiString& name);
 
 // The root of a drive (C: or C:\), whatever follows the colon being only backslashes.

@@ -710,3 +710,23 @@ TEST_F(CommandLineE2E, AFolderThatWasNotMadeIsNeverShared) {
 
 }  // namespace
 }  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(CommandLineE2E, NamesTheServerRefusesAreRefusedBeforeAnyFolderIsMade) {
+  for (const std::wstring name : {L"[a]", L"C$", L"ipc$"}) {
+    SCOPED_TRACE(WideToUtf8(name));
+    session_->ClearLog();
+    session_->Answer(0);
+    QuietRun run = RunRedirected(Quiet(kFolder, name));
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(OutputLines(run),
+              std::vector<std::wstring>{L"共有名に使用できない文字が含まれています。"});
+    EXPECT_EQ(session_->LastCall()["calls"], L"0");
+    EXPECT_FALSE(IsDirectory(kFolder));
+  }
+}
+
+}  // namespace
+}  // namespace qv::e2e

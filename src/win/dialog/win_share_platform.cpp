@@ -97,8 +97,9 @@ std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const Sha
   info.shi502_reserved = 0;
   info.shi502_security_descriptor = descriptor.empty() ? nullptr : descriptor.data();
   DWORD badParameter = 0;
-  return QV_LAZY("netapi32.dll", NetShareAdd)(server.data(), 502, reinterpret_cast<BYTE*>(&info),
-                                              &badParameter);
+  // A null name is the documented way to name this computer.
+  return QV_LAZY("netapi32.dll", NetShareAdd)(server.empty() ? nullptr : server.data(), 502,
+                                              reinterpret_cast<BYTE*>(&info), &badParameter);
 }
 
 std::optional<VolumeFacts> VolumeOf(const AnsiString& path) {

@@ -255,9 +255,26 @@ TEST_F(ShareSafetyTest, UnusableNamesAreRefusedBeforeAnythingIsMade) {
   }
 }
 
+TEST_F(ShareSafetyTest, NamesTheServerRefusesAreRefusedBeforeAnythingIsMade) {
+  for (const char* name :
+       {"[a]", "a;b", "a,b", "a=b", "a+b", "IPC$", "ipc$", "ADMIN$", "Print$", "C$", "z$"}) {
+    SCOPED_TRACE(name);
+    rig.boxes.shown.clear();
+    rig.shares.shares.clear();
+    rig.view.sharePath = "C:\\Fresh";
+    rig.view.shareName = AnsiString(name);
+    rig.form.OnShareClick();
+    ASSERT_EQ(rig.boxes.shown.size(), 2u);  // the creation question, then the refusal
+    EXPECT_EQ(rig.boxes.shown[1].text, kUnusableName);
+    EXPECT_FALSE(rig.shares.HasDirectory("C:\\Fresh"));
+    EXPECT_TRUE(rig.shares.shares.empty());
+  }
+}
+
 TEST_F(ShareSafetyTest, NamesThatAreFine) {
   const AnsiString hyou = "表";  // 95 5C: a backslash as second byte is no backslash
-  for (AnsiString name : {AnsiString("Data$"), "会計" + hyou, AnsiString("a b.c-d_e")}) {
+  for (AnsiString name : {AnsiString("Data$"), "会計" + hyou, AnsiString("a b.c-d_e"),
+                          AnsiString("C$D"), AnsiString("IPC")}) {
     SCOPED_TRACE(name.bytes());
     rig.shares.shares.clear();
     rig.view.shareName = name;
