@@ -7,7 +7,6 @@
 namespace qv {
 
 namespace {
-constexpr std::int32_t kShareNameLimit = 80;  // the share-name field's byte limit
 constexpr char kSystemLocationRefused[] =
     "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
     "この場所を共有するには /yes を指定してください。\r";
@@ -38,7 +37,7 @@ AnsiString MessageOf(std::exception_ptr error) {
 
 int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform& probes,
                   ShareSetup& setup, IRunReport& report) {
-  ShareRequest request = ShareSetup::Prepare(given.path, given.name, kShareNameLimit);
+  ShareRequest request = ShareSetup::Prepare(given.path, given.name);
   for (ShareRefusal refusal : {setup.ResolvePath(request), ShareSetup::CheckName(request)}) {
     if (refusal != ShareRefusal::None) {
       report.Tell(ShareSetup::RefusalText(refusal));

@@ -32,8 +32,7 @@ void ShareDialog::OnShareClick() {
   if (shareRunning_) return;
   FlagScope running(shareRunning_);
 
-  ShareRequest request =
-      ShareSetup::Prepare(view_.SharePathText(), view_.ShareNameText(), view_.ShareNameMaxLength());
+  ShareRequest request = ShareSetup::Prepare(view_.SharePathText(), view_.ShareNameText());
   fields_.SharePath = request.path;
   fields_.ShareName = request.name;
 

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "dialog/share_input.h"
-#include "dialog/share_name_fitting.h"
 #include "framework/errors.h"
 #include "security/share_descriptor.h"
 
@@ -49,10 +48,9 @@ ShareSetup::ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant)
   if (!grant_) throw std::invalid_argument("ShareSetup needs the Everyone grant");
 }
 
-ShareRequest ShareSetup::Prepare(const AnsiString& pathText, const AnsiString& nameText,
-                                 std::int32_t nameLimit) {
+ShareRequest ShareSetup::Prepare(const AnsiString& pathText, const AnsiString& nameText) {
   // C:\VeltoData\ would name a folder that the existence test finds but the share cannot use.
-  return {DropTrailingBackslashes(pathText), Trim(FitShareName(nameText, nameLimit))};
+  return {DropTrailingBackslashes(pathText), Trim(nameText)};
 }
 
 ShareRefusal ShareSetup::CheckPath(const ShareRequest& request) {
@@ -67,6 +65,8 @@ ShareRefusal ShareSetup::CheckName(const ShareRequest& request) {
   if (request.name.empty()) return ShareRefusal::EmptyName;
   // The server would refuse these only after the folders were made.
   if (!IsUsableShareName(request.name)) return ShareRefusal::UnusableName;
+  // A cut name would be shared under a name nobody gave, and /check would not find it.
+  if (request.name.size() > kShareNameByteLimit) return ShareRefusal::NameTooLong;
   return ShareRefusal::None;
 }
 
@@ -80,6 +80,8 @@ AnsiString ShareSetup::RefusalText(ShareRefusal refusal) {
       return share_text::kEmptyName;
     case ShareRefusal::UnusableName:
       return share_text::kUnusableName;
+    case ShareRefusal::NameTooLong:
+      return share_text::kNameTooLong;
     case ShareRefusal::None:
       break;
   }

@@ -4,6 +4,7 @@
 // the user, the command line answers from its options.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -32,6 +33,8 @@ inline constexpr char kCreateQuestion[] =
     "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
 inline constexpr char kEmptyName[] = "共有名を入力してください。\r";
 inline constexpr char kUnusableName[] = "共有名に使用できない文字が含まれています。\r";
+inline constexpr char kNameTooLong[] =
+    "共有名が長すぎます。\r全角40文字、半角80文字以内で入力してください。\r";
 inline constexpr char kNoPermissionsOnVolume[] =
     "このドライブの形式ではフォルダのアクセス許可を設定できません。\r"
     "フォルダのアクセス許可は変更せずに、共有の設定を続けます。\r";
@@ -44,15 +47,18 @@ inline constexpr char kLinkElsewhere[] =
     "選択したフォルダは別の場所へのリンクです。\rリンク先のフォルダを直接選択してください。\r";
 }  // namespace share_text
 
-// What was given, made ready: the path without trailing backslashes, the name fitted to the
-// field's byte limit and trimmed.
+// What was given, made ready: the path without trailing backslashes, the name trimmed (never
+// cut: a name that does not fit is refused, not shared under another name).
 struct ShareRequest {
   AnsiString path;
   AnsiString name;
 };
 
 // What the checks found wrong with a request, in the order the dialog tests them.
-enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableName };
+enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableName, NameTooLong };
+
+// The most bytes of code page 932 a share name may have.
+constexpr std::size_t kShareNameByteLimit = 80;
 
 // What the job did. A failure stops it at its step; nothing already done is undone.
 struct ShareOutcome {
@@ -69,8 +75,7 @@ class ShareSetup {
  public:
   ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant);
 
-  static ShareRequest Prepare(const AnsiString& pathText, const AnsiString& nameText,
-                              std::int32_t nameLimit);
+  static ShareRequest Prepare(const AnsiString& pathText, const AnsiString& nameText);
   static ShareRefusal CheckPath(const ShareRequest& request);
   static ShareRefusal CheckName(const ShareRequest& request);
   static AnsiString RefusalText(ShareRefusal refusal);
