@@ -730,3 +730,22 @@ TEST_F(CommandLineE2E, NamesTheServerRefusesAreRefusedBeforeAnyFolderIsMade) {
 
 }  // namespace
 }  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(CommandLineE2E, AFortyFiveCharacterJapaneseNameIsRefusedNotCut) {
+  std::wstring name;
+  for (int i = 0; i < 45; ++i) name += L"共";
+  session_->Answer(0);
+  QuietRun run = RunRedirected(Quiet(kFolder, name));
+  EXPECT_EQ(run.exitCode, 2u);
+  EXPECT_EQ(OutputLines(run),
+            (std::vector<std::wstring>{L"共有名が長すぎます。",
+                                       L"全角40文字、半角80文字以内で入力してください。"}));
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  EXPECT_FALSE(IsDirectory(kFolder));
+}
+
+}  // namespace
+}  // namespace qv::e2e
