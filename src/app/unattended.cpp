@@ -1,12 +1,13 @@
 #include "app/unattended.h"
 
+#include <optional>
+
 #include "framework/errors.h"
 #include "security/folder_grant.h"
 
 namespace qv {
 
 namespace {
-constexpr std::int32_t kShareNameLimit = 80;  // the share-name field's byte limit
 constexpr char kSystemLocationRefused[] =
     "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
     "この場所を共有するには /yes を指定してください。\r";
@@ -47,12 +48,20 @@ AnsiString MessageOf(std::exception_ptr error) {
 
 int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform& probes,
                   ShareSetup& setup, IRunReport& report) {
-  ShareRequest request = ShareSetup::Prepare(given.path, given.name, kShareNameLimit);
-  for (ShareRefusal refusal : {ShareSetup::CheckPath(request), ShareSetup::CheckName(request)}) {
+  ShareRequest request = ShareSetup::Prepare(given.path, given.name);
+  for (ShareRefusal refusal : {setup.ResolvePath(request), ShareSetup::CheckName(request)}) {
     if (refusal != ShareRefusal::None) {
       report.Tell(ShareSetup::RefusalText(refusal));
       return kExitRefused;
     }
+  }
+  if (std::optional<AnsiString> target = setup.LinkTarget(request.path)) {
+    report.Tell(ShareSetup::LinkText(*target));
+    return kExitRefused;
+  }
+  if (!setup.DriveCanServe(request.path)) {
+    report.Tell(share_text::kUnsuitableLocation);
+    return kExitFolder;
   }
   if (setup.IsSystemLocation(request.path) && !given.yes) {
     report.Tell(kSystemLocationRefused);
@@ -67,6 +76,10 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     report.Tell(kNotAdministrator);
     return kExitNotAllowed;
   }
+  if (!setup.RunsElevated()) {
+    report.Tell(share_text::kAccessDenied);
+    return kExitNotAllowed;
+  }
 
   // Every run serves the second edition, as the dialog's does.
   ShareOutcome outcome = setup.Run(request, 1);
@@ -76,6 +89,10 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
       report.LogOnly(Trim(setup.MessageTextOf(code)) + Format("(code=%u)", code));
     }
     return outcome.shareMade ? kExitGrantFailed : kExitShareFailed;
+  }
+  if (!outcome.linkTarget.empty()) {
+    report.Tell(ShareSetup::LinkText(outcome.linkTarget));
+    return kExitRefused;
   }
   if (!outcome.failedFolder.empty()) {
     report.Tell(setup.FolderErrorText(outcome));

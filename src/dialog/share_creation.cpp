@@ -2,6 +2,7 @@
 // background (a grant on a large tree can take minutes) and tells its outcome. Every question and
 // answer stays on the dialog's thread. Nothing already done is undone.
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "dialog/share_dialog.h"
@@ -29,13 +30,24 @@ void ShareDialog::OnShareClick() {
   if (shareStep_ != ShareStep::Idle) return;
   AskingScope asking(shareStep_);
 
-  ShareRequest request =
-      ShareSetup::Prepare(view_.SharePathText(), view_.ShareNameText(), view_.ShareNameMaxLength());
+  ShareRequest request = ShareSetup::Prepare(view_.SharePathText(), view_.ShareNameText());
   fields_.SharePath = request.path;
   fields_.ShareName = request.name;
 
-  if (ShareRefusal refusal = ShareSetup::CheckPath(request); refusal != ShareRefusal::None) {
+  if (ShareRefusal refusal = setup_.ResolvePath(request); refusal != ShareRefusal::None) {
     boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
+                       MessageButton::Ok);
+    view_.FocusBrowseButton();
+    return;
+  }
+  fields_.SharePath = request.path;
+  if (std::optional<AnsiString> target = setup_.LinkTarget(request.path)) {
+    boxes_.ShowMessage(ShareSetup::LinkText(*target), MessageKind::Warning, MessageButton::Ok);
+    view_.FocusBrowseButton();
+    return;
+  }
+  if (!setup_.DriveCanServe(request.path)) {
+    boxes_.ShowMessage(share_text::kUnsuitableLocation, MessageKind::Information,
                        MessageButton::Ok);
     view_.FocusBrowseButton();
     return;
@@ -58,6 +70,10 @@ void ShareDialog::OnShareClick() {
     boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
                        MessageButton::Ok);
     view_.FocusShareName();
+    return;
+  }
+  if (!setup_.RunsElevated()) {
+    boxes_.ShowMessage(share_text::kAccessDenied, MessageKind::Information, MessageButton::Ok);
     return;
   }
 
@@ -85,6 +101,10 @@ void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr fa
     // With no close to follow, the error leaves this handler as it would any other.
     if (!closeAfterwards) std::rethrow_exception(error);
     view_.ShowError(error);
+  } else if (!outcome.linkTarget.empty()) {
+    boxes_.ShowMessage(ShareSetup::LinkText(outcome.linkTarget), MessageKind::Warning,
+                       MessageButton::Ok);
+    view_.FocusBrowseButton();
   } else if (!outcome.failedFolder.empty()) {
     boxes_.ShowMessage(setup_.FolderErrorText(outcome), MessageKind::Information,
                        MessageButton::Ok);

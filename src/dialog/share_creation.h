@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/ansi_string.h"
+#include "security/folder_identity.h"
 
 namespace qv {
 
@@ -23,6 +25,31 @@ struct ShareInfo502 {
   AnsiString shi502_path;
   AnsiString shi502_passwd;
   std::vector<std::uint8_t> shi502_security_descriptor;
+};
+
+// Keeps an opened folder from being renamed, deleted or replaced for as long as it lives.
+class IFolderHold {
+ public:
+  virtual ~IFolderHold() = default;
+};
+
+// How a folder is opened: to look at what it is (any folder, even one the administrator may not
+// change), or to keep it in place until its permissions are written.
+enum class FolderOpening { Look, Keep };
+
+// What the process's token allows. elevationKnown is false where the system cannot tell
+// (versions without user account control).
+struct TokenRights {
+  bool administrator = false;  // the Administrators group is enabled in the token
+  bool elevationKnown = false;
+  bool elevated = false;
+};
+
+// What the system says of the drive a path lies on: its type (GetDriveTypeW) and the device its
+// letter stands for (QueryDosDeviceW; "" when the system does not say).
+struct DriveFacts {
+  std::uint32_t type = 0;
+  AnsiString device;
 };
 
 class IShareCreationPlatform {
@@ -53,16 +80,36 @@ class IShareCreationPlatform {
   // The folder holding the users' profiles (each folder directly in it is one user's profile);
   // "" when the system does not name it.
   virtual AnsiString ProfilesFolder() = 0;
+  // The folders whose every subfolder is the system's too: the Windows folder and every Program
+  // Files folder, as in SystemFolders.
+  virtual std::vector<AnsiString> SystemTrees() = 0;
+
+  // The system's absolute form of a path (current folder, parent steps, "." components, trailing
+  // dots and spaces, forward slashes); "" when it fails or code page 932 cannot hold the result.
+  virtual AnsiString FullPath(const AnsiString& path) = 0;
+  // The long form of an existing path, every short 8.3 name expanded; "" when the path does not
+  // exist or the system fails.
+  virtual AnsiString LongPath(const AnsiString& path) = 0;
+  // Opens what is at path itself (a reparse point in its last component is not followed) and
+  // says what it is; nothing when identity.error is set.
+  virtual std::unique_ptr<IFolderHold> OpenFolder(const AnsiString& path, FolderOpening opening,
+                                                  FolderIdentity& identity) = 0;
+  virtual TokenRights ProcessTokenRights() = 0;
+  virtual DriveFacts DriveOf(const AnsiString& path) = 0;
 };
 
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
-constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+constexpr std::uint32_t kDriveNoRootDir = 1;             // DRIVE_NO_ROOT_DIR
+constexpr std::uint32_t kDriveRemovable = 2;             // DRIVE_REMOVABLE
+constexpr std::uint32_t kDriveFixed = 3;                 // DRIVE_FIXED
 constexpr std::uint32_t kStypeDisktree = 0;              // STYPE_DISKTREE
 constexpr std::int32_t kShcneAssocchanged = 0x08000000;  // SHCNE_ASSOCCHANGED
 constexpr std::int32_t kShcneNetshare = 0x00000200;      // SHCNE_NETSHARE
 constexpr std::uint32_t kShcnfPathW = 0x0005;            // SHCNF_PATHW
 constexpr std::uint32_t kShcnfFlush = 0x1000;            // SHCNF_FLUSH
+constexpr std::uint32_t kErrorPathNotFound = 3;          // ERROR_PATH_NOT_FOUND
 constexpr std::uint32_t kErrorAccessDenied = 5;          // ERROR_ACCESS_DENIED
+constexpr std::uint32_t kErrorDirectory = 267;           // ERROR_DIRECTORY
 constexpr std::uint32_t kNerrBase = 2100;                // NERR_BASE
 constexpr std::uint32_t kMaxNerr = 2999;                 // MAX_NERR
 constexpr std::uint32_t kNerrUnknownDevDir = 2116;       // NERR_UnknownDevDir

@@ -33,11 +33,17 @@ AnsiString DropTrailingBackslashes(const AnsiString& path) {
 }
 
 bool IsLocalAbsolutePath(const AnsiString& path) {
-  if (path.size() < 3 || !HasDrivePrefix(path) || path[2] != '\\') return false;
+  if (path.size() < 3 || !HasDrivePrefix(path) || (path[2] != '\\' && path[2] != '/')) return false;
   return !HoldsAnyOf(path.substr(2), "*?<>|\":", true);
 }
 
-bool IsUsableShareName(const AnsiString& name) { return !HoldsAnyOf(name, "\\/:*?\"<>|", true); }
+bool IsUsableShareName(const AnsiString& name) {
+  if (HoldsAnyOf(name, "\\/:*?\"<>|[];,=+", true)) return false;
+  // The system's own shares: the server would answer for them only after the folders were made.
+  const AnsiString upper = AnsiUpperCase(name);
+  if (upper == "IPC$" || upper == "ADMIN$" || upper == "PRINT$") return false;
+  return !(upper.size() == 2 && upper[0] >= 'A' && upper[0] <= 'Z' && upper[1] == '$');
+}
 
 bool IsDriveRoot(const AnsiString& path) {
   if (!HasDrivePrefix(path)) return false;

@@ -10,12 +10,14 @@ namespace qv {
 // The path without trailing backslashes, except the one after a drive (C:\ stays C:\).
 AnsiString DropTrailingBackslashes(const AnsiString& path);
 
-// A path of this computer's file system: a drive letter, a colon, a backslash, and no character
+// A path of this computer's file system: a drive letter, a colon, a backslash (or the forward
+// slash the system reads as one), and no character
 // that a folder name may not hold (* ? < > | " and no colon after the drive). Relative paths,
 // drive-relative ones (C:foo) and UNC paths (\\server\share) are not.
 bool IsLocalAbsolutePath(const AnsiString& path);
 
-// A name the server accepts for a share: no \ / : * ? " < > | and no control character.
+// A name the server accepts for a share: no \ / : * ? " < > | [ ] ; , = + and no control
+// character, and none of the system's own shares (IPC$, ADMIN$, PRINT$, a drive letter and $).
 bool IsUsableShareName(const AnsiString& name);
 
 // The root of a drive (C: or C:\), whatever follows the colon being only backslashes.

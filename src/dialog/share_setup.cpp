@@ -1,10 +1,10 @@
 #include "dialog/share_setup.h"
 
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
 #include "dialog/share_input.h"
-#include "dialog/share_name_fitting.h"
 #include "framework/errors.h"
 #include "security/share_descriptor.h"
 
@@ -25,6 +25,22 @@ AnsiString WithoutTrailingLineBreaks(AnsiString text) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
   return text;
 }
+
+// The folder holding path, without a trailing backslash but for a drive's root; "" above a root.
+AnsiString ParentOf(const AnsiString& path) {
+  if (IsDriveRoot(path)) return {};
+  AnsiString parent = DropTrailingBackslashes(ExtractFilePath(path));
+  return parent == path ? AnsiString() : parent;
+}
+
+AnsiString Joined(const AnsiString& head, const AnsiString& tail) {
+  if (tail.empty()) return head;
+  return (HasTrailingBackslash(head) ? head : head + "\\") + tail;
+}
+
+AnsiString Comparable(const AnsiString& path) {
+  return AnsiUpperCase(DropTrailingBackslashes(path));
+}
 }  // namespace
 
 ShareSetup::ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant)
@@ -32,10 +48,9 @@ ShareSetup::ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant)
   if (!grant_) throw std::invalid_argument("ShareSetup needs the Everyone grant");
 }
 
-ShareRequest ShareSetup::Prepare(const AnsiString& pathText, const AnsiString& nameText,
-                                 std::int32_t nameLimit) {
+ShareRequest ShareSetup::Prepare(const AnsiString& pathText, const AnsiString& nameText) {
   // C:\VeltoData\ would name a folder that the existence test finds but the share cannot use.
-  return {DropTrailingBackslashes(pathText), Trim(FitShareName(nameText, nameLimit))};
+  return {DropTrailingBackslashes(pathText), Trim(nameText)};
 }
 
 ShareRefusal ShareSetup::CheckPath(const ShareRequest& request) {
@@ -50,6 +65,8 @@ ShareRefusal ShareSetup::CheckName(const ShareRequest& request) {
   if (request.name.empty()) return ShareRefusal::EmptyName;
   // The server would refuse these only after the folders were made.
   if (!IsUsableShareName(request.name)) return ShareRefusal::UnusableName;
+  // A cut name would be shared under a name nobody gave, and /check would not find it.
+  if (request.name.size() > kShareNameByteLimit) return ShareRefusal::NameTooLong;
   return ShareRefusal::None;
 }
 
@@ -63,24 +80,95 @@ AnsiString ShareSetup::RefusalText(ShareRefusal refusal) {
       return share_text::kEmptyName;
     case ShareRefusal::UnusableName:
       return share_text::kUnusableName;
+    case ShareRefusal::NameTooLong:
+      return share_text::kNameTooLong;
     case ShareRefusal::None:
       break;
   }
   return "";
 }
 
+AnsiString ShareSetup::LinkText(const AnsiString& target) {
+  return share_text::kLinkElsewhere + target;
+}
+
+ShareRefusal ShareSetup::ResolvePath(ShareRequest& request) {
+  if (ShareRefusal refusal = CheckPath(request); refusal != ShareRefusal::None) return refusal;
+  const AnsiString full = platform_.FullPath(request.path);
+  if (full.empty()) return ShareRefusal::UnsuitablePath;
+  const AnsiString resolved = DropTrailingBackslashes(LongForm(full));
+  // C:\.. and the like end where the typed text did not say.
+  if (!IsLocalAbsolutePath(resolved)) return ShareRefusal::UnsuitablePath;
+  request.path = resolved;
+  return ShareRefusal::None;
+}
+
+AnsiString ShareSetup::LongForm(const AnsiString& fullPath) {
+  // Only what exists has a long form: expand the deepest existing folder, keep the rest as given.
+  AnsiString head = DropTrailingBackslashes(fullPath);
+  AnsiString tail;
+  while (!head.empty()) {
+    AnsiString longHead = platform_.LongPath(head);
+    if (!longHead.empty()) return Joined(DropTrailingBackslashes(longHead), tail);
+    AnsiString parent = ParentOf(head);
+    if (parent.empty()) break;
+    tail = Joined(ExtractFileName(head), tail);
+    head = parent;
+  }
+  return fullPath;
+}
+
+std::optional<AnsiString> ShareSetup::LinkTarget(const AnsiString& path) {
+  // The deepest existing folder's final path resolves every link above it as well.
+  AnsiString head = path;
+  AnsiString tail;
+  while (!head.empty()) {
+    if (platform_.FileAttributes(head) != kInvalidFileAttributes) {
+      FolderIdentity identity;
+      auto look = platform_.OpenFolder(head, FolderOpening::Look, identity);
+      // What cannot be opened now is opened again before the share, and refused then.
+      if (identity.error != 0) return std::nullopt;
+      std::optional<AnsiString> target = ElsewhereTarget(head, identity);
+      if (!target) return std::nullopt;
+      return Joined(*target, tail);
+    }
+    AnsiString parent = ParentOf(head);
+    if (parent.empty()) break;
+    tail = Joined(ExtractFileName(head), tail);
+    head = parent;
+  }
+  return std::nullopt;
+}
+
+bool ShareSetup::DriveCanServe(const AnsiString& path) {
+  const DriveFacts drive = platform_.DriveOf(path);
+  if (drive.type == kDriveNoRootDir) return true;
+  if (drive.type != kDriveFixed && drive.type != kDriveRemovable) return false;
+  // A subst letter stands for a folder path; a real volume for a device.
+  return !drive.device.view().starts_with("\\??\\");
+}
+
+bool ShareSetup::RunsElevated() {
+  const TokenRights rights = platform_.ProcessTokenRights();
+  return rights.administrator && (!rights.elevationKnown || rights.elevated);
+}
+
 bool ShareSetup::IsSystemLocation(const AnsiString& path) {
   if (IsDriveRoot(path)) return true;
-  auto comparable = [](const AnsiString& p) { return AnsiUpperCase(DropTrailingBackslashes(p)); };
-  AnsiString chosen = comparable(path);
+  AnsiString chosen = Comparable(path);
   for (const AnsiString& folder : platform_.SystemFolders()) {
-    if (comparable(folder) == chosen) return true;
+    if (Comparable(folder) == chosen) return true;
+  }
+  // System32 and the installed programs are opened to everyone as surely as their parents are.
+  for (const AnsiString& tree : platform_.SystemTrees()) {
+    AnsiString top = Comparable(tree);
+    if (!top.empty() && chosen.view().starts_with((top + "\\").view())) return true;
   }
   AnsiString profiles = platform_.ProfilesFolder();
   if (profiles.empty()) return false;
   // The folder holding the profiles, and any one user's profile directly inside it.
-  return comparable(profiles) == chosen ||
-         comparable(profiles) == comparable(ExtractFilePath(chosen));
+  return Comparable(profiles) == chosen ||
+         Comparable(profiles) == Comparable(ExtractFilePath(chosen));
 }
 
 bool ShareSetup::DirectoryExists(const AnsiString& path) {
@@ -120,7 +208,6 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
     share.shi502_permissions = 0;
     share.shi502_max_uses = 0xFFFFFFFFu;  // no limit on connections
     share.shi502_current_uses = 0;
-    share.shi502_path = request.path;
     share.shi502_passwd = "";
     // Without a descriptor of its own the server gives a new share Everyone: Read, and users on
     // other computers could open the data but not save it.
@@ -129,25 +216,51 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
     // A root such as D:\ gives D:\\quarnelvelto, which the folder functions accept.
     AnsiString subfolder = request.path + "\\" + texts.subfolder;
     std::uint32_t error = 0;
-    // A missing share folder itself is answered by the share call (2116); a share folder that
-    // exists without its subfolder would be shared half made.
-    if (!EnsureFolder(subfolder, &error) && DirectoryExists(request.path)) {
+    // Without the folder, the share call would publish whatever is at the path (a file, or
+    // nothing) and the user would hear of the share or the grant instead of the cause.
+    if (!EnsureFolder(request.path, &error)) {
+      outcome.failedFolder = request.path;
+      // A drive that is not there is not even tried: the system says the same of it.
+      outcome.folderError = error != 0 ? error : kErrorPathNotFound;
+      return outcome;
+    }
+    // Held from here to the grant: the folder checked is the folder shared and granted, and
+    // nobody can swap a link in at its path meanwhile.
+    FolderIdentity identity;
+    const std::unique_ptr<IFolderHold> hold =
+        platform_.OpenFolder(request.path, FolderOpening::Keep, identity);
+    if (identity.error == 0 && (identity.attributes & kFileAttributeDirectory) == 0) {
+      identity.error = kErrorDirectory;
+    }
+    if (identity.error != 0) {
+      outcome.failedFolder = request.path;
+      outcome.folderError = identity.error;
+      return outcome;
+    }
+    if (std::optional<AnsiString> target = ElsewhereTarget(request.path, identity)) {
+      outcome.linkTarget = *target;
+      return outcome;
+    }
+    const AnsiString sharePath = WithoutLongPathPrefix(identity.finalPath);
+    // A share folder that exists without its subfolder would be shared half made.
+    if (!EnsureFolder(subfolder, &error)) {
       outcome.failedFolder = subfolder;
       outcome.folderError = error;
       return outcome;
     }
+    share.shi502_path = sharePath;
     outcome.shareResult = platform_.AddShare("", share);
     if (outcome.shareResult != 0) return outcome;
     outcome.shareMade = true;
     // FAT32 and exFAT have no list to add to; the share's own permission is the one control.
-    if (platform_.VolumeKeepsAcls(request.path)) {
-      grant_(request.path);
+    if (platform_.VolumeKeepsAcls(sharePath)) {
+      grant_(sharePath);
     } else {
       outcome.grantSkipped = true;
     }
     platform_.NotifyShellChange(kShcneAssocchanged, kShcnfFlush, "");
     // The event that tells Explorer a folder became shared.
-    platform_.NotifyShellChange(kShcneNetshare, kShcnfPathW | kShcnfFlush, request.path);
+    platform_.NotifyShellChange(kShcneNetshare, kShcnfPathW | kShcnfFlush, sharePath);
   } catch (...) {
     outcome.error = std::current_exception();
   }

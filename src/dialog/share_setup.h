@@ -4,9 +4,11 @@
 // the user, the command line answers from its options.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 
 #include "dialog/share_creation.h"
 #include "framework/ansi_string.h"
@@ -31,6 +33,8 @@ inline constexpr char kCreateQuestion[] =
     "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
 inline constexpr char kEmptyName[] = "共有名を入力してください。\r";
 inline constexpr char kUnusableName[] = "共有名に使用できない文字が含まれています。\r";
+inline constexpr char kNameTooLong[] =
+    "共有名が長すぎます。\r全角40文字、半角80文字以内で入力してください。\r";
 inline constexpr char kNoPermissionsOnVolume[] =
     "このドライブの形式ではフォルダのアクセス許可を設定できません。\r"
     "フォルダのアクセス許可は変更せずに、共有の設定を続けます。\r";
@@ -39,21 +43,27 @@ inline constexpr char kEndQuestion[] = "この処理を終了してもよろし�
 inline constexpr char kAccessDenied[] = "管理者権限を持つユーザーで実行して下さい。\r";
 inline constexpr char kDuplicateShare[] = "指定した共有名は、既に使われています。\r";
 inline constexpr char kFolderNotMade[] = "フォルダを作成できませんでした。\r";
+inline constexpr char kLinkElsewhere[] =
+    "選択したフォルダは別の場所へのリンクです。\rリンク先のフォルダを直接選択してください。\r";
 }  // namespace share_text
 
-// What was given, made ready: the path without trailing backslashes, the name fitted to the
-// field's byte limit and trimmed.
+// What was given, made ready: the path without trailing backslashes, the name trimmed (never
+// cut: a name that does not fit is refused, not shared under another name).
 struct ShareRequest {
   AnsiString path;
   AnsiString name;
 };
 
 // What the checks found wrong with a request, in the order the dialog tests them.
-enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableName };
+enum class ShareRefusal { None, EmptyPath, UnsuitablePath, EmptyName, UnusableName, NameTooLong };
+
+// The most bytes of code page 932 a share name may have.
+constexpr std::size_t kShareNameByteLimit = 80;
 
 // What the job did. A failure stops it at its step; nothing already done is undone.
 struct ShareOutcome {
   AnsiString failedFolder;  // not empty: this folder could not be made, nothing was shared
+  AnsiString linkTarget;    // not empty: the folder turned out to be a link to here, nothing shared
   std::uint32_t folderError = 0;
   std::uint32_t shareResult = 0;  // the share call's answer
   bool shareMade = false;         // the share call succeeded
@@ -70,14 +80,31 @@ class ShareSetup {
  public:
   ShareSetup(IShareCreationPlatform& platform, GrantEveryoneFn grant);
 
-  static ShareRequest Prepare(const AnsiString& pathText, const AnsiString& nameText,
-                              std::int32_t nameLimit);
+  static ShareRequest Prepare(const AnsiString& pathText, const AnsiString& nameText);
   static ShareRefusal CheckPath(const ShareRequest& request);
   static ShareRefusal CheckName(const ShareRequest& request);
   static AnsiString RefusalText(ShareRefusal refusal);
+  static AnsiString LinkText(const AnsiString& target);
 
-  // The root of a drive, the Windows folder, a Program Files folder, the folder holding the
-  // profiles or one user's profile: opening it to everyone reaches far more than one folder.
+  // The checks of CheckPath, then the path made what the file system resolves it to (absolute,
+  // parent steps, trailing dots and spaces and short names gone), so that every later rule looks
+  // at the folder the system would change and not at a spelling of it. request.path is replaced
+  // only when None is returned.
+  ShareRefusal ResolvePath(ShareRequest& request);
+  // Where a resolved path really leads when it, or an existing folder above it, is a link to
+  // somewhere else; nothing when it leads to itself.
+  std::optional<AnsiString> LinkTarget(const AnsiString& path);
+  // Whether the server can share a folder of the drive path lies on: a network drive, a subst
+  // drive (another folder under a letter of its own), a CD or a RAM disk it cannot; a drive
+  // that is not there is left to the folder's creation to tell.
+  bool DriveCanServe(const AnsiString& path);
+  // The token is an elevated administrator's: anything less would make the folders and then fail
+  // at the share.
+  bool RunsElevated();
+
+  // The root of a drive, the Windows folder or anything in it, a Program Files folder or
+  // anything in it, the folder holding the profiles or one user's profile: opening it to everyone
+  // reaches far more than one folder.
   bool IsSystemLocation(const AnsiString& path);
   bool DirectoryExists(const AnsiString& path);
   // Makes sure a folder exists, creating missing parents; true if it exists afterwards. On
@@ -98,6 +125,7 @@ class ShareSetup {
 
  private:
   bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
+  AnsiString LongForm(const AnsiString& fullPath);
 
   IShareCreationPlatform& platform_;
   GrantEveryoneFn grant_;

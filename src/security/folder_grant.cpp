@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 #include "framework/errors.h"
 #include "security/dacl.h"
@@ -39,7 +40,17 @@ std::uint32_t SecurityInformationToWrite(std::uint16_t control) {
 
 void Grant(IFolderSecurity& folders, const AnsiString& path) {
   if (path.empty()) throw SecurityError("No folder named");
-  const FolderDacl folder = folders.ReadDacl(path);
+  FolderIdentity identity;
+  const std::unique_ptr<IOpenedFolder> opened = folders.OpenFolder(path, identity);
+  if (identity.error != 0 || !opened) {
+    throw GrantFailure(identity.error);
+  }
+  // Checked on the very handle that is written through: a swap at the path after the caller's
+  // own checks cannot steer the grant elsewhere.
+  if ((identity.attributes & kFileAttributeDirectory) == 0 || ElsewhereTarget(path, identity)) {
+    throw SecurityError("The path does not lead to the folder itself");
+  }
+  const FolderDacl folder = opened->ReadDacl();
   if (folder.error != 0) {
     throw GrantFailure(folder.error);
   }
@@ -53,7 +64,7 @@ void Grant(IFolderSecurity& folders, const AnsiString& path) {
   dacl.InsertBeforeInherited(
       AccessEntry(ace::kAccessAllowed, kInheritedByAll, kFileAllAccess, EveryoneSid()));
   const std::uint32_t code =
-      folders.WriteDacl(path, SecurityInformationToWrite(folder.control), dacl.Build());
+      opened->WriteDacl(SecurityInformationToWrite(folder.control), dacl.Build());
   if (code != 0) throw GrantFailure(code);
 }
 

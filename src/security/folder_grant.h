@@ -10,12 +10,15 @@
 
 namespace qv {
 
-// Reads the folder's DACL, puts the entry (allow, Everyone, object and container inherit, mask
+// Opens the folder itself (a reparse point is not followed) and refuses anything that is not a
+// folder or that resolves elsewhere than path; then, through that one opened folder, reads its
+// DACL, puts the entry (allow, Everyone, object and container inherit, mask
 // 0x001F01FF) before the first inherited entry, and writes the DACL back, every other entry byte
 // for byte as it was read. The write carries the protection of the DACL (and of the SACL) as the
 // read found it. A DACL that already holds such an explicit entry for Everyone (with every bit of
 // the mask, not inherit-only, not stopping at the direct children) is left as it is: nothing is
-// written. Returns true; never false. Any failure (no path, a failed read or write, no DACL or a
+// written. Returns true; never false. Any failure (no path, a failed open, a link or file at the
+// path, a failed read or write, no DACL or a
 // NULL DACL, a list that cannot be read or would grow too long) raises one qv::Exception with the
 // message "フォルダへのEveryone権限の付与に失敗しました。", and nothing is written unless all
 // before the write succeeded.

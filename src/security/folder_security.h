@@ -1,11 +1,14 @@
-// What the folder grant asks of the system: a folder's DACL, read and written as bytes by path.
-// Owner, group and SACL are never read or written by this system.
+// What the folder grant asks of the system: a folder's DACL as bytes, read by path for a look, and
+// read and written through one opened folder for a change, so that what is changed is what was
+// checked. Owner, group and SACL are never read or written by this system.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "framework/ansi_string.h"
 #include "security/binary_layout.h"
+#include "security/folder_identity.h"
 
 namespace qv {
 
@@ -27,17 +30,28 @@ struct FolderDacl {
   Bytes dacl;                 // its bytes; none for a NULL DACL (a volume without access control)
 };
 
+// A folder held open: it cannot be renamed, deleted or replaced while this lives.
+class IOpenedFolder {
+ public:
+  virtual ~IOpenedFolder() = default;
+
+  virtual FolderDacl ReadDacl() = 0;
+  // Writes the DACL with the SECURITY_INFORMATION value given (the DACL bit and any protection
+  // bits); the system applies its inheritable entries to what the folder holds. Returns 0 or
+  // the system's error code.
+  virtual std::uint32_t WriteDacl(std::uint32_t securityInformation, ByteView dacl) = 0;
+};
+
 class IFolderSecurity {
  public:
   virtual ~IFolderSecurity() = default;
 
-  // The DACL part of the folder's security descriptor.
+  // The DACL part of the folder's security descriptor, looked up by path.
   virtual FolderDacl ReadDacl(const AnsiString& path) = 0;
-  // Writes the DACL with the SECURITY_INFORMATION value given (the DACL bit and any protection
-  // bits); the system applies its inheritable entries to what the folder holds. Returns 0 or
-  // the system's error code.
-  virtual std::uint32_t WriteDacl(const AnsiString& path, std::uint32_t securityInformation,
-                                  ByteView dacl) = 0;
+  // Opens the object at path itself (a reparse point is not followed) for a change of its DACL,
+  // and says what it is. Nothing is returned when identity.error is set.
+  virtual std::unique_ptr<IOpenedFolder> OpenFolder(const AnsiString& path,
+                                                    FolderIdentity& identity) = 0;
 };
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 // The command line of the finished program: the unattended share (/quiet) with its output, log and
 // exit codes, and the dialog filled in from /path and /name. The netapi32 double stands in for the
 // server, so every answer of the share call can be had.
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 
 #include "e2e_support.h"
 #include "netapi_double_support.h"
+#include "unix_link.h"
 
 namespace qv::e2e {
 namespace {
@@ -782,6 +784,153 @@ TEST_F(ShareCheckE2E, NamesTheShareStepRefusesEndWithCode2WithoutAQuery) {
     EXPECT_EQ(lines[1], c.line);
     EXPECT_EQ(session_->LastQuery()["calls"], L"0");
   }
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+// The folder's DACL as the system reads it back; Wine makes it up from the Unix mode.
+std::string DaclBytes(const std::wstring& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::string bytes;
+  if (dacl) bytes.assign(reinterpret_cast<const char*>(dacl), dacl->AclSize);
+  LocalFree(sd);
+  return bytes;
+}
+
+TEST_F(CommandLineE2E, ALinkToTheWindowsFolderIsRefusedAndNothingIsMadeOrGranted) {
+  const std::wstring link = L"C:\\VeltoLink";
+  UnixDirectoryLink planted(link, L"C:\\windows");
+  if (!planted.Made()) GTEST_SKIP() << "no Unix ln here";
+  const std::string windowsDacl = DaclBytes(L"C:\\windows");
+  ASSERT_FALSE(windowsDacl.empty());
+  session_->Answer(0);
+  for (const std::wstring& path : {link, link + L"\\", link + L"\\Sub"}) {
+    SCOPED_TRACE(WideToUtf8(path));
+    DeleteFileW(log_.c_str());
+    QuietRun run = RunRedirected(Quiet(path, L"VeltoLink"));
+    const std::vector<std::wstring> lines = {
+        L"選択したフォルダは別の場所へのリンクです。",
+        L"リンク先のフォルダを直接選択してください。",
+        path.ends_with(L"Sub") ? L"C:\\windows\\Sub" : L"C:\\windows"};
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(OutputLines(run), lines);
+    std::vector<std::wstring> logged = lines;
+    logged.push_back(L"終了コード: 2");
+    EXPECT_EQ(Texts(ReadLog(log_)), logged);
+  }
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  EXPECT_FALSE(IsDirectory(L"C:\\windows\\quarnelvelto"));
+  EXPECT_FALSE(IsDirectory(L"C:\\windows\\Sub"));
+  EXPECT_EQ(DaclBytes(L"C:\\windows"), windowsDacl) << "C:\\windows was opened to everyone";
+}
+
+TEST_F(CommandLineE2E, EverySpellingIsDecidedOnThePathTheSystemResolves) {
+  const std::vector<std::wstring> systemLocation = {
+      L"選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。",
+      L"この場所を共有するには /yes を指定してください。"};
+  const struct {
+    std::wstring typed;
+    DWORD exitCode;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {L"C:\\VeltoUp\\..\\windows", 2, systemLocation}, {L"C:\\windows.", 2, systemLocation},
+      {L"C:\\windows\\system32", 2, systemLocation},    {L"C:/VeltoData/./", 0, {kShared}},
+      {L"C:\\VeltoUp\\..\\VeltoData. ", 0, {kShared}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.typed));
+    session_->ClearLog();
+    session_->Answer(0);
+    QuietRun run = RunRedirected(Quiet(c.typed, L"VeltoData"));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(OutputLines(run), c.lines);
+    if (c.exitCode == 0) {
+      EXPECT_EQ(session_->LastCall()["path"], kFolder) << "the record shows the canonical path";
+      EXPECT_TRUE(IsDirectory(kSubfolder));
+    } else {
+      EXPECT_EQ(session_->LastCall()["calls"], L"0");
+    }
+    EXPECT_FALSE(IsDirectory(L"C:\\VeltoUp"));
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(CommandLineE2E, AFolderThatWasNotMadeIsNeverShared) {
+  const std::wstring file = L"C:\\VeltoFile";
+  {
+    UniqueHandle made(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(made && made.get() != INVALID_HANDLE_VALUE);
+  }
+  for (const std::wstring& path : {file, std::wstring(L"Q:\\Nowhere")}) {
+    SCOPED_TRACE(WideToUtf8(path));
+    // The cause told is the system's own answer to making that folder.
+    ASSERT_FALSE(CreateDirectoryW(path.c_str(), nullptr));
+    const DWORD error = GetLastError();
+    session_->ClearLog();
+    session_->Answer(0);
+    QuietRun run = RunRedirected(Quiet(path, L"VeltoData"));
+    EXPECT_EQ(run.exitCode, 5u);
+    std::vector<std::wstring> lines = {L"フォルダを作成できませんでした。", path};
+    lines.push_back(CrlfLines(SystemText(error)).at(0));
+    EXPECT_EQ(OutputLines(run), lines);
+    EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  }
+  DeleteFileW(file.c_str());
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(CommandLineE2E, NamesTheServerRefusesAreRefusedBeforeAnyFolderIsMade) {
+  for (const std::wstring name : {L"[a]", L"C$", L"ipc$"}) {
+    SCOPED_TRACE(WideToUtf8(name));
+    session_->ClearLog();
+    session_->Answer(0);
+    QuietRun run = RunRedirected(Quiet(kFolder, name));
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(OutputLines(run),
+              std::vector<std::wstring>{L"共有名に使用できない文字が含まれています。"});
+    EXPECT_EQ(session_->LastCall()["calls"], L"0");
+    EXPECT_FALSE(IsDirectory(kFolder));
+  }
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(CommandLineE2E, AFortyFiveCharacterJapaneseNameIsRefusedNotCut) {
+  std::wstring name;
+  for (int i = 0; i < 45; ++i) name += L"共";
+  session_->Answer(0);
+  QuietRun run = RunRedirected(Quiet(kFolder, name));
+  EXPECT_EQ(run.exitCode, 2u);
+  EXPECT_EQ(OutputLines(run),
+            (std::vector<std::wstring>{L"共有名が長すぎます。",
+                                       L"全角40文字、半角80文字以内で入力してください。"}));
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+  EXPECT_FALSE(IsDirectory(kFolder));
 }
 
 }  // namespace

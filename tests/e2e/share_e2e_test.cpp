@@ -10,6 +10,7 @@
 
 #include "e2e_support.h"
 #include "netapi_double_support.h"
+#include "unix_link.h"
 
 namespace qv::e2e {
 namespace {
@@ -160,7 +161,7 @@ TEST_F(NetapiDoubleE2E, SuccessRecordsTheShareGrantsEveryoneAndEndsOnOk) {
 
   auto call = LastCall();
   EXPECT_EQ(call["calls"], L"1");
-  EXPECT_EQ(call["servername"], L"");
+  EXPECT_EQ(call["servername"], L"<null>") << "this computer is named by a null server name";
   EXPECT_EQ(call["level"], L"502");
   EXPECT_EQ(call["netname"], L"VeltoData");
   EXPECT_EQ(call["type"], L"0");
@@ -212,11 +213,11 @@ TEST_F(NetapiDoubleE2E, ResultCodesShowTheirMessagesAndKeepTheDialogOpen) {
 TEST_F(NetapiDoubleE2E, TypedNamesAreSharedTrimmedAndFitted) {
   const struct {
     std::wstring typed;
-    std::wstring shared;
+    std::wstring shared;  // empty: refused, never shared under a cut name
   } cases[] = {
       {L"  経理データ  ", L"経理データ"},
-      // 101 bytes: the cut at 80 leaves a lead byte last, which is blanked and trimmed away.
-      {L"A" + std::wstring(50, L'あ'), L"A" + std::wstring(39, L'あ')},
+      // 101 bytes, put in by WM_SETTEXT past the field's own limit.
+      {L"A" + std::wstring(50, L'あ'), L""},
   };
   for (const auto& c : cases) {
     Answer(2118);  // no grant, no final question: one box to close
@@ -226,7 +227,13 @@ TEST_F(NetapiDoubleE2E, TypedNamesAreSharedTrimmedAndFitted) {
     ASSERT_NE(dialog, nullptr);
     auto box = tool.WaitForBox();
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(LastCall()["netname"], c.shared);
+    if (c.shared.empty()) {
+      EXPECT_EQ(box->text,
+                L"共有名が長すぎます。\r\n全角40文字、半角80文字以内で入力してください。\r\n");
+      EXPECT_EQ(LastCall()["calls"], L"0");
+    } else {
+      EXPECT_EQ(LastCall()["netname"], c.shared);
+    }
     AnswerBox(*box, L"OK");
     tool.CloseDialog(dialog);
   }
@@ -333,6 +340,35 @@ TEST_F(PlantedNetapiE2E, ALibraryBesideTheProgramIsNeverLoaded) {
   EXPECT_TRUE(IsWindowEnabled(share->hwnd)) << "still busy";
   tool.CloseDialog(dialog);
   EXPECT_FALSE(FileExists(log_));
+}
+
+}  // namespace
+}  // namespace qv::e2e
+
+namespace qv::e2e {
+namespace {
+
+TEST_F(ShareE2E, ALinkToTheWindowsFolderIsRefusedWithAWarningAndNothingIsMade) {
+  const std::wstring link = L"C:\\VeltoLink";
+  UnixDirectoryLink planted(link, L"C:\\windows");
+  if (!planted.Made()) GTEST_SKIP() << "no Unix ln here";
+  const DWORD windowsMask = EveryoneMask(L"C:\\windows");
+  Tool tool(ToolPath(), {L"/path", link, L"/name", L"VeltoLink"});
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ClickByText(dialog, L"共有");
+  auto refusal = tool.WaitForBox();
+  ASSERT_TRUE(refusal.has_value());
+  EXPECT_EQ(refusal->caption, L"警告");
+  EXPECT_EQ(refusal->text,
+            L"選択したフォルダは別の場所へのリンクです。\r\nリンク先のフォルダを直接選択してくださ"
+            L"い。\r\nC:\\windows");
+  EXPECT_EQ(refusal->ButtonTexts(), std::vector<std::wstring>{L"OK"});
+  ASSERT_TRUE(AnswerBox(*refusal, L"OK"));
+  EXPECT_FALSE(tool.WaitForBox(1000).has_value());
+  EXPECT_FALSE(IsDirectory(L"C:\\windows\\quarnelvelto"));
+  EXPECT_EQ(EveryoneMask(L"C:\\windows"), windowsMask);
+  tool.CloseDialog(dialog);
 }
 
 }  // namespace

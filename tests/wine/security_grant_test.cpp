@@ -140,11 +140,29 @@ TEST_F(SecurityGrantTest, AMissingFolderIsReportedWithTheSystemsCode) {
             static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(folders.ReadDacl(folder.Ansi() + "\\missing\\child").error,
             static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
-  const Bytes empty = {2, 0, 8, 0, 0, 0, 0, 0};
-  EXPECT_NE(folders.WriteDacl(folder.Ansi() + "\\missing", DACL_SECURITY_INFORMATION, empty), 0u);
+  FolderIdentity identity;
+  EXPECT_EQ(folders.OpenFolder(folder.Ansi() + "\\missing", identity), nullptr);
+  EXPECT_EQ(identity.error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+  const std::unique_ptr<IOpenedFolder> opened = folders.OpenFolder(folder.Ansi(), identity);
+  ASSERT_NE(opened, nullptr);
   // No list at all is never passed on as a NULL DACL.
-  EXPECT_EQ(folders.WriteDacl(folder.Ansi(), DACL_SECURITY_INFORMATION, {}),
+  EXPECT_EQ(opened->WriteDacl(DACL_SECURITY_INFORMATION, {}),
             static_cast<std::uint32_t>(ERROR_INVALID_ACL));
+}
+
+TEST_F(SecurityGrantTest, TheOpenedFolderReadsWhatTheNamedCallsRead) {
+  TempFolder folder(L"opened");
+  ASSERT_TRUE(folder.Made());
+  FolderIdentity identity;
+  const std::unique_ptr<IOpenedFolder> opened = folders.OpenFolder(folder.Ansi(), identity);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(identity.error, 0u);
+  EXPECT_TRUE(identity.attributes & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_FALSE(ElsewhereTarget(folder.Ansi(), identity)) << identity.finalPath.bytes();
+  const FolderDacl ours = opened->ReadDacl();
+  ASSERT_EQ(ours.error, 0u);
+  EXPECT_EQ(ours.dacl, RealDacl(folder.Wide()).dacl);
+  EXPECT_EQ(ours.control, RealDacl(folder.Wide()).control);
 }
 
 TEST_F(SecurityGrantTest, TheGrantReachesTheFolder) {

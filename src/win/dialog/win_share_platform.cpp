@@ -6,13 +6,16 @@
 #include <lm.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
 #include "win/framework/os_error.h"
 #include "win/framework/task_memory.h"
+#include "win/security/win_folder_security.h"
 
 namespace qv::win {
 
@@ -32,6 +35,35 @@ AnsiString KnownFolder(REFKNOWNFOLDERID id) {
   }
   return result;
 }
+
+// A path function that answers with the length it wrote, or the size it needs (null included)
+// when the buffer is too small, or 0 on failure. "" on failure or when code page 932 cannot hold
+// the answer (it would name another path).
+template <typename PathFunction>
+AnsiString AskForPath(PathFunction call) {
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length >= buffer.size()) {
+      buffer.assign(length, L'\0');
+      continue;
+    }
+    buffer.resize(length);
+    bool lossy = false;
+    AnsiString path = ToAnsi(buffer, &lossy);
+    return lossy ? AnsiString() : path;
+  }
+  return {};
+}
+
+class HeldFolder : public IFolderHold {
+ public:
+  explicit HeldFolder(UniqueHandle handle) : handle_(std::move(handle)) {}
+
+ private:
+  UniqueHandle handle_;
+};
 
 }  // namespace
 
@@ -65,8 +97,9 @@ std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const Sha
   info.shi502_reserved = 0;
   info.shi502_security_descriptor = descriptor.empty() ? nullptr : descriptor.data();
   DWORD badParameter = 0;
-  return QV_LAZY("netapi32.dll", NetShareAdd)(server.data(), 502, reinterpret_cast<BYTE*>(&info),
-                                              &badParameter);
+  // A null name is the documented way to name this computer.
+  return QV_LAZY("netapi32.dll", NetShareAdd)(server.empty() ? nullptr : server.data(), 502,
+                                              reinterpret_cast<BYTE*>(&info), &badParameter);
 }
 
 std::optional<VolumeFacts> VolumeOf(const AnsiString& path) {
@@ -118,5 +151,77 @@ std::vector<AnsiString> WinSharePlatform::SystemFolders() {
 }
 
 AnsiString WinSharePlatform::ProfilesFolder() { return KnownFolder(FOLDERID_UserProfiles); }
+
+std::vector<AnsiString> WinSharePlatform::SystemTrees() {
+  std::vector<AnsiString> folders;
+  for (const KNOWNFOLDERID* id : {&FOLDERID_Windows, &FOLDERID_ProgramFiles,
+                                  &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesX64}) {
+    AnsiString folder = KnownFolder(*id);
+    if (!folder.empty()) folders.push_back(folder);
+  }
+  return folders;
+}
+
+AnsiString WinSharePlatform::FullPath(const AnsiString& path) {
+  const std::wstring given = ToWide(path);
+  return AskForPath([&given](wchar_t* buffer, DWORD size) {
+    return GetFullPathNameW(given.c_str(), size, buffer, nullptr);
+  });
+}
+
+AnsiString WinSharePlatform::LongPath(const AnsiString& path) {
+  const std::wstring given = ToWide(path);
+  return AskForPath([&given](wchar_t* buffer, DWORD size) {
+    return GetLongPathNameW(given.c_str(), buffer, size);
+  });
+}
+
+std::unique_ptr<IFolderHold> WinSharePlatform::OpenFolder(const AnsiString& path,
+                                                          FolderOpening opening,
+                                                          FolderIdentity& identity) {
+  // A look needs no right on the folder's security and keeps nobody from anything.
+  UniqueHandle handle =
+      opening == FolderOpening::Keep
+          ? OpenItself(path, kKeepAccess, kKeepSharing, identity)
+          : OpenItself(path, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, identity);
+  if (!handle) return nullptr;
+  return std::make_unique<HeldFolder>(std::move(handle));
+}
+
+TokenRights WinSharePlatform::ProcessTokenRights() {
+  TokenRights rights;
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  UniqueAny<PSID, ::FreeSid> administrators;
+  BOOL member = FALSE;
+  // The group only counts when enabled: a filtered token holds it for deny only.
+  if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                               DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, administrators.put()) &&
+      CheckTokenMembership(nullptr, administrators.get(), &member)) {
+    rights.administrator = member != FALSE;
+  }
+  UniqueHandle token;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size)) {
+      rights.elevationKnown = true;
+      rights.elevated = elevation.TokenIsElevated != 0;
+    }
+  }
+  return rights;
+}
+
+DriveFacts WinSharePlatform::DriveOf(const AnsiString& path) {
+  DriveFacts drive;
+  const std::wstring given = ToWide(path);
+  if (given.size() < 2 || given[1] != L':') return drive;
+  const std::wstring letter = given.substr(0, 2);
+  drive.type = GetDriveTypeW((letter + L"\\").c_str());
+  // The answer is a list of strings ending in an empty one; the first is the current mapping.
+  wchar_t device[MAX_PATH + 1] = {};
+  if (QueryDosDeviceW(letter.c_str(), device, MAX_PATH) != 0) drive.device = ToAnsi(device);
+  return drive;
+}
 
 }  // namespace qv::win

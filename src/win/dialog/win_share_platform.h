@@ -30,6 +30,13 @@ class WinSharePlatform : public IShareCreationPlatform {
   AnsiString NetworkMessageText(std::uint32_t code) override;
   std::vector<AnsiString> SystemFolders() override;
   AnsiString ProfilesFolder() override;
+  std::vector<AnsiString> SystemTrees() override;
+  AnsiString FullPath(const AnsiString& path) override;
+  AnsiString LongPath(const AnsiString& path) override;
+  std::unique_ptr<IFolderHold> OpenFolder(const AnsiString& path, FolderOpening opening,
+                                          FolderIdentity& identity) override;
+  TokenRights ProcessTokenRights() override;
+  DriveFacts DriveOf(const AnsiString& path) override;
 };
 
 }  // namespace qv::win

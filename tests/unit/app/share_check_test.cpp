@@ -35,9 +35,10 @@ class FakeLookup : public IShareLookup {
 class FakeFolders : public IFolderSecurity {
  public:
   FolderDacl ReadDacl(const AnsiString&) override { return dacl; }
-  std::uint32_t WriteDacl(const AnsiString&, std::uint32_t, ByteView) override {
+  std::unique_ptr<IOpenedFolder> OpenFolder(const AnsiString&, FolderIdentity& identity) override {
     ADD_FAILURE() << "the check writes nothing";
-    return 5;
+    identity.error = 5;
+    return nullptr;
   }
   FolderDacl dacl;
 };

@@ -83,6 +83,8 @@ TEST_F(QuietShareTest, RefusedInputMakesNothing) {
       {"\\\\server\\x", "Data", false, kExitRefused, share_text::kUnsuitableLocation},
       {"C:\\Data", "  ", false, kExitRefused, "共有名を入力してください。\r"},
       {"C:\\Data", "M?ller", false, kExitRefused, "共有名に使用できない文字が含まれています。\r"},
+      {"C:\\Data", AnsiString(81, 'N'), false, kExitRefused,
+       "共有名が長すぎます。\r全角40文字、半角80文字以内で入力してください。\r"},
       {"C:\\", "Data", false, kExitRefused,
        "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
        "この場所を共有するには /yes を指定してください。\r"},

@@ -122,11 +122,11 @@ TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
   } cases[] = {
       {"blanks around", "  Accounting  ", "Accounting"},
       {"exactly 80 bytes", eighty, eighty},
-      {"cut leaves a lead byte", AnsiString(79, 'A') + kanji, AnsiString(79, 'A')},
-      {"40 double-byte characters and more",
+      {"80 bytes within blanks", "  " + eighty + " ", eighty},
+      {"40 double-byte characters",
        [&] {
          AnsiString s;
-         for (int i = 0; i < 45; ++i) s += kanji;
+         for (int i = 0; i < 40; ++i) s += kanji;
          return s;
        }(),
        [&] {
@@ -148,6 +148,29 @@ TEST_F(ShareClickTest, TheNameIsFittedAndTrimmed) {
     EXPECT_EQ(rig.shares.shares[0].shi502_remark, "Quarnel財務 共有フォルダ:" + c.shared);
     EXPECT_EQ(rig.form.Fields().ShareName, c.shared);
     EXPECT_EQ(rig.view.shareName, c.typed) << "the field is left as typed";
+  }
+}
+
+// A name cut to fit would be shared under a name nobody gave: it is refused instead.
+TEST_F(ShareClickTest, ANameOverEightyBytesIsRefusedNotCut) {
+  const AnsiString kanji = "共";  // 8B A4
+  AnsiString fortyOne, fortyFive;
+  for (int i = 0; i < 41; ++i) fortyOne += kanji;
+  for (int i = 0; i < 45; ++i) fortyFive += kanji;
+  rig.shares.AddDirectory("C:\\VeltoData");
+  for (const AnsiString& name :
+       {AnsiString(81, 'N'), AnsiString(79, 'A') + kanji, fortyOne, fortyFive}) {
+    SCOPED_TRACE(name.bytes());
+    rig.log.clear();
+    rig.boxes.shown.clear();
+    rig.view.shareName = name;
+    rig.form.OnShareClick();
+    ASSERT_EQ(rig.boxes.shown.size(), 1u);
+    EXPECT_EQ(rig.boxes.shown[0].text,
+              "共有名が長すぎます。\r全角40文字、半角80文字以内で入力してください。\r");
+    EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
+    EXPECT_EQ(rig.log, (EventLog{"message", "focus txtShareName"})) << "nothing made";
+    EXPECT_TRUE(rig.shares.shares.empty());
   }
 }
 

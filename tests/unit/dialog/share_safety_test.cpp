@@ -88,9 +88,14 @@ TEST_F(ShareSafetyTest, DriveRootsAndSystemFoldersAskFirst) {
       {"C:\\Users", true},
       {"C:\\Users\\admin", true},
       {"C:\\Users\\someone else", true},
-      {"C:\\Windows\\Temp", false},
+      // Everything inside the Windows and Program Files folders is the system's too.
+      {"C:\\Windows\\Temp", true},
+      {"C:\\windows\\system32\\drivers", true},
+      {"C:\\Program Files\\Velto", true},
+      {"C:\\Program Files (x86)\\Velto\\Data", true},
+      {"C:\\Windows2", false},
+      {"C:\\Program Files Data", false},
       {"C:\\Users\\admin\\Documents", false},
-      {"C:\\Program Files\\Velto", false},
       {"C:\\VeltoData", false},
       {"C:\\Users2", false},
   };
@@ -250,9 +255,26 @@ TEST_F(ShareSafetyTest, UnusableNamesAreRefusedBeforeAnythingIsMade) {
   }
 }
 
+TEST_F(ShareSafetyTest, NamesTheServerRefusesAreRefusedBeforeAnythingIsMade) {
+  for (const char* name :
+       {"[a]", "a;b", "a,b", "a=b", "a+b", "IPC$", "ipc$", "ADMIN$", "Print$", "C$", "z$"}) {
+    SCOPED_TRACE(name);
+    rig.boxes.shown.clear();
+    rig.shares.shares.clear();
+    rig.view.sharePath = "C:\\Fresh";
+    rig.view.shareName = AnsiString(name);
+    rig.form.OnShareClick();
+    ASSERT_EQ(rig.boxes.shown.size(), 2u);  // the creation question, then the refusal
+    EXPECT_EQ(rig.boxes.shown[1].text, kUnusableName);
+    EXPECT_FALSE(rig.shares.HasDirectory("C:\\Fresh"));
+    EXPECT_TRUE(rig.shares.shares.empty());
+  }
+}
+
 TEST_F(ShareSafetyTest, NamesThatAreFine) {
   const AnsiString hyou = "表";  // 95 5C: a backslash as second byte is no backslash
-  for (AnsiString name : {AnsiString("Data$"), "会計" + hyou, AnsiString("a b.c-d_e")}) {
+  for (AnsiString name : {AnsiString("Data$"), "会計" + hyou, AnsiString("a b.c-d_e"),
+                          AnsiString("C$D"), AnsiString("IPC")}) {
     SCOPED_TRACE(name.bytes());
     rig.shares.shares.clear();
     rig.view.shareName = name;
@@ -303,12 +325,13 @@ TEST_F(ShareSafetyTest, ASubfolderThatCannotBeMadeStopsBeforeTheShare) {
   EXPECT_EQ(rig.view.closeCount, 0);
 }
 
-TEST_F(ShareSafetyTest, AMissingShareFolderStillGoesToTheShareCall) {
+TEST_F(ShareSafetyTest, AShareFolderThatCannotBeMadeEndsBeforeTheShareCall) {
   rig.view.sharePath = "Q:\\Nowhere";
-  rig.shares.shareResults = {2116};
+  rig.shares.messageTexts = {{3, "指定されたパスが見つかりません。\r\n"}};
   rig.form.OnShareClick();
-  ASSERT_EQ(rig.shares.shares.size(), 1u);
-  EXPECT_EQ(rig.boxes.shown.back().text, kUnsuitableLocation);
+  EXPECT_TRUE(rig.shares.shares.empty());
+  EXPECT_EQ(rig.boxes.shown.back().text,
+            "フォルダを作成できませんでした。\rQ:\\Nowhere\r指定されたパスが見つかりません。");
 }
 
 TEST(ShareInputTest, TrailingBackslashes) {

@@ -1,4 +1,6 @@
 #include <map>
+#include <memory>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,9 @@ namespace {
 const AnsiString kGrantFailed = "フォルダへのEveryone権限の付与に失敗しました。";
 const AnsiString kFolder = "C:\\VeltoData";
 
-// Folders by path, each as a read of its DACL gives it; a write replaces the DACL.
+// Folders by path, each as a read of its DACL gives it; a write replaces the DACL. Opening a path
+// finds the folder itself unless Identities says it leads elsewhere (a link, a swapped folder);
+// reads and writes then reach the folder it leads to, as they would on the system.
 class FakeFolderSecurity : public IFolderSecurity {
  public:
   struct Write {
@@ -22,12 +26,59 @@ class FakeFolderSecurity : public IFolderSecurity {
     Bytes Dacl;
   };
   std::map<AnsiString, FolderDacl> Folders;
+  std::map<AnsiString, FolderIdentity> Identities;
   std::uint32_t WriteError = 0;
-  std::vector<AnsiString> Reads;
-  std::vector<Write> Writes;
+  std::vector<AnsiString> Opens;
+  std::vector<AnsiString> Reads;  // through an opened folder, by the folder reached
+  std::vector<Write> Writes;      // likewise
+  std::vector<AnsiString> NamedReads;
 
   FolderDacl ReadDacl(const AnsiString& path) override {
-    Reads.push_back(path);
+    NamedReads.push_back(path);
+    return ReadAt(path);
+  }
+  std::unique_ptr<IOpenedFolder> OpenFolder(const AnsiString& path,
+                                            FolderIdentity& identity) override {
+    Opens.push_back(path);
+    if (const auto it = Identities.find(path); it != Identities.end()) {
+      identity = it->second;
+    } else if (Folders.count(path)) {
+      identity = {.error = 0,
+                  .attributes = 0x10,
+                  .finalPath = "\\\\?\\" + path,
+                  .targetPath = "\\\\?\\" + path};
+    } else {
+      identity = {};
+      identity.error = 2;  // ERROR_FILE_NOT_FOUND
+    }
+    if (identity.error != 0) return nullptr;
+    // Another spelling of the same folder is the same folder.
+    return std::make_unique<Opened>(*this, SamePath(identity.targetPath, path)
+                                               ? path
+                                               : WithoutLongPathPrefix(identity.targetPath));
+  }
+
+ private:
+  class Opened : public IOpenedFolder {
+   public:
+    Opened(FakeFolderSecurity& owner, AnsiString path) : owner_(owner), path_(std::move(path)) {}
+    FolderDacl ReadDacl() override {
+      owner_.Reads.push_back(path_);
+      return owner_.ReadAt(path_);
+    }
+    std::uint32_t WriteDacl(std::uint32_t securityInformation, ByteView dacl) override {
+      owner_.Writes.push_back({path_, securityInformation, Bytes(dacl.begin(), dacl.end())});
+      if (owner_.WriteError != 0) return owner_.WriteError;
+      owner_.Folders[path_].dacl = owner_.Writes.back().Dacl;
+      return 0;
+    }
+
+   private:
+    FakeFolderSecurity& owner_;
+    AnsiString path_;
+  };
+
+  FolderDacl ReadAt(const AnsiString& path) {
     const auto it = Folders.find(path);
     if (it == Folders.end()) {
       FolderDacl missing;
@@ -35,13 +86,6 @@ class FakeFolderSecurity : public IFolderSecurity {
       return missing;
     }
     return it->second;
-  }
-  std::uint32_t WriteDacl(const AnsiString& path, std::uint32_t securityInformation,
-                          ByteView dacl) override {
-    Writes.push_back({path, securityInformation, Bytes(dacl.begin(), dacl.end())});
-    if (WriteError != 0) return WriteError;
-    Folders[path].dacl = Writes.back().Dacl;
-    return 0;
   }
 };
 
@@ -234,11 +278,56 @@ TEST_F(GrantTest, EveryFailureGivesTheOneMessageAndWritesNothingMore) {
     EXPECT_EQ(Hex(folders.Folders[kFolder].dacl), Hex(c.read.dacl));
   }
 
+  folders.Opens.clear();
   folders.Reads.clear();
   SCOPED_TRACE("missing folder, and no folder named at all");
   EXPECT_EQ(ExpectGrantFails("C:\\NoSuchFolder"), 2u);
   EXPECT_EQ(ExpectGrantFails(""), 0u);
-  EXPECT_EQ(folders.Reads, std::vector<AnsiString>{"C:\\NoSuchFolder"});
+  EXPECT_EQ(folders.Opens, std::vector<AnsiString>{"C:\\NoSuchFolder"});
+  EXPECT_TRUE(folders.Reads.empty());
+}
+
+TEST_F(GrantTest, OnlyTheFolderItselfIsGrantedThroughTheHandleThatWasChecked) {
+  const Bytes before = Acl(2, {kExplicitAdmins, kInheritedSystem});
+  folders.Folders["C:\\Windows"] = {.error = 0, .control = 0x8004, .present = true, .dacl = before};
+  const AnsiString self = "\\\\?\\C:\\VeltoData";
+  const AnsiString windows = "\\\\?\\C:\\Windows";
+  struct Case {
+    const char* what;
+    std::uint32_t error, attributes;
+    AnsiString finalPath, targetPath;
+    bool granted;
+  } cases[] = {
+      {"the folder itself", 0, 0x10, self, self, true},
+      {"spelt in another case, without the prefix", 0, 0x10, "C:\\VELTODATA", "c:\\veltodata\\",
+       true},
+      {"a volume mounted in the folder", 0, 0x410, self, self, true},
+      {"a junction as Windows opens it", 0, 0x410, self, windows, false},
+      {"a link as Wine opens it", 0, 0x10, windows, windows, false},
+      {"a link that leads nowhere", 0, 0x410, self, "", false},
+      {"a folder above that is a link", 0, 0x10, "\\\\?\\D:\\Elsewhere", "\\\\?\\D:\\Elsewhere",
+       false},
+      {"a file", 0, 0x20, self, self, false},
+      {"a folder that cannot be opened", 5, 0, "", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Folder(before);
+    folders.Identities[kFolder] = {c.error, c.attributes, c.finalPath, c.targetPath};
+    folders.Writes.clear();
+    folders.Reads.clear();
+    if (c.granted) {
+      EXPECT_TRUE(GrantEveryoneFullControl(folders, kFolder));
+      ASSERT_EQ(folders.Writes.size(), 1u);
+      EXPECT_EQ(folders.Writes[0].Path, kFolder);
+    } else {
+      ExpectGrantFails();
+      EXPECT_TRUE(folders.Reads.empty());
+      EXPECT_TRUE(folders.Writes.empty());
+    }
+    EXPECT_EQ(Hex(folders.Folders["C:\\Windows"].dacl), Hex(before));
+  }
+  EXPECT_TRUE(folders.NamedReads.empty()) << "nothing is looked up by name";
 }
 
 }  // namespace
