@@ -28,7 +28,7 @@ enum ExitCode : int {
   kExitCheckFailed = 9,     // /check: the share is missing or something is not in order
 };
 
-enum class RunMode { Dialog, Quiet, Check, Usage };
+enum class RunMode { Dialog, Quiet, Check, Remove, Usage };
 
 template <typename String>
 struct CommandLine {
@@ -59,7 +59,7 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   using View = std::basic_string_view<Char>;
   using command_line_detail::SameOption;
   CommandLine<String> result;
-  bool quiet = false, check = false, usage = false;
+  bool quiet = false, check = false, remove = false, usage = false;
   auto fail = [&result](AnsiString why) {
     if (result.error.empty()) result.error = std::move(why);
   };
@@ -89,6 +89,8 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
       flag(quiet, "quiet");
     } else if (SameOption(arg, "check")) {
       flag(check, "check");
+    } else if (SameOption(arg, "remove")) {
+      flag(remove, "remove");
     } else if (SameOption(arg, "yes")) {
       flag(result.yes, "yes");
     } else {
@@ -102,14 +104,21 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   if (quiet && check) fail("/quiet と /check は同時に指定できません。");
   if (check && result.path) fail("/check には /path を指定できません。");
   if (check && !result.name) fail("/check には /name が必要です。");
-  if (result.yes && !quiet) fail("/yes は /quiet と共に指定してください。");
-  if (result.log && !quiet && !check) fail("/log は /quiet または /check と共に指定してください。");
+  if (remove && (quiet || check)) fail("/remove は /quiet や /check と同時に指定できません。");
+  if (remove && result.path) fail("/remove には /path を指定できません。");
+  if (remove && !result.name) fail("/remove には /name が必要です。");
+  if (result.yes && !quiet && !remove) fail("/yes は /quiet と共に指定してください。");
+  if (result.log && !quiet && !check && !remove) {
+    fail("/log は /quiet または /check と共に指定してください。");
+  }
   if (!result.error.empty()) {
     result.mode = RunMode::Usage;
   } else if (quiet) {
     result.mode = RunMode::Quiet;
   } else if (check) {
     result.mode = RunMode::Check;
+  } else if (remove) {
+    result.mode = RunMode::Remove;
   }
   return result;
 }
@@ -148,11 +157,15 @@ inline constexpr char kUsageText[] =
     "      /yes: ドライブ全体やシステムのフォルダでも共有します。\r"
     "  qvsetshare.exe /check /name <共有名> [/log <ファイル>]\r"
     "      共有フォルダの状態を確認します (何も変更しません)。\r"
+    "  qvsetshare.exe /remove /name <共有名> [/log <ファイル>] [/yes]\r"
+    "      共有をやめ、フォルダに付けた Everyone の許可を外します。\r"
+    "      フォルダとファイルは削除しません。/yes: 確認しません。\r"
     "  /log <ファイル>: 結果をファイルに追記します (UTF-8)。\r"
     "終了コード:\r"
     "  0 完了 (/check: 問題なし)  1 引数の誤り  2 フォルダまたは共有名が使用できない\r"
     "  3 共有名が使用中  4 管理者権限がない  5 フォルダを共有または作成できない\r"
     "  6 その他の共有エラー  7 フォルダのアクセス許可を設定できない\r"
-    "  8 既に起動している  9 /check: 共有がないか、設定に問題がある\r";
+    "  8 既に起動している  9 /check: 共有がないか、設定に問題がある\r"
+    "  /remove: 0 削除した  2 キャンセルした  3 共有がない  4 権限がない  6 その他\r";
 
 }  // namespace qv

@@ -36,6 +36,10 @@ std::size_t Dacl::InsertBeforeInherited(AccessEntry entry) {
   return index;
 }
 
+std::size_t Dacl::RemoveWhere(const std::function<bool(const AccessEntry&)>& matches) {
+  return std::erase_if(entries_, matches);
+}
+
 Bytes Dacl::Build() const {
   std::size_t size = layout::kAclHeaderSize;
   std::uint8_t revision = revision_;

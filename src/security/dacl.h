@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "security/access_entry.h"
@@ -30,6 +31,10 @@ class Dacl {
   // none, the others keeping their order: where an explicit allow entry belongs. Returns the
   // index it got.
   std::size_t InsertBeforeInherited(AccessEntry entry);
+
+  // Takes out every entry that matches, the others keeping their order and their bytes. Returns
+  // how many went.
+  std::size_t RemoveWhere(const std::function<bool(const AccessEntry&)>& matches);
 
   // The header, then the entries' bytes back to back, exactly as long as they need. The revision
   // is the list's, raised to what its entries need. Raises SecurityError when the list would

@@ -11,6 +11,7 @@
 
 #include "app/command_line.h"
 #include "app/share_check.h"
+#include "app/share_removal.h"
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "framework/errors.h"
@@ -18,6 +19,7 @@
 #include "win/app/run_report.h"
 #include "win/app/share_dialog_window.h"
 #include "win/app/win_share_lookup.h"
+#include "win/app/win_share_removal.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
@@ -129,6 +131,10 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
     WinShareLookup lookup;
     code = RunShareCheck(ToCp932(commandLine.name).value_or(""), lookup, folderSecurity, setup,
                          report);
+  } else if (commandLine.mode == RunMode::Remove) {
+    WinShareRemoval removal;
+    code = RunShareRemoval({ToCp932(commandLine.name).value_or(""), commandLine.yes}, removal,
+                           folderSecurity, &Application::Instance(), setup, report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;
