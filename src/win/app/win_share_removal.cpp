@@ -23,7 +23,9 @@ std::uint32_t WinShareRemoval::DeleteShare(const AnsiString& name) {
 }
 
 AnsiString WinShareRemoval::DaclText(std::uint16_t control, ByteView dacl) {
-  if (dacl.size() < sizeof(ACL)) return {};
+  // The system reads as far as the list's own size says: never past the bytes given.
+  if (dacl.size() < sizeof(ACL) || static_cast<std::size_t>(dacl[2] | (dacl[3] << 8)) > dacl.size())
+    return {};
   // The calls take the list as writable memory: a copy of its own, aligned for an ACL.
   auto list = std::make_unique<DWORD[]>((dacl.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
   std::memcpy(list.get(), dacl.data(), dacl.size());
