@@ -43,7 +43,7 @@ bool IsShareJobEntry(const AccessEntry& entry) {
 }
 
 int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares,
-                    IFolderSecurity& folders, IMessageBoxes* boxes, ShareSetup& texts,
+                    IFolderSecurity& folders, IMessageBoxes& boxes, ShareSetup& texts,
                     IRunReport& report) {
   report.Tell("共有名: " + request.name);
   const ShareDetails share = shares.GetShare(request.name);
@@ -100,14 +100,14 @@ int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares
     }
   }
 
-  if (!request.yes && boxes) {
+  if (!request.yes) {
     const AnsiString question = "共有「" + request.name + "」を削除し、フォルダ「" + share.path +
                                 "」から Everyone のフル コントロールを外します。\r"
                                 "フォルダとその中のファイルは削除しません。\r"
                                 "よろしいですか?\r";
-    if (boxes->ShowMessage(question, MessageKind::Confirmation,
-                           MessageButton::Ok | MessageButton::Cancel,
-                           MessageResult::Cancel) != MessageResult::Ok) {
+    if (boxes.ShowMessage(question, MessageKind::Confirmation,
+                          MessageButton::Ok | MessageButton::Cancel,
+                          MessageResult::Cancel) != MessageResult::Ok) {
       report.Tell("中止しました。何も変更していません。");
       return kExitRefused;
     }

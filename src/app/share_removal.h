@@ -41,7 +41,7 @@ struct RemovalRequest {
 // folder, when it exists, was opened, checked and its DACL read; the folder's DACL is written
 // only after the share is gone, through the handle that was checked.
 int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares,
-                    IFolderSecurity& folders, IMessageBoxes* boxes, ShareSetup& texts,
+                    IFolderSecurity& folders, IMessageBoxes& boxes, ShareSetup& texts,
                     IRunReport& report);
 
 // Whether an entry is exactly the one the share job adds: explicit allow, Everyone, object and

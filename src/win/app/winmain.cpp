@@ -134,7 +134,7 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine) {
   } else if (commandLine.mode == RunMode::Remove) {
     WinShareRemoval removal;
     code = RunShareRemoval({ToCp932(commandLine.name).value_or(""), commandLine.yes}, removal,
-                           folderSecurity, &Application::Instance(), setup, report);
+                           folderSecurity, Application::Instance(), setup, report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;

@@ -118,7 +118,7 @@ class ShareRemovalTest : public ::testing::Test {
     folders.read = {0, control, true, Acl(2, entries)};
   }
   int Run(bool yes = true) {
-    return RunShareRemoval({"VeltoData", yes}, shares, folders, &boxes, texts, lines);
+    return RunShareRemoval({"VeltoData", yes}, shares, folders, boxes, texts, lines);
   }
 
   Events events;
