@@ -20,6 +20,7 @@ using qv::testing::Hex;
 namespace sids = qv::testing::sids;
 
 const AnsiString kPath = "C:\\VeltoData";
+const FolderIdentity kPlain{0, 0x10, "\\\\?\\C:\\VeltoData", "\\\\?\\C:\\VeltoData"};
 
 // The entry the share job adds, and entries of the same trustee that it does not add: built from
 // bytes apart from the code under test.
@@ -76,7 +77,7 @@ class FakeFolder : public IFolderSecurity {
     return std::make_unique<Opened>(*this);
   }
 
-  FolderIdentity identity{0, 0x10, "\\\\?\\" + kPath, "\\\\?\\" + kPath};
+  FolderIdentity identity = kPlain;
   FolderDacl read;
   std::uint32_t writeResult = 0;
   std::optional<std::uint32_t> writtenInformation;
@@ -275,7 +276,7 @@ TEST_F(ShareRemovalTest, FailuresAndTheirCodes) {
        {"get VeltoData", "open C:\\VeltoData"}},
       {"the folder's list cannot be read",
        0,
-       {0, 0x10, "\\\\?\\C:\\VeltoData", "\\\\?\\C:\\VeltoData"},
+       kPlain,
        5,
        0,
        0,
@@ -283,7 +284,7 @@ TEST_F(ShareRemovalTest, FailuresAndTheirCodes) {
        {"get VeltoData", "open C:\\VeltoData", "read"}},
       {"the share cannot be removed: access denied",
        0,
-       {0, 0x10, "\\\\?\\C:\\VeltoData", "\\\\?\\C:\\VeltoData"},
+       kPlain,
        0,
        5,
        0,
@@ -291,7 +292,7 @@ TEST_F(ShareRemovalTest, FailuresAndTheirCodes) {
        {"get VeltoData", "open C:\\VeltoData", "read", "delete VeltoData"}},
       {"the share went meanwhile",
        0,
-       {0, 0x10, "\\\\?\\C:\\VeltoData", "\\\\?\\C:\\VeltoData"},
+       kPlain,
        0,
        2310,
        0,
@@ -299,7 +300,7 @@ TEST_F(ShareRemovalTest, FailuresAndTheirCodes) {
        {"get VeltoData", "open C:\\VeltoData", "read", "delete VeltoData"}},
       {"the list cannot be written: access denied",
        0,
-       {0, 0x10, "\\\\?\\C:\\VeltoData", "\\\\?\\C:\\VeltoData"},
+       kPlain,
        0,
        0,
        5,
@@ -307,7 +308,7 @@ TEST_F(ShareRemovalTest, FailuresAndTheirCodes) {
        {"get VeltoData", "open C:\\VeltoData", "read", "delete VeltoData", "write"}},
       {"the list cannot be written: another error",
        0,
-       {0, 0x10, "\\\\?\\C:\\VeltoData", "\\\\?\\C:\\VeltoData"},
+       kPlain,
        0,
        0,
        1336,
