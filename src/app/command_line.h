@@ -28,7 +28,7 @@ enum ExitCode : int {
   kExitCheckFailed = 9,     // /check: the share is missing or something is not in order
 };
 
-enum class RunMode { Dialog, Quiet, Check, Probe, Usage };
+enum class RunMode { Dialog, Quiet, Check, Probe, Remove, Usage };
 
 template <typename String>
 struct CommandLine {
@@ -80,7 +80,7 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   using command_line_detail::IsUsageOption;
   using command_line_detail::SameOption;
   CommandLine<String> result;
-  bool quiet = false, check = false, usage = false;
+  bool quiet = false, check = false, remove = false, usage = false;
   auto fail = [&result](AnsiString why, std::optional<String> culprit = std::nullopt) {
     if (!result.error.empty()) return;
     result.error = std::move(why);
@@ -119,6 +119,8 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
       flag(check, "check");
     } else if (SameOption(arg, "probe")) {
       value(result.probe, "probe");
+    } else if (SameOption(arg, "remove")) {
+      flag(remove, "remove");
     } else if (SameOption(arg, "yes")) {
       flag(result.yes, "yes");
     } else {
@@ -132,11 +134,15 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
   if (quiet && check) fail("/quiet と /check は同時に指定できません。");
   if (check && result.path) fail("/check には /path を指定できません。");
   if (check && !result.name) fail("/check には /name が必要です。");
-  if (result.yes && !quiet) fail("/yes は /quiet と共に指定してください。");
-  if (result.probe && (quiet || check || result.path || result.name || result.yes)) {
+  if (remove && (quiet || check)) fail("/remove は /quiet や /check と同時に指定できません。");
+  if (remove && result.path) fail("/remove には /path を指定できません。");
+  if (remove && !result.name) fail("/remove には /name が必要です。");
+  if (result.yes && !quiet && !remove)
+    fail("/yes は /quiet または /remove と共に指定してください。");
+  if (result.probe && (quiet || check || remove || result.path || result.name || result.yes)) {
     fail("/probe には /log のほかの引数を指定できません。");
   }
-  if (result.log && !quiet && !check && !result.probe) {
+  if (result.log && !quiet && !check && !remove && !result.probe) {
     fail("/log は /quiet または /check と共に指定してください。");
   }
   if (!result.error.empty()) {
@@ -147,6 +153,8 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
     result.mode = RunMode::Check;
   } else if (result.probe) {
     result.mode = RunMode::Probe;
+  } else if (remove) {
+    result.mode = RunMode::Remove;
   }
   return result;
 }
@@ -193,12 +201,16 @@ inline constexpr char kUsageText[] =
     "      共有フォルダの状態を確認します (何も変更しません)。\r"
     "  qvsetshare.exe /probe \\\\<パソコン名>\\<共有名> [/log <ファイル>]\r"
     "      他のパソコンから、共有フォルダに保存できるか確認します。\r"
+    "  qvsetshare.exe /remove /name <共有名> [/log <ファイル>] [/yes]\r"
+    "      共有をやめ、フォルダに付けた Everyone の許可を外します。\r"
+    "      フォルダとファイルは削除しません。/yes: 確認しません。\r"
     "  /log <ファイル>: 結果をファイルに追記します (UTF-8)。\r"
     "終了コード:\r"
     "  0 完了 (/check: 問題なし)  1 引数の誤り  2 フォルダまたは共有名が使用できない\r"
     "  3 共有名が使用中  4 管理者権限がない  5 フォルダを共有または作成できない\r"
     "  6 その他の共有エラー  7 フォルダのアクセス許可を設定できない\r"
     "  8 既に起動している  9 /check: 共有がないか、設定に問題がある\r"
-    "  10 /probe: 接続できない  11 /probe: 保存できない  12 /probe: その他の失敗\r";
+    "  10 /probe: 接続できない  11 /probe: 保存できない  12 /probe: その他の失敗\r"
+    "  /remove: 0 削除した  2 キャンセルした  3 共有がない  4 権限がない  6 その他\r";
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,6 +51,12 @@ class AccessList {
   // A kind this system does not know has no place in a DACL by that rule: raises SecurityError.
   // The list's revision stays; Build raises what it writes.
   std::size_t Add(std::unique_ptr<AccessEntry>& entry);
+
+  // Takes out every entry that matches, the others keeping their order and their bytes. Returns
+  // how many went.
+  std::size_t RemoveWhere(const std::function<bool(const AccessEntry&)>& matches) {
+    return std::erase_if(entries_, matches);
+  }
 
   // The header, then the entries' bytes back to back, exactly as long as they need. The revision
   // is the list's, raised to what its entries need. Raises SecurityError when the list would

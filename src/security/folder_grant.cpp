@@ -29,15 +29,6 @@ bool HoldsEveryoneFullControl(const Dacl& dacl) {
   });
 }
 
-// The protection of the lists is always the one read from the folder, so that writing the DACL
-// neither cuts it off from its parent nor joins it to it.
-std::uint32_t SecurityInformationToWrite(std::uint16_t control) {
-  std::uint32_t value = kDaclSecurityInformation;
-  if (control & kControlDaclProtected) value |= kProtectedDaclSecurityInformation;
-  if (control & kControlSaclProtected) value |= kProtectedSaclSecurityInformation;
-  return value;
-}
-
 void Grant(IFolderSecurity& folders, const AnsiString& path) {
   if (path.empty()) throw SecurityError("No folder named");
   FolderIdentity identity;
@@ -63,8 +54,7 @@ void Grant(IFolderSecurity& folders, const AnsiString& path) {
   if (HoldsEveryoneFullControl(dacl)) return;
   dacl.InsertBeforeInherited(
       AccessEntry(ace::kAccessAllowed, kInheritedByAll, kFileAllAccess, EveryoneSid()));
-  const std::uint32_t code =
-      opened->WriteDacl(SecurityInformationToWrite(folder.control), dacl.Build());
+  const std::uint32_t code = opened->WriteDacl(DaclWriteInformation(folder.control), dacl.Build());
   if (code != 0) throw GrantFailure(code);
 }
 

@@ -23,6 +23,15 @@ constexpr std::uint16_t kControlDaclProtected = 0x1000;
 constexpr std::uint16_t kControlSaclProtected = 0x2000;
 constexpr std::uint16_t kControlSelfRelative = 0x8000;
 
+// What a DACL is written with: the DACL bit and the protection of both lists as the read found
+// them, so that writing it neither cuts the folder off from its parent nor joins it to it.
+constexpr std::uint32_t DaclWriteInformation(std::uint16_t control) {
+  std::uint32_t value = kDaclSecurityInformation;
+  if (control & kControlDaclProtected) value |= kProtectedDaclSecurityInformation;
+  if (control & kControlSaclProtected) value |= kProtectedSaclSecurityInformation;
+  return value;
+}
+
 struct FolderDacl {
   std::uint32_t error = 0;    // 0, or the system's error code: then nothing else counts
   std::uint16_t control = 0;  // the descriptor's control word

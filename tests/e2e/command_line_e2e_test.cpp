@@ -933,5 +933,128 @@ TEST_F(CommandLineE2E, AFortyFiveCharacterJapaneseNameIsRefusedNotCut) {
   EXPECT_FALSE(IsDirectory(kFolder));
 }
 
+// /remove against the double: the share it made goes, the folder and its files stay.
+class ShareRemovalE2E : public CommandLineE2E {
+ protected:
+  DWORD ShareQuietly() {
+    session_->Answer(0);
+    return RunRedirected({L"/quiet", L"/path", kFolder, L"/name", L"VeltoData"}).exitCode;
+  }
+  QuietRun Remove(const std::wstring& name) {
+    return RunRedirected({L"/remove", L"/name", name, L"/yes", L"/log", log_});
+  }
+  // The line that tells the list before the change, without its label; "" when there is none.
+  static std::wstring DaclLine(const std::vector<std::wstring>& lines) {
+    const std::wstring label = L"変更前のフォルダのアクセス許可 (SDDL): ";
+    for (const std::wstring& line : lines) {
+      if (line.starts_with(label)) return line.substr(label.size());
+    }
+    return {};
+  }
+};
+
+TEST_F(ShareRemovalE2E, TheShareGoesAndTheFolderWithItsFilesStays) {
+  ASSERT_EQ(ShareQuietly(), 0u);
+  const std::wstring kept = kFolder + L"\\keep.txt";
+  {
+    UniqueHandle made(CreateFileW(kept.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(made && made.get() != INVALID_HANDLE_VALUE);
+  }
+  const std::string folderDacl = DaclBytes(kFolder);
+  // The share name is found without regard to case, as the server does.
+  QuietRun run = Remove(L"veltodata");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.visibleWindows.empty()) << "/yes asks nothing";
+  const std::vector<std::wstring> lines = OutputLines(run);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], L"共有名: veltodata");
+  EXPECT_EQ(lines[1], L"共有のパス: C:\\VeltoData");
+  // The system's own text form of the list as it was, Everyone among its entries.
+  EXPECT_TRUE(std::regex_match(DaclLine(lines), std::wregex(L"D:[A-Z]*(\\([^)]*\\))+")))
+      << WideToUtf8(lines[2]);
+  EXPECT_NE(DaclLine(lines).find(L";;;WD)"), std::wstring::npos) << WideToUtf8(lines[2]);
+  EXPECT_EQ(lines[3], L"共有を削除しました。");
+  // Wine keeps the list as Unix mode bits and reads Everyone back as 0x1301FF, not as the entry
+  // the share job writes: the folder is left as it is.
+  EXPECT_EQ(
+      lines[4],
+      L"フォルダにはこのプログラムが付ける Everyone の許可がないため、フォルダはそのままです。");
+  EXPECT_EQ(lines[5], L"フォルダとその中のファイルは削除していません。");
+  std::vector<std::wstring> logged = lines;
+  logged.push_back(L"終了コード: 0");
+  EXPECT_EQ(Texts(ReadLog(log_)), logged);
+
+  auto removed = session_->LastDelete();
+  EXPECT_EQ(removed["calls"], L"1");
+  EXPECT_EQ(removed["netname"], L"veltodata");
+  EXPECT_EQ(removed["servername"], L"<null>");
+  EXPECT_EQ(removed["result"], L"0");
+  EXPECT_EQ(session_->LastQuery()["level"], L"502");
+  EXPECT_TRUE(IsDirectory(kSubfolder));
+  EXPECT_TRUE(FileExists(kept));
+  EXPECT_EQ(DaclBytes(kFolder), folderDacl);
+  DeleteFileW(kept.c_str());
+
+  // Gone for the server too: a second removal finds nothing.
+  EXPECT_EQ(Remove(L"VeltoData").exitCode, 3u);
+}
+
+TEST_F(ShareRemovalE2E, CodesOfAMissingShareAndOfRefusals) {
+  const struct {
+    const char* what;
+    bool shared;
+    const wchar_t* queryAnswer;   // forced NetShareGetInfo result
+    const wchar_t* deleteAnswer;  // forced NetShareDel result
+    DWORD exitCode;
+    int deletes;
+  } cases[] = {
+      {"never shared", false, L"0", L"0", 3, 0},
+      {"the server will not tell", true, L"5", L"0", 4, 0},
+      {"the server will not remove it", true, L"0", L"5", 4, 1},
+      {"the server fails otherwise", true, L"0", L"87", 6, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    session_->ClearLog();
+    DeleteFileW(log_.c_str());
+    if (c.shared) {
+      ASSERT_EQ(ShareQuietly(), 0u);
+    }
+    const std::string folderDacl = DaclBytes(kFolder);
+    ScopedEnvironment query(L"QV_NETAPI_GETINFO_RESULT", c.queryAnswer);
+    ScopedEnvironment removal(L"QV_NETAPI_DEL_RESULT", c.deleteAnswer);
+    QuietRun run = Remove(L"VeltoData");
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(session_->LastDelete()["calls"], std::to_wstring(c.deletes));
+    std::vector<std::wstring> lines = OutputLines(run);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find(L"何も変更していません。"), std::wstring::npos)
+        << WideToUtf8(lines.back());
+    if (c.shared) {
+      EXPECT_TRUE(IsDirectory(kSubfolder));
+      EXPECT_EQ(DaclBytes(kFolder), folderDacl);
+    }
+    RemoveTree(kFolder, L"quarnelvelto");
+  }
+}
+
+TEST_F(ShareRemovalE2E, AShareWhoseFolderIsNowALinkIsRefused) {
+  ASSERT_EQ(ShareQuietly(), 0u);
+  RemoveTree(kFolder, L"quarnelvelto");
+  ASSERT_FALSE(IsDirectory(kFolder));
+  UnixDirectoryLink planted(kFolder, L"C:\\windows");
+  if (!planted.Made()) GTEST_SKIP() << "no Unix ln here";
+  const std::string windowsDacl = DaclBytes(L"C:\\windows");
+  QuietRun run = Remove(L"VeltoData");
+  EXPECT_EQ(run.exitCode, 6u);
+  EXPECT_EQ(OutputLines(run), (std::vector<std::wstring>{
+                                  L"共有名: VeltoData", L"共有のパス: C:\\VeltoData",
+                                  L"共有のフォルダは別の場所へのリンクです。何も変更していません。",
+                                  L"リンク先: C:\\windows"}));
+  EXPECT_EQ(session_->LastDelete()["calls"], L"0") << "the share was removed all the same";
+  EXPECT_EQ(DaclBytes(L"C:\\windows"), windowsDacl);
+}
+
 }  // namespace
 }  // namespace qv::e2e

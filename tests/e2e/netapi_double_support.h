@@ -70,7 +70,8 @@ inline std::wstring SystemText(DWORD code) {
   return buf;
 }
 
-// One block of the double's log: a NetShareAdd ("call") or a NetShareGetInfo ("query").
+// One block of the double's log: a NetShareAdd ("call"), a NetShareGetInfo ("query") or a
+// NetShareDel ("delete").
 struct NetapiRecord {
   std::string kind;
   std::map<std::string, std::wstring> fields;
@@ -81,7 +82,7 @@ inline std::vector<NetapiRecord> NetapiRecords(const std::wstring& log) {
   std::vector<NetapiRecord> records;
   std::string line;
   while (std::getline(in, line)) {
-    if (line == "call" || line == "query") {
+    if (line == "call" || line == "query" || line == "delete") {
       records.push_back({line, {}});
       continue;
     }
@@ -205,8 +206,8 @@ class NetapiDoubleSession {
     override_.emplace();
   }
   ~NetapiDoubleSession() {
-    for (const wchar_t* name :
-         {L"QV_NETAPI_RESULT", L"QV_NETAPI_DELAY_MS", L"QV_NETAPI_GETINFO_RESULT"}) {
+    for (const wchar_t* name : {L"QV_NETAPI_RESULT", L"QV_NETAPI_DELAY_MS",
+                                L"QV_NETAPI_GETINFO_RESULT", L"QV_NETAPI_DEL_RESULT"}) {
       SetEnvironmentVariableW(name, nullptr);
     }
   }
@@ -225,6 +226,9 @@ class NetapiDoubleSession {
   }
   std::map<std::string, std::wstring> LastCall() const { return LastNetapiCall(log_); }
   std::map<std::string, std::wstring> LastQuery() const { return LastNetapiRecord(log_, "query"); }
+  std::map<std::string, std::wstring> LastDelete() const {
+    return LastNetapiRecord(log_, "delete");
+  }
 
  private:
   std::wstring log_;

@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/log_header.h"
 #include "app/share_check.h"
+#include "app/share_removal.h"
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "framework/errors.h"
@@ -21,6 +22,7 @@
 #include "win/app/run_report.h"
 #include "win/app/share_dialog_window.h"
 #include "win/app/win_share_lookup.h"
+#include "win/app/win_share_removal.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
 #include "win/dialog/win_share_platform.h"
@@ -146,9 +148,8 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine,
                          ToCp932(commandLine.name).value_or(""), commandLine.yes};
     code = RunQuietShare(request, host, probes, setup, report);
     if (code == kExitDone) {
-      // The name as the job shared it (fitted to the field's limit and trimmed).
-      const AnsiString shared =
-          ShareSetup::Prepare(request.path, request.name, kShareNameFieldLimit).name;
+      // The name as the job shared it (trimmed).
+      const AnsiString shared = ShareSetup::Prepare(request.path, request.name).name;
       WinReachPlatform reach;
       WinShareFiles files;
       TellReachAfterQuietShare(shared, commandLine.yes, reach, files, report);
@@ -163,6 +164,10 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine,
   } else if (commandLine.mode == RunMode::Probe) {
     WinShareFiles files;
     code = RunProbe(ToCp932(commandLine.probe).value_or(""), files, report);
+  } else if (commandLine.mode == RunMode::Remove) {
+    WinShareRemoval removal;
+    code = RunShareRemoval({ToCp932(commandLine.name).value_or(""), commandLine.yes}, removal,
+                           folderSecurity, Application::Instance(), setup, report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;

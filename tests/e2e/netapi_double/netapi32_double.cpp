@@ -13,6 +13,10 @@
 // result was 0, and NERR_NetNameNotFound when there is none. Each query is appended as a block
 // headed "query". QV_NETAPI_GETINFO_RESULT, when set and not 0, is returned instead of an answer.
 // The answer is one block that NetApiBufferFree frees.
+//
+// NetShareDel appends a block headed "delete" (servername, netname, reserved, then "result=N"):
+// the code in QV_NETAPI_DEL_RESULT when that is set and not 0, else 0 for a share the log says
+// was made and not yet deleted, else NERR_NetNameNotFound. A deleted share is no longer answered.
 #include <windows.h>
 
 #include <cstddef>
@@ -124,7 +128,7 @@ std::wstring Wide(const std::string& utf8) {
 
 using Fields = std::map<std::string, std::string>;
 
-// The NetShareAdd blocks of the log, in order.
+// The NetShareAdd and NetShareDel blocks of the log, in order; a deletion has "deleted=1".
 std::vector<Fields> RecordedCalls() {
   std::vector<Fields> calls;
   std::wstring log = Env(L"QV_NETAPI_LOG");
@@ -138,6 +142,9 @@ std::vector<Fields> RecordedCalls() {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line == "call") {
       current = &calls.emplace_back();
+    } else if (line == "delete") {
+      current = &calls.emplace_back();
+      (*current)["deleted"] = "1";
     } else if (line == "query") {
       current = nullptr;
     } else if (auto eq = line.find('='); current && eq != std::string::npos) {
@@ -156,7 +163,11 @@ std::optional<Fields> MadeShare(const wchar_t* netname) {
     auto result = call.find("result");
     if (name != call.end() && result != call.end() && result->second == "0" &&
         CompareStringOrdinal(Wide(name->second).c_str(), -1, netname, -1, TRUE) == CSTR_EQUAL) {
-      found = call;
+      if (call.count("deleted")) {
+        found.reset();
+      } else {
+        found = call;
+      }
     }
   }
   return found;
@@ -245,6 +256,24 @@ extern "C" __declspec(dllexport) DWORD WINAPI
   if (!share) return 2310;  // NERR_NetNameNotFound
   *bufptr = NewShareInfo502(*share);
   return *bufptr ? 0 : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI
+    NetShareDel(wchar_t* servername, wchar_t* netname, DWORD reserved) {
+  const bool made = MadeShare(netname).has_value();
+  AppendLine("delete");
+  AppendLine("servername=" + Utf8(servername));
+  AppendLine("netname=" + Utf8(netname));
+  AppendLine("reserved=" + std::to_string(reserved));
+  std::wstring forced = Env(L"QV_NETAPI_DEL_RESULT");
+  DWORD code = 0;
+  if (!forced.empty() && _wtoi(forced.c_str()) != 0) {
+    code = static_cast<DWORD>(_wtoi(forced.c_str()));
+  } else if (!made) {
+    code = 2310;  // NERR_NetNameNotFound
+  }
+  AppendLine("result=" + std::to_string(code));
+  return code;
 }
 
 extern "C" __declspec(dllexport) DWORD WINAPI NetApiBufferFree(void* buffer) {

@@ -38,6 +38,8 @@ TEST(CommandLineTest, RunsAndTheirValues) {
       {{"-h"}, RunMode::Usage, {}, {}, {}, false},
       {{"/quiet", "/name", "x", "-Help"}, RunMode::Usage, {}, "x", {}, false},
       {{"/quiet", "/path", "x", "-?"}, RunMode::Usage, "x", {}, {}, false},
+      {{"/remove", "/name", "Data"}, RunMode::Remove, {}, "Data", {}, false},
+      {{"-REMOVE", "/name", "Data", "/log", "l", "/yes"}, RunMode::Remove, {}, "Data", "l", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));
@@ -67,9 +69,14 @@ TEST(CommandLineTest, UsageErrors) {
       {{"/quiet", "/check", "/name", "x"}, "/quiet と /check は同時に指定できません。"},
       {{"/check", "/name", "x", "/path", "y"}, "/check には /path を指定できません。"},
       {{"/check"}, "/check には /name が必要です。"},
-      {{"/check", "/name", "x", "/yes"}, "/yes は /quiet と共に指定してください。"},
-      {{"/yes"}, "/yes は /quiet と共に指定してください。"},
+      {{"/check", "/name", "x", "/yes"}, "/yes は /quiet または /remove と共に指定してください。"},
+      {{"/yes"}, "/yes は /quiet または /remove と共に指定してください。"},
       {{"/log", "x"}, "/log は /quiet または /check と共に指定してください。"},
+      {{"/remove"}, "/remove には /name が必要です。"},
+      {{"/remove", "/name", "x", "/path", "y"}, "/remove には /path を指定できません。"},
+      {{"/remove", "/quiet", "/name", "x"}, "/remove は /quiet や /check と同時に指定できません。"},
+      {{"/check", "/remove", "/name", "x"}, "/remove は /quiet や /check と同時に指定できません。"},
+      {{"/remove", "/remove", "/name", "x"}, "/remove が二度指定されています。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));
