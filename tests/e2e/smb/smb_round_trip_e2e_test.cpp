@@ -138,14 +138,18 @@ struct ToolRun {
 
 ToolRun RunTool(const std::vector<std::wstring>& arguments) {
   ToolRun run;
-  std::wstring outPath = SmbStateDir() + L"\\tool-output.txt";
+  // A file of its own for each run: Wine starts its desktop process for a run that makes a window
+  // (the reachability report's COM apartment does), and that process holds the inherited handle
+  // for a few seconds after the run ends.
+  static int runs = 0;
+  std::wstring outPath = SmbStateDir() + L"\\tool-output-" + std::to_wstring(++runs) + L".txt";
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   {
     UniqueHandle out =
         FileHandle(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
-      ADD_FAILURE() << "cannot make " << WideToUtf8(outPath);
+      ADD_FAILURE() << "cannot make " << WideToUtf8(outPath) << " (error " << GetLastError() << ")";
       return run;
     }
     Process process = Process::Start(ToolPath(), arguments, {}, out.get());
