@@ -14,7 +14,7 @@ namespace qv::e2e {
 class UnixDirectoryLink {
  public:
   UnixDirectoryLink(const std::wstring& link, const std::wstring& target) : link_(link) {
-    const std::string linkName = UnixName(link), targetName = UnixName(target);
+    const std::string linkName = UnixNameOf(link), targetName = UnixNameOf(target);
     if (linkName.empty() || targetName.empty() || Exists()) return;
     unixName_ = Utf8ToWide(linkName);
     made_ = Run(L"Z:\\bin\\ln", {L"-s", Utf8ToWide(targetName), unixName_}) && WaitFor(true);
@@ -30,17 +30,6 @@ class UnixDirectoryLink {
   bool Made() const { return made_; }
 
  private:
-  static std::string UnixName(const std::wstring& path) {
-    using Fn = char*(CDECL*)(const wchar_t*);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!fn) return {};
-    char* name = fn(path.c_str());
-    if (!name) return {};
-    std::string result(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-  }
   static bool Run(const std::wstring& program, const std::vector<std::wstring>& arguments) {
     try {
       Process::Start(program, arguments);

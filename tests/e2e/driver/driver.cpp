@@ -173,6 +173,19 @@ std::string WideToUtf8(std::wstring_view text) {
   return utf8;
 }
 
+std::string UnixNameOf(const std::wstring& path) {
+  using Fn = char*(CDECL*)(const wchar_t*);
+  // Through void* : a FARPROC cast straight to another function type draws -Wcast-function-type.
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!fn) return {};
+  char* name = fn(path.c_str());
+  if (!name) return {};
+  std::string result(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
 std::wstring FromUnixPath(std::wstring_view path) {
   if (path.empty() || path.front() != L'/') return std::wstring(path);
   std::wstring windows = L"Z:";

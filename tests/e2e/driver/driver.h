@@ -39,6 +39,8 @@ std::wstring CommandLineOf(const std::wstring& exe, const std::vector<std::wstri
 
 // "/tmp/x.bmp" -> "Z:\tmp\x.bmp" (Wine maps the Unix root to Z:); any other path is returned as is.
 std::wstring FromUnixPath(std::wstring_view path);
+// The Unix name of a Windows path, from Wine's own kernel32 export; "" when there is none.
+std::string UnixNameOf(const std::wstring& path);
 
 // The product's owner of kernel handles.
 using win::FileHandle;

@@ -24,20 +24,6 @@ namespace qv::e2e {
 
 inline std::wstring SmbStateDir() { return FromUnixPath(Utf8ToWide(QV_SMB_STATE_DIR)); }
 
-// The Unix name of a Windows path, from Wine's own kernel32 export.
-inline std::string UnixNameOf(const std::wstring& path) {
-  using Fn = char*(CDECL*)(const wchar_t*);
-  // Through void* : a FARPROC cast straight to another function type draws -Wcast-function-type.
-  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!fn) return {};
-  char* name = fn(path.c_str());
-  if (!name) return {};
-  std::string result(name);
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
-
 // "key=value" lines (UTF-8) up to a line "transcript"; what follows that line is the transcript.
 struct ServerAnswer {
   std::map<std::string, std::string> fields;
