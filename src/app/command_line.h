@@ -143,7 +143,7 @@ CommandLine<String> ParseCommandLine(const std::vector<String>& args) {
     fail("/probe には /log のほかの引数を指定できません。");
   }
   if (result.log && !quiet && !check && !remove && !result.probe) {
-    fail("/log は /quiet または /check と共に指定してください。");
+    fail("/log は /quiet、/check、/probe、/remove のどれかと共に指定してください。");
   }
   if (!result.error.empty()) {
     result.mode = RunMode::Usage;

@@ -71,7 +71,7 @@ TEST(CommandLineTest, UsageErrors) {
       {{"/check"}, "/check には /name が必要です。"},
       {{"/check", "/name", "x", "/yes"}, "/yes は /quiet または /remove と共に指定してください。"},
       {{"/yes"}, "/yes は /quiet または /remove と共に指定してください。"},
-      {{"/log", "x"}, "/log は /quiet または /check と共に指定してください。"},
+      {{"/log", "x"}, "/log は /quiet、/check、/probe、/remove のどれかと共に指定してください。"},
       {{"/remove"}, "/remove には /name が必要です。"},
       {{"/remove", "/name", "x", "/path", "y"}, "/remove には /path を指定できません。"},
       {{"/remove", "/quiet", "/name", "x"}, "/remove は /quiet や /check と同時に指定できません。"},
