@@ -65,4 +65,35 @@ PasteFit FitPaste(const EditContent& content, std::int32_t maxLength, std::u16st
   return {kept, false};
 }
 
+ChangedTextFit FitChangedText(std::u16string_view lastFitting, std::u16string_view changed,
+                              std::int32_t maxLength, const Cp932Measure& measure) {
+  if (!LimitsBytes(maxLength)) return {};
+  const auto limit = static_cast<std::size_t>(maxLength);
+  if (BytesOf(changed, measure) <= limit) return {};
+  ChangedTextFit fit{false, {}, 0};
+  if (BytesOf(lastFitting, measure) <= limit) {
+    fit.restored = std::u16string(lastFitting);
+  } else {
+    std::size_t bytes = 0;
+    std::size_t kept = 0;
+    while (kept < changed.size()) {
+      const std::size_t units = CharUnits(changed.substr(kept));
+      bytes += measure(changed.substr(kept, units));
+      if (bytes > limit) break;
+      kept += units;
+    }
+    fit.restored = std::u16string(changed.substr(0, kept));
+  }
+  // Walked by whole characters, so that the caret never stands inside a surrogate pair.
+  const std::u16string_view restored = fit.restored;
+  std::size_t same = 0;
+  while (same < restored.size() && same < changed.size()) {
+    const std::size_t units = CharUnits(restored.substr(same));
+    if (restored.substr(same, units) != changed.substr(same, units)) break;
+    same += units;
+  }
+  fit.caret = static_cast<std::int32_t>(same);
+  return fit;
+}
+
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace qv {
@@ -39,5 +40,18 @@ struct PasteFit {
 };
 PasteFit FitPaste(const EditContent& content, std::int32_t maxLength, std::u16string_view pasted,
                   const Cp932Measure& measure);
+
+// The field after its text changed by any route, the ones the typed and pasted checks never see
+// included (text set from outside, the input method's result string): a text over the limit
+// gives way to the last text that fitted, or, when even that one no longer fits (a limit lowered
+// since), to as many whole characters of the changed text as fit. The caret goes where the
+// refused change began, so that the user continues where the text stopped.
+struct ChangedTextFit {
+  bool fits = true;
+  std::u16string restored;  // what the field holds instead, when it does not fit
+  std::int32_t caret = 0;   // in the restored text's UTF-16 units
+};
+ChangedTextFit FitChangedText(std::u16string_view lastFitting, std::u16string_view changed,
+                              std::int32_t maxLength, const Cp932Measure& measure);
 
 }  // namespace qv

@@ -72,8 +72,11 @@ void ShareDialog::Prefill(const std::optional<AnsiString>& path,
     view_.SetSharePathText(*path);
   }
   if (name) {
-    fields_.ShareName = *name;
-    view_.SetShareNameText(*name);
+    // A name the field cannot hold is not swapped for another: the field is left empty, so the
+    // share button asks for a name instead of sharing the one shown before.
+    const bool fits = name->size() <= static_cast<std::size_t>(view_.ShareNameMaxLength());
+    fields_.ShareName = fits ? *name : AnsiString("");
+    view_.SetShareNameText(fields_.ShareName);
   }
 }
 

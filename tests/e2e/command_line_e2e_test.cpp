@@ -542,6 +542,17 @@ TEST_F(CommandLineE2E, PathAndNameFillTheDialog) {
   EXPECT_EQ(session_->LastCall()["calls"], L"0");
 }
 
+TEST_F(CommandLineE2E, ANameTheFieldCannotHoldLeavesItEmpty) {
+  // 41 double-byte characters: 82 bytes, two more than the field holds.
+  const std::wstring name(41, L'表');
+  Tool tool(ToolPath(), {L"/path", L"C:\\VeltoData", L"/name", name});
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TextOf(NameField(dialog)), L"") << "no other name stands in for the one given";
+  tool.CloseDialog(dialog);
+  EXPECT_EQ(session_->LastCall()["calls"], L"0");
+}
+
 TEST_F(CommandLineE2E, JapaneseFolderAndNameOnTheCommandLineAreShared) {
   // 表 is 0x95 0x5C in code page 932: its trail byte is a backslash to a byte-wise reader.
   const std::wstring parent = L"C:\\経理", folder = parent + L"\\売上表", name = L"売上表";

@@ -208,6 +208,70 @@ TEST_F(EditWindowTest, PasteFilterByInputMethodMode) {
   }
 }
 
+// Text that reaches the real control past the typed and pasted checks (WM_SETTEXT as /name fills
+// the dialog; EM_REPLACESEL, which is how the control itself takes an input method's result
+// string) never stays over the byte limit: the last fitting text comes back.
+TEST_F(EditWindowTest, EveryRouteKeepsTheByteLimit) {
+  const std::wstring fitting = std::wstring(39, L'\u5171') + L"A";  // 79 bytes
+  struct Case {
+    const char* route;
+    UINT message;
+    std::wstring text;
+    std::wstring after;
+    DWORD caret;  // checked where the last fitting text came back
+  };
+  const std::vector<Case> cases = {
+      {"set text, 101 bytes", WM_SETTEXT, L"A" + std::wstring(50, L'\u3042'), fitting, 0},
+      {"set text, 41 double-byte characters", WM_SETTEXT, std::wstring(41, L'\u3042'), fitting, 0},
+      {"set text, exactly 80 bytes", WM_SETTEXT, std::wstring(40, L'\u3042'),
+       std::wstring(40, L'\u3042'), 0},
+      {"replace selection, one double-byte character over", EM_REPLACESEL, L"\u3042", fitting, 40},
+      {"replace selection, one byte that fits", EM_REPLACESEL, L"B", fitting + L"B", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.route);
+    EditWindow limited;
+    limited.CreateIn(form.Handle(),
+                     FieldDescription("txtLimited", 100, {P{"MaxLength", std::int64_t{80}}}));
+    ASSERT_TRUE(limited.Handle());
+    SetWindowTextW(limited.Handle(), fitting.c_str());
+    SendMessageW(limited.Handle(), EM_SETSEL, 40, 40);
+    if (c.message == WM_SETTEXT) {
+      SendMessageW(limited.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.text.c_str()));
+    } else {
+      SendMessageW(limited.Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(c.text.c_str()));
+    }
+    Pump();
+    EXPECT_EQ(WindowText(limited.Handle()), ToAnsi(c.after));
+    // Where the caret goes after a change that stands is the control's own business.
+    if (c.after == fitting) {
+      EXPECT_EQ(Selection(limited.Handle()), std::make_pair(c.caret, c.caret));
+    }
+  }
+}
+
+// The restored field still limits what is typed into it.
+TEST_F(EditWindowTest, TypingStaysLimitedAfterARestoredText) {
+  EditWindow limited;
+  limited.CreateIn(form.Handle(),
+                   FieldDescription("txtLimited", 100, {P{"MaxLength", std::int64_t{80}}}));
+  ASSERT_TRUE(limited.Handle());
+  const std::wstring fitting = std::wstring(39, L'\u5171') + L"A";
+  SetWindowTextW(limited.Handle(), fitting.c_str());
+  const std::wstring tooLong = std::wstring(45, L'\u5171');
+  SendMessageW(limited.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
+  ASSERT_EQ(WindowText(limited.Handle()), ToAnsi(fitting));
+  SetFocus(limited.Handle());
+  Pump();
+  SendMessageW(limited.Handle(), EM_SETSEL, 40, 40);
+  Char(limited.Handle(), L'\u3042');
+  EXPECT_EQ(WindowText(limited.Handle()), ToAnsi(fitting));
+  Char(limited.Handle(), L'B');
+  EXPECT_EQ(WindowText(limited.Handle()), ToAnsi(fitting + L"B"));
+  Char(limited.Handle(), L'C');
+  EXPECT_EQ(WindowText(limited.Handle()), ToAnsi(fitting + L"B"));
+}
+
 // With the input method off (Wine's default), typed characters are the reading; control
 // characters are not, the reading does not shrink, and each entry empties it.
 TEST_F(EditWindowTest, ReadingCaptureWithTheInputMethodOff) {

@@ -323,6 +323,30 @@ void EditWindow::PasteWithinByteLimit() {
   SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
 }
 
+// Acted on at EN_CHANGE, not EN_UPDATE: the control is then done with the change, so that
+// setting its text again does not run inside its own replacement of the text.
+LRESULT EditWindow::Notify(WORD code) {
+  if (code == EN_CHANGE && !restoring_) KeepWithinByteLimit();
+  return 0;
+}
+
+// Typing and pasting are limited before the change; this catches every other route (WM_SETTEXT,
+// the input method's result string, ...), where the control counts only characters.
+void EditWindow::KeepWithinByteLimit() {
+  std::wstring text = WindowText();
+  const ChangedTextFit fit =
+      FitChangedText(ToUtf16(lastFitting_), ToUtf16(text), settings_.maxLength, Cp932Bytes);
+  if (!fit.fits) {
+    text.assign(fit.restored.begin(), fit.restored.end());
+    restoring_ = true;
+    SetWindowTextW(Handle(), text.c_str());
+    restoring_ = false;
+    SetSelection(fit.caret, fit.caret);
+    MessageBeep(MB_OK);
+  }
+  lastFitting_ = std::move(text);
+}
+
 std::int32_t EditWindow::TextLength() const {
   return Handle() ? GetWindowTextLengthW(Handle()) : 0;
 }

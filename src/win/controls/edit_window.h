@@ -38,6 +38,8 @@ class EditWindow : public Window, private IEditHost {
   void Place(const FormObjectDescription& description);
 
   HBRUSH ControlColor(HDC dc) override;
+  // EN_CHANGE: the byte limit after every change, whatever route the text took.
+  LRESULT Notify(WORD code) override;
 
   // The name screen readers announce for the field: the text of the label in front of it.
   void SetAccessibleName(std::wstring name) { accessibleName_.SetName(std::move(name)); }
@@ -59,6 +61,7 @@ class EditWindow : public Window, private IEditHost {
   std::wstring WindowText() const;
   bool TypedCharFits(wchar_t typed) const;
   void PasteWithinByteLimit();
+  void KeepWithinByteLimit();
   void ApplyBaseProperty(const StoredProperty& property, const BasePropertySink& base);
 
   void GetSelection(std::int32_t& start, std::int32_t& end) const override;
@@ -81,6 +84,9 @@ class EditWindow : public Window, private IEditHost {
   UniqueBrush brush_;
   EditBox model_{*this};
   AccessibleNameAnnotation accessibleName_;
+  // What the field held after its last change that kept the byte limit.
+  std::wstring lastFitting_;
+  bool restoring_ = false;
 };
 
 // The user's default locale's mapping (LCMAP_KATAKANA, LCMAP_HALFWIDTH, ...) of a code page 932

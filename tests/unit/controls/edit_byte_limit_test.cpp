@@ -152,5 +152,49 @@ TEST(EditByteLimit, MeasuresWholeCharactersAndStopsAtTheLimit) {
   EXPECT_EQ(asked, expected);
 }
 
+// Whatever route the text took, the field's text stays within the limit: the last text that
+// fitted comes back, and the caret stands where the refused change began.
+TEST(EditByteLimit, ChangedTextOverTheLimitGivesWayToTheLastThatFitted) {
+  struct Case {
+    const char* name;
+    std::u16string lastFitting, changed;
+    std::int32_t maxLength;
+    bool fits;
+    std::u16string restored;
+    std::int32_t caret;
+  };
+  const std::u16string kVelto = u"VeltoData";
+  const std::vector<Case> cases = {
+      {"set text that fits exactly", kVelto, kFullWide, 80, true, u"", 0},
+      {"set text over by one byte", kVelto, kFull + u"A", 80, false, kVelto, 0},
+      {"set text of 41 double-byte characters", kVelto, kFullWide + u"\u3042", 80, false, kVelto,
+       0},
+      {"set text, Japanese, 101 bytes", u"", u"A" + Repeat(u"\u3042", 50), 80, false, u"", 0},
+      {"paste into the middle, one byte over", k78 + u"B", k78 + u"XYB", 80, false, k78 + u"B", 78},
+      {"input method result at the end, double-byte over the boundary", k79, k79 + u"\u5171", 80,
+       false, k79, 79},
+      {"input method result of single bytes that fits", k78, k78 + u"AB", 80, true, u"", 0},
+      {"double-byte text, one character more", Repeat(u"\u3042", 39) + u"A",
+       Repeat(u"\u3042", 39) + u"AB", 80, true, u"", 0},
+      {"double-byte text, one byte over", Repeat(u"\u3042", 39) + u"A",
+       Repeat(u"\u3042", 39) + u"A\u3042", 80, false, Repeat(u"\u3042", 39) + u"A", 40},
+      {"caret not inside a surrogate pair", k78 + kSmile, k78 + u"\U0001F601" + u"A", 80, false,
+       k78 + kSmile, 78},
+      {"last text no longer fits: whole characters of the change", Repeat(u"A", 10),
+       Repeat(u"\u3042", 6), 5, false, Repeat(u"\u3042", 2), 2},
+      {"last text no longer fits: a pair is not split", Repeat(u"A", 10), u"AAA" + kSmile, 4, false,
+       u"AAA", 3},
+      {"no limit", u"", Repeat(u"\u3042", 300), 0, true, u"", 0},
+      {"emptied", kVelto, u"", 80, true, u"", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ChangedTextFit fit = FitChangedText(c.lastFitting, c.changed, c.maxLength, FakeCp932);
+    EXPECT_EQ(fit.fits, c.fits);
+    EXPECT_EQ(fit.restored, c.restored);
+    EXPECT_EQ(fit.caret, c.caret);
+  }
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -63,6 +63,25 @@ TEST(DialogCreateTest, EditionFromTheExecutablesName) {
   }
 }
 
+// A name from the command line that the field cannot hold never leaves another name in its place.
+TEST(DialogCreateTest, APrefilledNameIsKeptOnlyWhenTheFieldCanHoldIt) {
+  const struct {
+    AnsiString given, field;
+  } cases[] = {
+      {AnsiString("売上表"), AnsiString("売上表")},
+      {AnsiString(80, 'a'), AnsiString(80, 'a')},
+      {AnsiString(81, 'a'), AnsiString("")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given.bytes());
+    DialogRig rig;
+    rig.form.OnCreate();
+    rig.form.Prefill(std::nullopt, c.given);
+    EXPECT_EQ(rig.view.shareName, c.field);
+    EXPECT_EQ(rig.form.Fields().ShareName, c.field);
+  }
+}
+
 TEST(DialogCreateTest, FontTextsAndColours) {
   DialogRig rig;
   rig.view.iconTitleFont = "Yu Gothic UI";
