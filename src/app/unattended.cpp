@@ -99,7 +99,7 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     return kExitFolder;
   }
   if (outcome.shareResult != 0) {
-    report.Tell(setup.ShareErrorText(outcome.shareResult));
+    report.Tell(setup.ShareErrorText(outcome.shareResult, outcome.shareBadParameter));
     return ExitCodeOfShareResult(outcome.shareResult);
   }
   if (outcome.grantSkipped) report.Tell(share_text::kNoPermissionsOnVolume);

@@ -109,8 +109,8 @@ void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr fa
     boxes_.ShowMessage(setup_.FolderErrorText(outcome), MessageKind::Information,
                        MessageButton::Ok);
   } else if (outcome.shareResult != 0) {
-    boxes_.ShowMessage(setup_.ShareErrorText(outcome.shareResult), MessageKind::Information,
-                       MessageButton::Ok);
+    boxes_.ShowMessage(setup_.ShareErrorText(outcome.shareResult, outcome.shareBadParameter),
+                       MessageKind::Information, MessageButton::Ok);
   } else {
     if (outcome.grantSkipped) {
       boxes_.ShowMessage(share_text::kNoPermissionsOnVolume, MessageKind::Information,

@@ -60,8 +60,10 @@ class IShareCreationPlatform {
   virtual std::uint32_t FileAttributes(const AnsiString& path) = 0;
   // Creates one folder with default security: 0, or the system's error code.
   virtual std::uint32_t MakeDirectory(const AnsiString& path) = 0;
-  // Publishes a share at level 502; serverName "" is the local computer. 0 or an error code.
-  virtual std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share) = 0;
+  // Publishes a share at level 502; serverName "" is the local computer. 0 or an error code;
+  // on failure badParameter holds the index of the record's field the server refused, or 0.
+  virtual std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
+                                 std::uint32_t& badParameter) = 0;
   // False only when the system says that the volume holding path keeps no access-control lists
   // (FAT32, exFAT); true when it keeps them or when the question could not be answered.
   virtual bool VolumeKeepsAcls(const AnsiString& path) = 0;

@@ -249,7 +249,7 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
       return outcome;
     }
     share.shi502_path = sharePath;
-    outcome.shareResult = platform_.AddShare("", share);
+    outcome.shareResult = platform_.AddShare("", share, outcome.shareBadParameter);
     if (outcome.shareResult != 0) return outcome;
     outcome.shareMade = true;
     // FAT32 and exFAT have no list to add to; the share's own permission is the one control.
@@ -267,7 +267,7 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
   return outcome;
 }
 
-AnsiString ShareSetup::ShareErrorText(std::uint32_t code) {
+AnsiString ShareSetup::ShareErrorText(std::uint32_t code, std::uint32_t badParameter) {
   switch (code) {
     case kErrorAccessDenied:
       return share_text::kAccessDenied;
@@ -277,6 +277,10 @@ AnsiString ShareSetup::ShareErrorText(std::uint32_t code) {
       return share_text::kDuplicateShare;
     default:
       // The system's text usually ends in a line break, which puts the code on a line of its own.
+      // Which field the server refused is what tells support a bad path from a bad remark.
+      if (badParameter != 0) {
+        return MessageTextOf(code) + Format("(code=%u, parm_err=%u)", code, badParameter);
+      }
       return MessageTextOf(code) + Format("(code=%u)", code);
   }
 }

@@ -65,10 +65,11 @@ struct ShareOutcome {
   AnsiString failedFolder;  // not empty: this folder could not be made, nothing was shared
   AnsiString linkTarget;    // not empty: the folder turned out to be a link to here, nothing shared
   std::uint32_t folderError = 0;
-  std::uint32_t shareResult = 0;  // the share call's answer
-  bool shareMade = false;         // the share call succeeded
-  bool grantSkipped = false;      // the volume keeps no access-control lists
-  std::exception_ptr error;       // raised on the way: the grant's error, a library not bound
+  std::uint32_t shareResult = 0;        // the share call's answer
+  std::uint32_t shareBadParameter = 0;  // the field the server refused, when it named one
+  bool shareMade = false;               // the share call succeeded
+  bool grantSkipped = false;            // the volume keeps no access-control lists
+  std::exception_ptr error;             // raised on the way: the grant's error, a library not bound
 };
 
 // The subfolder an edition keeps its data in, and the start of the remark its share is given;
@@ -118,7 +119,7 @@ class ShareSetup {
   ShareOutcome Run(const ShareRequest& request, std::int32_t edition);
 
   // The text that tells a share call's failure, or a folder that could not be made.
-  AnsiString ShareErrorText(std::uint32_t code);
+  AnsiString ShareErrorText(std::uint32_t code, std::uint32_t badParameter = 0);
   AnsiString FolderErrorText(const ShareOutcome& outcome);
   // The system's text for an error code, network codes included; "" when there is none.
   AnsiString MessageTextOf(std::uint32_t code);

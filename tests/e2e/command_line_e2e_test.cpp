@@ -283,6 +283,7 @@ TEST_F(CommandLineE2E, QuietAnswersEachRefusalAndFailureWithItsCodeAndText) {
     DWORD exitCode;
     std::vector<std::wstring> lines;
     bool shareCalled;
+    DWORD refusedField = 0;  // the index the double hands back with a failure
   } cases[] = {
       {"empty name", kFolder, L"", 0, 2, {L"共有名を入力してください。"}, false},
       {"name outside code page 932",
@@ -319,11 +320,14 @@ TEST_F(CommandLineE2E, QuietAnswersEachRefusalAndFailureWithItsCodeAndText) {
        true},
       {"folder cannot be shared", kFolder, L"VeltoData", 2116, 5, unsuitable, true},
       {"other failure", kFolder, L"VeltoData", 87, 6, SystemTextLines(87, L"(code=87)"), true},
+      {"other failure naming the path field", kFolder, L"VeltoData", 87, 6,
+       SystemTextLines(87, L"(code=87, parm_err=8)"), true, 8},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     session_->ClearLog();
     session_->Answer(c.answer);
+    session_->AnswerRefusedField(c.refusedField);
     DeleteFileW(log_.c_str());
     QuietRun run = RunRedirected(Quiet(c.path, c.name));
     EXPECT_EQ(run.exitCode, c.exitCode);

@@ -206,8 +206,9 @@ class NetapiDoubleSession {
     override_.emplace();
   }
   ~NetapiDoubleSession() {
-    for (const wchar_t* name : {L"QV_NETAPI_RESULT", L"QV_NETAPI_DELAY_MS",
-                                L"QV_NETAPI_GETINFO_RESULT", L"QV_NETAPI_DEL_RESULT"}) {
+    for (const wchar_t* name :
+         {L"QV_NETAPI_RESULT", L"QV_NETAPI_DELAY_MS", L"QV_NETAPI_GETINFO_RESULT",
+          L"QV_NETAPI_DEL_RESULT", L"QV_NETAPI_PARM_ERR"}) {
       SetEnvironmentVariableW(name, nullptr);
     }
   }
@@ -219,6 +220,11 @@ class NetapiDoubleSession {
   // What NetShareAdd returns from now on.
   void Answer(DWORD code) const {
     SetEnvironmentVariableW(L"QV_NETAPI_RESULT", std::to_wstring(code).c_str());
+  }
+  // The field a failing NetShareAdd names as refused; 0 names none.
+  void AnswerRefusedField(DWORD field) const {
+    SetEnvironmentVariableW(L"QV_NETAPI_PARM_ERR",
+                            field != 0 ? std::to_wstring(field).c_str() : nullptr);
   }
   // How long NetShareAdd holds before it answers.
   void Delay(DWORD ms) const {

@@ -109,9 +109,11 @@ TEST(WinSharePlatformTest, WineAnswersTheShareWithNotSupported) {
                                       0x14, 0x00, 0xFF, 0x01, 0x1F, 0x00, 0x01, 0x01, 0x00, 0x00,
                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
   ASSERT_TRUE(IsValidSecurityDescriptor(share.shi502_security_descriptor.data()));
-  EXPECT_EQ(platform.AddShare("", share), 50u);
+  std::uint32_t badParameter = 99;
+  EXPECT_EQ(platform.AddShare("", share, badParameter), 50u);
+  EXPECT_EQ(badParameter, 0u) << "no field named for a refusal that is not about a field";
   share.shi502_security_descriptor.clear();  // passed as no descriptor at all
-  EXPECT_EQ(platform.AddShare("", share), 50u);
+  EXPECT_EQ(platform.AddShare("", share, badParameter), 50u);
 }
 
 TEST(WinSharePlatformTest, VolumeFileSystems) {

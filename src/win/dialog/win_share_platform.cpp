@@ -76,7 +76,8 @@ std::uint32_t WinSharePlatform::MakeDirectory(const AnsiString& path) {
   return GetLastError();
 }
 
-std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const ShareInfo502& share) {
+std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const ShareInfo502& share,
+                                         std::uint32_t& badParameter) {
   // The record points into these; every text is a string, the empty password included.
   std::wstring server = ToWide(serverName);
   std::wstring netname = ToWide(share.shi502_netname);
@@ -96,10 +97,13 @@ std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const Sha
   info.shi502_passwd = passwd.data();
   info.shi502_reserved = 0;
   info.shi502_security_descriptor = descriptor.empty() ? nullptr : descriptor.data();
-  DWORD badParameter = 0;
+  DWORD refusedField = 0;
   // A null name is the documented way to name this computer.
-  return QV_LAZY("netapi32.dll", NetShareAdd)(server.empty() ? nullptr : server.data(), 502,
-                                              reinterpret_cast<BYTE*>(&info), &badParameter);
+  const NET_API_STATUS result = QV_LAZY("netapi32.dll", NetShareAdd)(
+      server.empty() ? nullptr : server.data(), 502, reinterpret_cast<BYTE*>(&info), &refusedField);
+  // The index is documented for ERROR_INVALID_PARAMETER only; otherwise it keeps the 0 given.
+  badParameter = result != NERR_Success ? refusedField : 0;
+  return result;
 }
 
 std::optional<VolumeFacts> VolumeOf(const AnsiString& path) {

@@ -22,7 +22,8 @@ class WinSharePlatform : public IShareCreationPlatform {
  public:
   std::uint32_t FileAttributes(const AnsiString& path) override;
   std::uint32_t MakeDirectory(const AnsiString& path) override;
-  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share) override;
+  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
+                         std::uint32_t& badParameter) override;
   bool VolumeKeepsAcls(const AnsiString& path) override;
   void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
                          const AnsiString& path) override;

@@ -235,6 +235,9 @@ extern "C" __declspec(dllexport) DWORD WINAPI
   if (!delay.empty()) Sleep(static_cast<DWORD>(_wtoi(delay.c_str())));
   std::wstring result = Env(L"QV_NETAPI_RESULT");
   DWORD code = result.empty() ? 0 : static_cast<DWORD>(_wtoi(result.c_str()));
+  // A server names the refused field only when it refuses; it leaves the caller's value otherwise.
+  std::wstring field = Env(L"QV_NETAPI_PARM_ERR");
+  if (code != 0 && parm_err && !field.empty()) *parm_err = static_cast<DWORD>(_wtoi(field.c_str()));
   AppendLine("result=" + std::to_string(code));
   return code;
 }

@@ -130,20 +130,22 @@ TEST_F(QuietShareTest, NotAnAdministratorOnVersionFive) {
 
 TEST_F(QuietShareTest, OutcomesAndTheirCodes) {
   struct Case {
-    std::uint32_t shareResult;
+    std::uint32_t shareResult, badParameter;
     int code;
     AnsiString told;
   } cases[] = {
-      {2118, kExitNameInUse, "指定した共有名は、既に使われています。\r"},
-      {5, kExitNotAllowed, "管理者権限を持つユーザーで実行して下さい。\r"},
-      {2116, kExitFolder, share_text::kUnsuitableLocation},
-      {87, kExitShareFailed, "parameter\r\n(code=87)"},
+      {2118, 0, kExitNameInUse, "指定した共有名は、既に使われています。\r"},
+      {5, 0, kExitNotAllowed, "管理者権限を持つユーザーで実行して下さい。\r"},
+      {2116, 0, kExitFolder, share_text::kUnsuitableLocation},
+      {87, 0, kExitShareFailed, "parameter\r\n(code=87)"},
+      {87, 502, kExitShareFailed, "parameter\r\n(code=87, parm_err=502)"},
   };
   shares.messageTexts = {{87, "parameter\r\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shareResult);
     report.told.clear();
     shares.shareResults = {c.shareResult};
+    shares.shareBadParameter = c.badParameter;
     EXPECT_EQ(Run("C:\\Data", "Data"), c.code);
     EXPECT_EQ(report.told, (std::vector<AnsiString>{c.told}));
   }

@@ -262,14 +262,17 @@ class FakeSharePlatform : public IShareCreationPlatform {
     AddDirectory(Resolve(path));
     return 0;
   }
-  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share) override {
+  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
+                         std::uint32_t& badParameter) override {
     log_.push_back("share");
     EXPECT_EQ(serverName, "");
     holdsAtShare.push_back(liveHolds);
     shares.push_back(share);
+    badParameter = 0;
     if (shareResults.empty()) return 0;
     std::uint32_t r = shareResults.front();
     shareResults.pop_front();
+    badParameter = shareBadParameter;
     return r;
   }
   bool VolumeKeepsAcls(const AnsiString& path) override {
@@ -376,6 +379,7 @@ class FakeSharePlatform : public IShareCreationPlatform {
   std::set<AnsiString> directories, files, failingDirectories;
   std::vector<ShareInfo502> shares;
   std::deque<std::uint32_t> shareResults;  // 0 once they run out
+  std::uint32_t shareBadParameter = 0;     // named with every failing answer
   std::map<std::uint32_t, AnsiString> messageTexts;
   std::vector<AnsiString> systemTrees{"C:\\Windows", "C:\\Program Files",
                                       "C:\\Program Files (x86)"};

@@ -196,6 +196,7 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
   struct Case {
     std::uint32_t code;
     const char* message;
+    std::uint32_t badParameter = 0;
   } cases[] = {
       {5, "管理者権限を持つユーザーで実行して下さい。\r"},
       {2116,
@@ -203,8 +204,15 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
        "さい。"},
       {2118, "指定した共有名は、既に使われています。\r"},
       {87, "パラメーターは正しくありません。\r\n(code=87)"},
+      {87, "パラメーターは正しくありません。\r\n(code=87, parm_err=1)", 1},
       {50, "要求はサポートされていません。\r\n(code=50)"},
       {2102, "(code=2102)"},  // no system text
+      {2102, "(code=2102, parm_err=4)", 4},
+      // The known refusals have texts of their own, with no field to name.
+      {2116,
+       "管理する場所が適正ではありません。\r管理する場所には、このコンピュータ内の場所を指定して下"
+       "さい。",
+       4},
   };
   rig.shares.messageTexts = {{87, "パラメーターは正しくありません。\r\n"},
                              {50, "要求はサポートされていません。\r\n"}};
@@ -214,6 +222,7 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
     rig.log.clear();
     rig.boxes.shown.clear();
     rig.shares.shareResults = {c.code};
+    rig.shares.shareBadParameter = c.badParameter;
     rig.form.OnShareClick();
     EXPECT_EQ(rig.log.back(), "message");
     ASSERT_EQ(rig.boxes.shown.size(), 1u);
