@@ -11,22 +11,9 @@
 #include <vector>
 
 #include "framework/ansi_string.h"
+#include "share/exit_codes.h"
 
 namespace qv {
-
-// Exit codes of the program, the same for every kind of run.
-enum ExitCode : int {
-  kExitDone = 0,            // share and grant in place (for /check: everything in order)
-  kExitUsage = 1,           // unknown option, missing value, options that do not go together
-  kExitRefused = 2,         // unusable path or name, or the drive-root question without /yes
-  kExitNameInUse = 3,       // the share name is already in use
-  kExitNotAllowed = 4,      // not an administrator, or access denied
-  kExitFolder = 5,          // the folder cannot be shared or could not be made
-  kExitShareFailed = 6,     // another failure of the share call
-  kExitGrantFailed = 7,     // the share was made but the folder's permissions could not be set
-  kExitAlreadyRunning = 8,  // another copy of the program is running
-  kExitCheckFailed = 9,     // /check: the share is missing or something is not in order
-};
 
 enum class RunMode { Dialog, Quiet, Check, Probe, Remove, Usage };
 

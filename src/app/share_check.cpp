@@ -3,14 +3,14 @@
 #include "app/command_line.h"
 #include "framework/errors.h"
 #include "security/everyone_access.h"
+#include "share/edition.h"
+#include "share/share_outcome.h"
+#include "share/share_platform.h"
 
 namespace qv {
 
 namespace {
 constexpr std::uint32_t kNerrNetNameNotFound = 2310;
-constexpr std::size_t kShareNameLimit = 80;  // bytes, as the share step allows
-constexpr char kNameTooLong[] =
-    "共有名が長すぎます。\r全角40文字、半角80文字以内で入力してください。\r";
 
 // How much the rights reach, in the words of Explorer's dialogs.
 AnsiString RightsName(std::uint32_t rights) {
@@ -40,18 +40,13 @@ bool TellRights(IRunReport& report, const AnsiString& label, RightsOf rightsOf) 
   }
 }
 
-AnsiString ErrorWithCode(ShareSetup& texts, std::uint32_t code) {
-  AnsiString text = Trim(texts.MessageTextOf(code));
-  return text + Format("(code=%u)", code);
-}
-
 // The subfolders the share's folder must hold: the one of the edition its remark names, or,
 // for a share whose remark names none, either edition's.
 std::vector<std::int32_t> EditionsOfRemark(const AnsiString& remark) {
-  for (std::int32_t edition : {0, 1}) {
+  for (std::int32_t edition : {kFirstEdition, kSecondEdition}) {
     if (remark.rfind(EditionRemarkPrefix(edition), 0) == 0) return {edition};
   }
-  return {0, 1};
+  return {kFirstEdition, kSecondEdition};
 }
 
 bool HasEditionSubfolder(IShareLookup& shares, const ShareDetails& share) {
@@ -63,19 +58,15 @@ bool HasEditionSubfolder(IShareLookup& shares, const ShareDetails& share) {
 }  // namespace
 
 int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity& folders,
-                  ShareSetup& texts, IRunReport& report) {
+                  ISystemTexts& texts, IRunReport& report) {
   report.Tell("共有名: " + name);
   // A name the share step would refuse is never one it made, and asking the server about it
   // could answer for another share (a cut name) or be refused by the server with a less
   // telling code.
-  ShareRefusal refusal = ShareSetup::CheckName({AnsiString(), name});
-  if (refusal != ShareRefusal::None) {
-    report.Tell(ShareSetup::RefusalText(refusal));
-    return kExitRefused;
-  }
-  if (name.size() > kShareNameLimit) {
-    report.Tell(kNameTooLong);
-    return kExitRefused;
+  if (ShareRefusal refusal = CheckShareName({AnsiString(), name}); refusal != ShareRefusal::None) {
+    const ShareTelling telling = Tell(ShareOutcome::Refused(refusal));
+    report.Tell(telling.text);
+    return telling.exitCode;
   }
   ShareDetails share = shares.GetShare(name);
   if (share.result == kNerrNetNameNotFound) {
@@ -84,7 +75,7 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
     return kExitCheckFailed;
   }
   if (share.result != 0) {
-    report.Tell("共有: 読み取れません " + ErrorWithCode(texts, share.result));
+    report.Tell("共有: 読み取れません " + MessageWithCode(texts, share.result));
     report.Tell("判定: 共有の状態を確認できません。");
     // Not being allowed to look is the caller's to mend (run as administrator), not the share's.
     return share.result == kErrorAccessDenied ? kExitNotAllowed : kExitCheckFailed;
@@ -133,7 +124,7 @@ int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity&
     FolderDacl read = folders.ReadDacl(share.path);
     if (read.error != 0) {
       report.Tell(AnsiString(kFolderRightsLabel) + kUnreadable + " " +
-                  ErrorWithCode(texts, read.error));
+                  MessageWithCode(texts, read.error));
       inOrder = false;
     } else {
       inOrder &= TellRights(report, kFolderRightsLabel, [&read] {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/unattended.h"
-#include "dialog/share_setup.h"
 #include "framework/ansi_string.h"
 #include "security/folder_security.h"
+#include "share/system_texts.h"
 
 namespace qv {
 
@@ -37,6 +37,6 @@ class IShareLookup {
 // Reports each finding and the verdict; kExitDone when everything is in order, else
 // kExitCheckFailed.
 int RunShareCheck(const AnsiString& name, IShareLookup& shares, IFolderSecurity& folders,
-                  ShareSetup& texts, IRunReport& report);
+                  ISystemTexts& texts, IRunReport& report);
 
 }  // namespace qv

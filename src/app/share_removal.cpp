@@ -8,6 +8,7 @@
 #include "security/folder_grant.h"
 #include "security/folder_identity.h"
 #include "security/sid.h"
+#include "share/share_platform.h"
 
 namespace qv {
 
@@ -15,10 +16,6 @@ namespace {
 
 constexpr std::uint32_t kErrorFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
 constexpr std::uint32_t kNerrNetNameNotFound = 2310;  // NERR_NetNameNotFound
-
-AnsiString WithCode(ShareSetup& texts, std::uint32_t code) {
-  return Trim(texts.MessageTextOf(code)) + Format("(code=%u)", code);
-}
 
 int ExitFor(std::uint32_t code) {
   if (code == kErrorAccessDenied) return kExitNotAllowed;
@@ -43,7 +40,7 @@ bool IsShareJobEntry(const AccessEntry& entry) {
 }
 
 int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares,
-                    IFolderSecurity& folders, IMessageBoxes& boxes, ShareSetup& texts,
+                    IFolderSecurity& folders, IMessageBoxes& boxes, ISystemTexts& texts,
                     IRunReport& report) {
   report.Tell("共有名: " + request.name);
   const ShareDetails share = shares.GetShare(request.name);
@@ -52,7 +49,8 @@ int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares
     return kExitNameInUse;
   }
   if (share.result != 0) {
-    report.Tell("共有を読み取れません。何も変更していません。 " + WithCode(texts, share.result));
+    report.Tell("共有を読み取れません。何も変更していません。 " +
+                MessageWithCode(texts, share.result));
     return ExitFor(share.result);
   }
   report.Tell("共有のパス: " + share.path);
@@ -66,7 +64,7 @@ int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares
   if (!folderGone) {
     if (identity.error != 0 || !plan.opened) {
       report.Tell("フォルダを開けません。何も変更していません。 " +
-                  WithCode(texts, identity.error));
+                  MessageWithCode(texts, identity.error));
       return ExitFor(identity.error);
     }
     // The share's path may now lead through a link planted since; a change there would land on
@@ -83,7 +81,7 @@ int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares
     const FolderDacl folder = plan.opened->ReadDacl();
     if (folder.error != 0) {
       report.Tell("フォルダのアクセス許可を読み取れません。何も変更していません。 " +
-                  WithCode(texts, folder.error));
+                  MessageWithCode(texts, folder.error));
       return ExitFor(folder.error);
     }
     plan.control = folder.control;
@@ -114,7 +112,7 @@ int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares
   }
 
   if (const std::uint32_t code = shares.DeleteShare(request.name); code != 0) {
-    report.Tell("共有を削除できません。何も変更していません。 " + WithCode(texts, code));
+    report.Tell("共有を削除できません。何も変更していません。 " + MessageWithCode(texts, code));
     return ExitFor(code);
   }
   report.Tell("共有を削除しました。");
@@ -128,7 +126,7 @@ int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares
   } else if (const std::uint32_t code =
                  plan.opened->WriteDacl(DaclWriteInformation(plan.control), plan.without.Build());
              code != 0) {
-    report.Tell("フォルダから Everyone の許可を外せません。 " + WithCode(texts, code));
+    report.Tell("フォルダから Everyone の許可を外せません。 " + MessageWithCode(texts, code));
     exitCode = code == kErrorAccessDenied ? kExitNotAllowed : kExitShareFailed;
   } else {
     report.Tell("フォルダから Everyone のフル コントロールを外しました。");

@@ -8,12 +8,12 @@
 
 #include "app/share_check.h"
 #include "app/unattended.h"
-#include "dialog/share_setup.h"
 #include "framework/ansi_string.h"
 #include "framework/message_box.h"
 #include "security/access_entry.h"
 #include "security/binary_layout.h"
 #include "security/folder_security.h"
+#include "share/system_texts.h"
 
 namespace qv {
 
@@ -41,7 +41,7 @@ struct RemovalRequest {
 // folder, when it exists, was opened, checked and its DACL read; the folder's DACL is written
 // only after the share is gone, through the handle that was checked.
 int RunShareRemoval(const RemovalRequest& request, IShareRemovalPlatform& shares,
-                    IFolderSecurity& folders, IMessageBoxes& boxes, ShareSetup& texts,
+                    IFolderSecurity& folders, IMessageBoxes& boxes, ISystemTexts& texts,
                     IRunReport& report);
 
 // Whether an entry is exactly the one the share job adds: explicit allow, Everyone, object and

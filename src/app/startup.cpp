@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include "dialog/share_dialog_form.h"
+#include "share/edition.h"
+
 namespace qv {
 
 int RunStartup(IStartupHost& host, IMessageBoxes& boxes, const DialogPrefill& prefill) {
@@ -10,10 +13,10 @@ int RunStartup(IStartupHost& host, IMessageBoxes& boxes, const DialogPrefill& pr
     return 0;
   }
   try {
-    host.InitializeApplication(kApplicationTitle);
+    host.InitializeApplication(share_dialog_form::kTitle);
     ShareDialog& form = host.CreateMainForm();
     // Every run serves the second edition, whatever the executable is called.
-    form.Fields().Edition = 1;
+    form.Fields().Edition = kServedEdition;
     form.Prefill(prefill.path, prefill.name);
     host.RunMessageLoop();
   } catch (const std::exception& error) {

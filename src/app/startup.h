@@ -13,20 +13,24 @@
 namespace qv {
 
 constexpr char kSingleInstanceMutexName[] = "MOLOKAU_101";
-constexpr char kApplicationTitle[] = "共有フォルダの設定";
 // What a second copy is told while one is running.
 constexpr char kAlreadyRunning[] = "アプリケーションは既に起動しています。";
 
 enum class MutexCreation { Created, AlreadyExists, Failed };
 
-class IStartupHost {
+// The guard that keeps a second copy from running beside the first.
+class ISingleInstance {
  public:
-  virtual ~IStartupHost() = default;
+  virtual ~ISingleInstance() = default;
 
   // Creates the named mutex in the session's namespace (default security, not owned). On
   // Created the handle is kept for the rest of the run; on AlreadyExists the handle the
   // system gave is closed before returning.
   virtual MutexCreation CreateSingleInstanceMutex(const AnsiString& name) = 0;
+};
+
+class IStartupHost : public ISingleInstance {
+ public:
   virtual void InitializeApplication(const AnsiString& title) = 0;
   // Creates the dialog as the main window; its OnCreate runs during the call.
   virtual ShareDialog& CreateMainForm() = 0;

@@ -2,72 +2,39 @@
 
 #include <optional>
 
-#include "framework/errors.h"
-#include "security/folder_grant.h"
+#include "share/edition.h"
 
 namespace qv {
 
 namespace {
-constexpr char kSystemLocationRefused[] =
-    "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
-    "この場所を共有するには /yes を指定してください。\r";
-
-int ExitCodeOfShareResult(std::uint32_t code) {
-  switch (code) {
-    case kNerrDuplicateShare:
-      return kExitNameInUse;
-    case kErrorAccessDenied:
-      return kExitNotAllowed;
-    case kNerrUnknownDevDir:
-      return kExitFolder;
-    default:
-      return kExitShareFailed;
-  }
+// Tells what the job's telling tells, and ends with its code.
+int Report(const ShareTelling& telling, IRunReport& report) {
+  for (const AnsiString& notice : telling.notices) report.Tell(notice);
+  report.Tell(telling.text);
+  for (const AnsiString& line : telling.logLines) report.LogOnly(line);
+  return telling.exitCode;
 }
 
-std::uint32_t GrantCodeOf(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const GrantFailure& e) {
-    return e.SystemCode();
-  } catch (...) {
-    return 0;
-  }
-}
-
-AnsiString MessageOf(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const Exception& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return AnsiString(e.what());
-  }
+int Refuse(ShareRefusal refusal, IRunReport& report) {
+  return Report(Tell(ShareOutcome::Refused(refusal)), report);
 }
 }  // namespace
 
-int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform& probes,
-                  ShareSetup& setup, IRunReport& report) {
-  ShareRequest request = ShareSetup::Prepare(given.path, given.name);
-  for (ShareRefusal refusal : {setup.ResolvePath(request), ShareSetup::CheckName(request)}) {
-    if (refusal != ShareRefusal::None) {
-      report.Tell(ShareSetup::RefusalText(refusal));
-      return kExitRefused;
-    }
+int RunQuietShare(const QuietRequest& given, ISingleInstance& instance, IProbePlatform& probes,
+                  ShareSetup& job, IRunReport& report) {
+  ShareRequest request = PrepareShareRequest(given.path, given.name);
+  for (ShareRefusal refusal : {job.ResolvePath(request), CheckShareName(request)}) {
+    if (refusal != ShareRefusal::None) return Refuse(refusal, report);
   }
-  if (std::optional<AnsiString> target = setup.LinkTarget(request.path)) {
-    report.Tell(ShareSetup::LinkText(*target));
-    return kExitRefused;
+  if (std::optional<AnsiString> target = job.LinkTarget(request.path)) {
+    return Report(Tell(ShareOutcome::LinkedTo(*target)), report);
   }
-  if (!setup.DriveCanServe(request.path)) {
-    report.Tell(share_text::kUnsuitableLocation);
-    return kExitFolder;
+  if (!job.DriveCanServe(request.path)) return Refuse(ShareRefusal::DriveCannotServe, report);
+  if (job.IsSystemLocation(request.path) && !given.yes) {
+    return Refuse(ShareRefusal::SystemLocation, report);
   }
-  if (setup.IsSystemLocation(request.path) && !given.yes) {
-    report.Tell(kSystemLocationRefused);
-    return kExitRefused;
-  }
-  if (host.CreateSingleInstanceMutex(kSingleInstanceMutexName) == MutexCreation::AlreadyExists) {
+  if (instance.CreateSingleInstanceMutex(kSingleInstanceMutexName) ==
+      MutexCreation::AlreadyExists) {
     report.Tell(kAlreadyRunning);
     return kExitAlreadyRunning;
   }
@@ -76,35 +43,9 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     report.Tell(kNotAdministrator);
     return kExitNotAllowed;
   }
-  if (!setup.RunsElevated()) {
-    report.Tell(share_text::kAccessDenied);
-    return kExitNotAllowed;
-  }
+  if (!job.RunsElevated()) return Refuse(ShareRefusal::NotElevated, report);
 
-  // Every run serves the second edition, as the dialog's does.
-  ShareOutcome outcome = setup.Run(request, 1);
-  if (outcome.error) {
-    report.Tell(MessageOf(outcome.error));
-    if (std::uint32_t code = GrantCodeOf(outcome.error)) {
-      report.LogOnly(Trim(setup.MessageTextOf(code)) + Format("(code=%u)", code));
-    }
-    return outcome.shareMade ? kExitGrantFailed : kExitShareFailed;
-  }
-  if (!outcome.linkTarget.empty()) {
-    report.Tell(ShareSetup::LinkText(outcome.linkTarget));
-    return kExitRefused;
-  }
-  if (!outcome.failedFolder.empty()) {
-    report.Tell(setup.FolderErrorText(outcome));
-    return kExitFolder;
-  }
-  if (outcome.shareResult != 0) {
-    report.Tell(setup.ShareErrorText(outcome.shareResult, outcome.shareBadParameter));
-    return ExitCodeOfShareResult(outcome.shareResult);
-  }
-  if (outcome.grantSkipped) report.Tell(share_text::kNoPermissionsOnVolume);
-  report.Tell(share_text::kShared);
-  return kExitDone;
+  return Report(Tell(job.Run(request, kServedEdition)), report);
 }
 
 std::vector<AnsiString> MessageLines(const AnsiString& text) {

@@ -9,8 +9,8 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "dialog/environment_probes.h"
-#include "dialog/share_setup.h"
 #include "framework/ansi_string.h"
+#include "share/share_setup.h"
 
 namespace qv {
 
@@ -30,8 +30,8 @@ struct QuietRequest {
 };
 
 // Shares as the dialog's share button would, and returns the exit code.
-int RunQuietShare(const QuietRequest& request, IStartupHost& host, IProbePlatform& probes,
-                  ShareSetup& setup, IRunReport& report);
+int RunQuietShare(const QuietRequest& request, ISingleInstance& instance, IProbePlatform& probes,
+                  ShareSetup& job, IRunReport& report);
 
 // The lines of a message, without the trailing line breaks; a lone \r, \n or \r\n breaks a line.
 std::vector<AnsiString> MessageLines(const AnsiString& text);

@@ -2,7 +2,7 @@
 // at most 255 bytes, one that code page 932 can spell, and the system drive's root only after a
 // question when user account control is on.
 #include "dialog/share_dialog.h"
-#include "dialog/share_name_fitting.h"
+#include "share/share_name_fitting.h"
 
 #include "framework/errors.h"
 

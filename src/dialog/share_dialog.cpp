@@ -3,7 +3,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "dialog/share_dialog_form.h"
 #include "framework/errors.h"
+#include "share/edition.h"
 
 namespace qv {
 
@@ -18,18 +20,13 @@ constexpr char kSecondEditionExecutable[] = "qvsetshare.exe";
 std::int32_t EditionOfExecutable(const AnsiString& path) {
   const std::size_t slash = LastDelimiter("\\", path);
   const AnsiString name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  return AnsiLowerCase(name) == kSecondEditionExecutable ? 1 : 0;
+  return AnsiLowerCase(name) == kSecondEditionExecutable ? kSecondEdition : kFirstEdition;
 }
 }  // namespace
 
 ShareDialog::ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
-                         IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
-                         GrantEveryoneFn grantEveryoneFullControl)
-    : view_(view),
-      boxes_(boxes),
-      probes_(probes),
-      browser_(browser),
-      setup_(shares, std::move(grantEveryoneFullControl)) {}
+                         IFolderBrowserPlatform& browser, ShareSetup& job)
+    : view_(view), boxes_(boxes), probes_(probes), browser_(browser), job_(job) {}
 
 void ShareDialog::OnCreate() {
   // An unreadable icon-title font leaves the designed one in place.
@@ -38,7 +35,7 @@ void ShareDialog::OnCreate() {
     try {
       view_.SetFontName(faceName);
     } catch (const Exception&) {
-      view_.SetFontName("ＭＳ Ｐゴシック");
+      view_.SetFontName(share_dialog_form::kDesignedFont);
     }
   }
 

@@ -10,19 +10,18 @@
 
 #include "dialog/environment_probes.h"
 #include "dialog/folder_browser.h"
-#include "dialog/share_creation.h"
 #include "dialog/share_dialog_view.h"
-#include "dialog/share_setup.h"
 #include "framework/ansi_string.h"
 #include "framework/message_box.h"
+#include "share/share_outcome.h"
+#include "share/share_setup.h"
 
 namespace qv {
 
 class ShareDialog {
  public:
   ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
-              IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
-              GrantEveryoneFn grantEveryoneFullControl);
+              IFolderBrowserPlatform& browser, ShareSetup& job);
   ShareDialog(const ShareDialog&) = delete;
   ShareDialog& operator=(const ShareDialog&) = delete;
 
@@ -49,13 +48,15 @@ class ShareDialog {
  private:
   void StartShare(const ShareRequest& request);
   void FinishShare(const ShareOutcome& outcome, std::exception_ptr failure);
+  // A refusal or failure in its box, then the focus where the user mends it.
+  void Show(const ShareTelling& telling);
 
   ShareDialogFields fields_;
   IShareDialogView& view_;
   IMessageBoxes& boxes_;
   EnvironmentProbes probes_;
   IFolderBrowserPlatform& browser_;
-  ShareSetup setup_;
+  ShareSetup& job_;
   // Where the share button is: its boxes open (the question before the work, or the outcome
   // after it), or its work running. Anything but Idle ignores a second click or Enter.
   enum class ShareStep : std::uint8_t { Idle, Asking, Working };

@@ -1,5 +1,7 @@
 #include "dialog/share_dialog_form.h"
 
+#include "share/share_request.h"
+
 namespace qv {
 
 namespace {
@@ -58,9 +60,10 @@ FormDescription MakeDescription() {
       LabelAt(kShareNameLabel, 40, 256, "共有名:"),
       {kShareNameEdit,
        {P{"Left", std::int64_t{136}}, P{"Top", std::int64_t{253}}, P{"Width", std::int64_t{137}},
-        P{"Height", std::int64_t{18}}, P{"Ctl3D", false}, P{"MaxLength", std::int64_t{80}},
-        P{"ParentCtl3D", false}, P{"TabOrder", std::int64_t{2}},
-        P{"KeyEdit3D", FormIdent{"bsNone"}}, P{"Long", std::int64_t{0}}}},
+        P{"Height", std::int64_t{18}}, P{"Ctl3D", false},
+        P{"MaxLength", std::int64_t{kShareNameByteLimit}}, P{"ParentCtl3D", false},
+        P{"TabOrder", std::int64_t{2}}, P{"KeyEdit3D", FormIdent{"bsNone"}},
+        P{"Long", std::int64_t{0}}}},
       LabelAt(kShareNameExample, 136, 280, "例） VeltoData"),
       Button(kShareButton, 360, 304, 81, 26, 3, "共有"),
       Button(kCancelButton, 472, 304, 81, 26, 4, "キャンセル"),

@@ -25,6 +25,11 @@ inline constexpr char kShareButton[] = "btnShare";
 inline constexpr char kCancelButton[] = "btnCancel";
 inline constexpr char kLayoutMemo[] = "layoutMemo";
 inline constexpr char kBusyText[] = "busyLabel";
+
+// The face the form was designed in, kept where the icon-title font cannot be set.
+inline constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
+// The window's title, which the application takes too.
+inline constexpr char kTitle[] = "共有フォルダの設定";
 }  // namespace share_dialog_form
 
 // Labels carry their caption and place (their size follows the text); the panel its place and

@@ -30,7 +30,7 @@ class IShareDialogView {
   virtual void SetSharePathText(const AnsiString& text) = 0;
   virtual AnsiString ShareNameText() const = 0;
   virtual void SetShareNameText(const AnsiString& text) = 0;
-  virtual int ShareNameMaxLength() const = 0;  // 80 in the dialog
+  virtual int ShareNameMaxLength() const = 0;  // the share-name byte limit in the dialog
 
   // Creation step.
   virtual AnsiString IconTitleFontName() = 0;                // face name of the icon-title font

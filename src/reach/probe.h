@@ -8,16 +8,9 @@
 #include "app/unattended.h"
 #include "framework/ansi_string.h"
 #include "reach/save_trial.h"
+#include "share/exit_codes.h"
 
 namespace qv {
-
-// Exit codes of the check, beside the program's others.
-enum ProbeExit : int {
-  kProbePassed = 0,
-  kProbeUnreachable = 10,  // the computer, the share or this user's logon is not accepted
-  kProbeNotWritable = 11,  // reached, but the file cannot be saved there
-  kProbeOther = 12,
-};
 
 constexpr std::size_t kProbeBytes = 1024 * 1024;
 

@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "dialog/share_setup.h"
 #include "framework/errors.h"
 #include "security/folder_grant.h"
 #include "security/folder_identity.h"
-#include "win/dialog/win_share_platform.h"
+#include "share/share_setup.h"
 #include "win/framework/cp932.h"
 #include "win/security/win_folder_security.h"
+#include "win/share/win_share_platform.h"
 
 namespace qv {
 namespace {
@@ -173,7 +173,7 @@ TEST_F(Sandbox, ALinkIsFoundWhereverItStandsAndTheGrantRefusesIt) {
   ASSERT_TRUE(target);
   EXPECT_TRUE(SamePath(*target, Ansi(target_))) << target->bytes();
 
-  ShareSetup setup(platform, [](const AnsiString&) { return true; });
+  ShareSetup setup(platform, folders);
   const struct {
     std::wstring chosen, leadsTo;
   } cases[] = {{link, target_},
@@ -197,21 +197,23 @@ TEST_F(Sandbox, ALinkIsFoundWhereverItStandsAndTheGrantRefusesIt) {
 
 TEST(WinDriveTest, TheSystemDriveIsAFixedVolumeAndAMissingOneHasNoRoot) {
   win::WinSharePlatform platform;
+  win::WinFolderSecurity folders;
   const DriveFacts system = platform.DriveOf("C:\\VeltoData");
   EXPECT_EQ(system.type, static_cast<std::uint32_t>(DRIVE_FIXED));
   EXPECT_FALSE(system.device.empty());
   EXPECT_FALSE(system.device.view().starts_with("\\??\\")) << system.device.bytes();
   EXPECT_EQ(platform.DriveOf("Q:\\Nowhere").type, static_cast<std::uint32_t>(DRIVE_NO_ROOT_DIR));
-  ShareSetup setup(platform, [](const AnsiString&) { return true; });
+  ShareSetup setup(platform, folders);
   EXPECT_TRUE(setup.DriveCanServe("C:\\VeltoData"));
 }
 
 TEST(WinTokenTest, WineRunsEveryProcessAsAnElevatedAdministrator) {
   win::WinSharePlatform platform;
+  win::WinFolderSecurity folders;
   const TokenRights rights = platform.ProcessTokenRights();
   EXPECT_TRUE(rights.administrator);
   EXPECT_TRUE(!rights.elevationKnown || rights.elevated);
-  ShareSetup setup(platform, [](const AnsiString&) { return true; });
+  ShareSetup setup(platform, folders);
   EXPECT_TRUE(setup.RunsElevated());
 }
 

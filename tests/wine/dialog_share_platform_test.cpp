@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog/share_creation.h"
-#include "win/dialog/win_share_platform.h"
+#include "share/share_platform.h"
 #include "win/framework/cp932.h"
+#include "win/share/win_share_platform.h"
 
 namespace qv {
 namespace {
@@ -110,10 +110,10 @@ TEST(WinSharePlatformTest, WineAnswersTheShareWithNotSupported) {
                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
   ASSERT_TRUE(IsValidSecurityDescriptor(share.shi502_security_descriptor.data()));
   std::uint32_t badParameter = 99;
-  EXPECT_EQ(platform.AddShare("", share, badParameter), 50u);
+  EXPECT_EQ(platform.AddShare(share, badParameter), 50u);
   EXPECT_EQ(badParameter, 0u) << "no field named for a refusal that is not about a field";
   share.shi502_security_descriptor.clear();  // passed as no descriptor at all
-  EXPECT_EQ(platform.AddShare("", share, badParameter), 50u);
+  EXPECT_EQ(platform.AddShare(share, badParameter), 50u);
 }
 
 TEST(WinSharePlatformTest, VolumeFileSystems) {
@@ -175,9 +175,9 @@ TEST(WinSharePlatformTest, SystemMessageTexts) {
 TEST(WinSharePlatformTest, ShellNotificationsOfAShare) {
   win::WinSharePlatform platform;
   TempFolder temp;
-  // Wine's shell takes both without a listener; what Explorer makes of them is not seen here.
-  platform.NotifyShellChange(kShcneAssocchanged, kShcnfFlush, "");
-  platform.NotifyShellChange(kShcneNetshare, kShcnfPathW | kShcnfFlush, temp.Ansi());
+  // Wine's shell takes the notices without a listener; what Explorer makes of them is not seen
+  // here.
+  platform.AnnounceShare(temp.Ansi());
   EXPECT_NE(platform.FileAttributes(temp.Ansi()), kInvalidFileAttributes);
 }
 

@@ -14,7 +14,6 @@ namespace qv::win {
 
 namespace {
 using namespace share_dialog_form;
-constexpr char kDesignedFont[] = "ＭＳ Ｐゴシック";
 
 // The form keeps the tab order itself (SetTabOrder); every other setting belongs to the control.
 void TakeTabOrder(const StoredProperty& property) {
@@ -75,8 +74,8 @@ ShareDialogWindow::~ShareDialogWindow() = default;
 void ShareDialogWindow::CreateWindowAndControls() {
   RegisterOnce(kShareDialogClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE));
   const FormDescription& description = ShareDialogFormDescription();
-  Create(kFormExStyle, kShareDialogClass, ToWide("共有フォルダの設定"), kFormStyle, CW_USEDEFAULT,
-         CW_USEDEFAULT, description.Width, description.Height, nullptr);
+  Create(kFormExStyle, kShareDialogClass, ToWide(kTitle), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+         description.Width, description.Height, nullptr);
   HWND form = Handle();
   SetMainForm(true);
   dpi_ = DpiOfWindow(form);

@@ -61,7 +61,7 @@ class ShareDialogWindow : public Form, public IShareDialogView {
   bool CloseQuery() override { return !logic_ || logic_->CloseQuery(); }
 
  private:
-  static constexpr int kShareNameMaxLength = 80;
+  static constexpr int kShareNameMaxLength = kShareNameByteLimit;
   void ApplyFont();
   void SizeClientArea(const FormLayout& layout);
   void ApplyTitleBarIcons();

@@ -4,10 +4,10 @@
 
 #include <lm.h>
 
-#include "win/dialog/win_share_platform.h"
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
+#include "win/share/win_share_platform.h"
 
 namespace qv::win {
 

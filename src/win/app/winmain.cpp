@@ -18,14 +18,12 @@
 #include "framework/errors.h"
 #include "reach/probe.h"
 #include "reach/reach_run.h"
-#include "security/folder_grant.h"
 #include "win/app/run_report.h"
 #include "win/app/share_dialog_window.h"
 #include "win/app/win_share_lookup.h"
 #include "win/app/win_share_removal.h"
 #include "win/dialog/win_folder_browser_platform.h"
 #include "win/dialog/win_probe_platform.h"
-#include "win/dialog/win_share_platform.h"
 #include "win/framework/application.h"
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
@@ -34,14 +32,12 @@
 #include "win/reach/win_reach_platform.h"
 #include "win/reach/win_share_files.h"
 #include "win/security/win_folder_security.h"
+#include "win/share/win_share_platform.h"
 
 namespace qv::win {
 namespace {
 
-// The share-name field's byte limit, which the unattended share fits the name to as well.
-constexpr std::int32_t kShareNameFieldLimit = 80;
-
-class WinStartupHost : public IStartupHost {
+class WinSingleInstance : public ISingleInstance {
  public:
   MutexCreation CreateSingleInstanceMutex(const AnsiString& name) override {
     // One call that both creates and tells whether it existed: two copies started at the same
@@ -53,15 +49,22 @@ class WinStartupHost : public IStartupHost {
     return MutexCreation::Created;
   }
 
+ private:
+  UniqueHandle guard_;
+};
+
+class WinStartupHost : public IStartupHost {
+ public:
+  MutexCreation CreateSingleInstanceMutex(const AnsiString& name) override {
+    return instance_.CreateSingleInstanceMutex(name);
+  }
+
   void InitializeApplication(const AnsiString& title) override {
     Application::Instance().SetTitle(title);
   }
 
   ShareDialog& CreateMainForm() override {
-    form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
-                  [&folderSecurity = folderSecurity_](const AnsiString& path) {
-                    return GrantEveryoneFullControl(folderSecurity, path);
-                  });
+    form_.emplace(window_, Application::Instance(), probes_, browser_, job_);
     window_.Bind(&*form_);
     window_.CreateWindowAndControls();  // runs the form's creation handler
     return *form_;
@@ -77,11 +80,12 @@ class WinStartupHost : public IStartupHost {
   }
 
  private:
-  UniqueHandle guard_;
+  WinSingleInstance instance_;
   WinProbePlatform probes_;
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
   WinFolderSecurity folderSecurity_;
+  ShareSetup job_{shares_, folderSecurity_};
   // The logic before its window: the window goes first and joins the work, which runs on the
   // logic and the platforms above.
   std::optional<ShareDialog> form_;
@@ -135,21 +139,20 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine,
     return ShowUsage("ログファイルを開けません。", report);
   }
   report.LogOnly(LogHeaderLine(GatherRunFacts(arguments)));
-  WinStartupHost host;
-  WinProbePlatform probes;
-  WinSharePlatform shares;
   WinFolderSecurity folderSecurity;
-  ShareSetup setup(shares, [&folderSecurity](const AnsiString& path) {
-    return GrantEveryoneFullControl(folderSecurity, path);
-  });
+  WinSystemTexts texts;
   int code = kExitUsage;
   if (commandLine.mode == RunMode::Quiet) {
     QuietRequest request{ToCp932(commandLine.path).value_or(""),
                          ToCp932(commandLine.name).value_or(""), commandLine.yes};
-    code = RunQuietShare(request, host, probes, setup, report);
+    WinSingleInstance instance;
+    WinProbePlatform probes;
+    WinSharePlatform shares;
+    ShareSetup job(shares, folderSecurity);
+    code = RunQuietShare(request, instance, probes, job, report);
     if (code == kExitDone) {
       // The name as the job shared it (trimmed).
-      const AnsiString shared = ShareSetup::Prepare(request.path, request.name).name;
+      const AnsiString shared = PrepareShareRequest(request.path, request.name).name;
       WinReachPlatform reach;
       WinShareFiles files;
       TellReachAfterQuietShare(shared, commandLine.yes, reach, files, report);
@@ -157,7 +160,7 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine,
   } else if (commandLine.mode == RunMode::Check) {
     WinShareLookup lookup;
     const AnsiString name = ToCp932(commandLine.name).value_or("");
-    code = RunShareCheck(name, lookup, folderSecurity, setup, report);
+    code = RunShareCheck(name, lookup, folderSecurity, texts, report);
     WinReachPlatform reach;
     WinShareFiles files;
     code = TellReachAfterCheck(code, name, reach, files, report);
@@ -167,7 +170,7 @@ int RunCommandLine(const CommandLine<std::wstring>& commandLine,
   } else if (commandLine.mode == RunMode::Remove) {
     WinShareRemoval removal;
     code = RunShareRemoval({ToCp932(commandLine.name).value_or(""), commandLine.yes}, removal,
-                           folderSecurity, Application::Instance(), setup, report);
+                           folderSecurity, Application::Instance(), texts, report);
   }
   report.LogOnly(Format("終了コード: %d", code));
   return code;

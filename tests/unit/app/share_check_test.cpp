@@ -66,7 +66,7 @@ class ShareCheckTest : public testing::Test {
     folders.dacl = {0, 0x8004, true,
                     DaclOf({AccessEntry(ace::kAccessAllowed, 0x03, kFullControl, EveryoneSid())})};
   }
-  int Run() { return RunShareCheck("VeltoData", lookup, folders, texts, lines); }
+  int Run() { return RunShareCheck("VeltoData", lookup, folders, platform, lines); }
   AnsiString Line(const AnsiString& prefix) {
     for (const AnsiString& l : lines.told) {
       if (l.rfind(prefix, 0) == 0) return l.substr(prefix.size());
@@ -75,7 +75,6 @@ class ShareCheckTest : public testing::Test {
   }
   test::EventLog log;
   test::FakeSharePlatform platform{log};
-  ShareSetup texts{platform, [](const AnsiString&) { return true; }};
   FakeLookup lookup;
   FakeFolders folders;
   Lines lines;
@@ -132,7 +131,7 @@ TEST_F(ShareCheckTest, NamesTheShareStepRefusesAreNotLookedUp) {
     SCOPED_TRACE(c.name.c_str());
     lines.told.clear();
     lookup.asked = "<not asked>";
-    EXPECT_EQ(RunShareCheck(c.name, lookup, folders, texts, lines), kExitRefused);
+    EXPECT_EQ(RunShareCheck(c.name, lookup, folders, platform, lines), kExitRefused);
     EXPECT_EQ(lookup.asked, "<not asked>");
     ASSERT_GE(lines.told.size(), 2u);
     EXPECT_EQ(MessageLines(lines.told[1])[0], c.told);
@@ -140,7 +139,7 @@ TEST_F(ShareCheckTest, NamesTheShareStepRefusesAreNotLookedUp) {
   lines.told.clear();
   const AnsiString longest(80, 'a');
   lookup.share.path = "C:\\VeltoData";
-  EXPECT_EQ(RunShareCheck(longest, lookup, folders, texts, lines), kExitDone);
+  EXPECT_EQ(RunShareCheck(longest, lookup, folders, platform, lines), kExitDone);
   EXPECT_EQ(lookup.asked, longest) << "sent as given";
 }
 

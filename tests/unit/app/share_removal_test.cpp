@@ -119,13 +119,12 @@ class ShareRemovalTest : public ::testing::Test {
     folders.read = {0, control, true, Acl(2, entries)};
   }
   int Run(bool yes = true) {
-    return RunShareRemoval({"VeltoData", yes}, shares, folders, boxes, texts, lines);
+    return RunShareRemoval({"VeltoData", yes}, shares, folders, boxes, platform, lines);
   }
 
   Events events;
   test::EventLog boxLog;
   test::FakeSharePlatform platform{boxLog};
-  ShareSetup texts{platform, [](const AnsiString&) { return true; }};
   FakeRemoval shares{events};
   FakeFolder folders{events};
   test::FakeMessageBoxes boxes{boxLog};

@@ -4,23 +4,20 @@
 #include "dialog/dialog_fakes.h"
 #include "framework/errors.h"
 #include "security/folder_grant.h"
+#include "share/share_texts.h"
 
 namespace qv {
 namespace {
 
 using test::EventLog;
 
-class QuietHost : public IStartupHost {
+class QuietHost : public ISingleInstance {
  public:
   explicit QuietHost(EventLog& log) : log_(log) {}
   MutexCreation CreateSingleInstanceMutex(const AnsiString& name) override {
     log_.push_back("mutex " + name);
     return mutex;
   }
-  void InitializeApplication(const AnsiString&) override { ADD_FAILURE() << "no window"; }
-  ShareDialog& CreateMainForm() override { throw Exception("no window in a quiet run"); }
-  void RunMessageLoop() override { ADD_FAILURE() << "no window"; }
-  void ShowApplicationError(const std::exception&) override { ADD_FAILURE() << "no window"; }
   MutexCreation mutex = MutexCreation::Created;
 
  private:
@@ -46,14 +43,8 @@ class QuietShareTest : public testing::Test {
   EventLog log;
   test::FakeSharePlatform shares{log};
   test::FakeProbePlatform probes;
-  std::optional<AnsiString> grantError;
-  std::optional<std::uint32_t> grantCode;
-  ShareSetup setup{shares, [this](const AnsiString& path) {
-                     log.push_back("grant " + path);
-                     if (grantError) throw Exception(*grantError);
-                     if (grantCode) throw GrantFailure(*grantCode);
-                     return true;
-                   }};
+  test::FakeGrantFolders folders{&log};
+  ShareSetup setup{shares, folders};
   QuietHost host{log};
   RecordingReport report;
 };
@@ -62,8 +53,7 @@ TEST_F(QuietShareTest, SharesWithoutAskingAndSaysSo) {
   EXPECT_EQ(Run("C:\\VeltoData\\", " VeltoData "), kExitDone);
   EXPECT_EQ(log, (EventLog{"mutex MOLOKAU_101", "mkdir C:\\VeltoData",
                            "mkdir C:\\VeltoData\\quarnelvelto", "share", "volume C:\\VeltoData",
-                           "grant C:\\VeltoData", "notify 0x8000000 0x1000",
-                           "notify 0x200 0x1005 C:\\VeltoData"}));
+                           "grant C:\\VeltoData", "announce C:\\VeltoData"}));
   ASSERT_EQ(shares.shares.size(), 1u);
   EXPECT_EQ(shares.shares[0].shi502_netname, "VeltoData");
   EXPECT_EQ(shares.shares[0].shi502_remark, "Quarnel財務 共有フォルダ:VeltoData");
@@ -152,7 +142,7 @@ TEST_F(QuietShareTest, OutcomesAndTheirCodes) {
 }
 
 TEST_F(QuietShareTest, GrantFailureAfterTheShare) {
-  grantError = "フォルダへのEveryone権限の付与に失敗しました。";
+  folders.writeError = 5;
   EXPECT_EQ(Run("C:\\Data", "Data"), kExitGrantFailed);
   EXPECT_EQ(report.told,
             (std::vector<AnsiString>{"フォルダへのEveryone権限の付与に失敗しました。"}));
@@ -176,7 +166,8 @@ TEST_F(QuietShareTest, GrantFailureLogsTheSystemsCodeAndText) {
     report.told.clear();
     report.logged.clear();
     shares.shares.clear();
-    grantCode = c.code;
+    folders.writeError = c.code;
+    folders.noList = c.code == 0;
     EXPECT_EQ(Run("C:\\Data", "Data"), kExitGrantFailed);
     EXPECT_EQ(report.told,
               (std::vector<AnsiString>{"フォルダへのEveryone権限の付与に失敗しました。"}));

@@ -6,6 +6,7 @@
 #include "app/unattended.h"
 #include "dialog_fakes.h"
 #include "framework/errors.h"
+#include "share/share_texts.h"
 
 namespace qv {
 namespace {
@@ -24,15 +25,11 @@ const AnsiString kUnsuitable =
     "い。";
 const AnsiString kNotElevated = "管理者権限を持つユーザーで実行して下さい。\r";
 
-class NoWindowHost : public IStartupHost {
+class NoWindowHost : public ISingleInstance {
  public:
   MutexCreation CreateSingleInstanceMutex(const AnsiString&) override {
     return MutexCreation::Created;
   }
-  void InitializeApplication(const AnsiString&) override { ADD_FAILURE() << "no window"; }
-  ShareDialog& CreateMainForm() override { throw Exception("no window in a quiet run"); }
-  void RunMessageLoop() override { ADD_FAILURE() << "no window"; }
-  void ShowApplicationError(const std::exception&) override { ADD_FAILURE() << "no window"; }
 };
 
 class Told : public IRunReport {
@@ -59,7 +56,10 @@ void Furnish(FakeSharePlatform& shares) {
 
 class ChosenFolderQuietTest : public testing::Test {
  protected:
-  void SetUp() override { Furnish(shares); }
+  void SetUp() override {
+    Furnish(shares);
+    folders.atGrant = [this] { holdsAtGrant.push_back(shares.liveHolds); };
+  }
   int Run(const AnsiString& path) {
     return RunQuietShare({path, "Data", false}, host, probes, setup, told);
   }
@@ -67,13 +67,10 @@ class ChosenFolderQuietTest : public testing::Test {
   EventLog log;
   FakeSharePlatform shares{log};
   test::FakeProbePlatform probes;
-  std::vector<AnsiString> granted;
   std::vector<int> holdsAtGrant;
-  ShareSetup setup{shares, [this](const AnsiString& path) {
-                     granted.push_back(path);
-                     holdsAtGrant.push_back(shares.liveHolds);
-                     return true;
-                   }};
+  test::FakeGrantFolders folders;
+  const std::vector<AnsiString>& granted = folders.granted;
+  ShareSetup setup{shares, folders};
   NoWindowHost host;
   Told told;
 };
@@ -119,7 +116,7 @@ TEST_F(ChosenFolderQuietTest, EveryFormOfAPathIsDecidedOnWhatTheSystemResolves) 
     log.clear();
     told.lines.clear();
     shares.shares.clear();
-    granted.clear();
+    folders.granted.clear();
     const std::set<AnsiString> before = shares.directories;
     const int code = Run(AnsiString(c.typed));
     switch (c.result) {
@@ -306,7 +303,7 @@ TEST_F(ChosenFolderDialogTest, ALinkIsRefusedWithAWarningBeforeAnyQuestion) {
     EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Warning);
     EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
     EXPECT_EQ(rig.log, (EventLog{"message", "focus btnSansyo"})) << "nothing made";
-    EXPECT_TRUE(rig.granted.empty());
+    EXPECT_TRUE(rig.folders.granted.empty());
   }
 }
 

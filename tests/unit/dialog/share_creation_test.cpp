@@ -29,10 +29,10 @@ TEST_F(ShareClickTest, DefaultsWithTheFolderMissing) {
   rig.boxes.answers = {MessageResult::Ok, MessageResult::Ok};
   rig.form.OnShareClick();
 
-  EXPECT_EQ(rig.log, (EventLog{"message", "busy", "mkdir C:\\VeltoData",
-                               "mkdir C:\\VeltoData\\quarnelvelto", "share", "volume C:\\VeltoData",
-                               "grant C:\\VeltoData", "notify 0x8000000 0x1000",
-                               "notify 0x200 0x1005 C:\\VeltoData", "idle", "message", "close"}));
+  EXPECT_EQ(rig.log,
+            (EventLog{"message", "busy", "mkdir C:\\VeltoData", "mkdir C:\\VeltoData\\quarnelvelto",
+                      "share", "volume C:\\VeltoData", "grant C:\\VeltoData",
+                      "announce C:\\VeltoData", "idle", "message", "close"}));
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion);
   EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Confirmation);
@@ -229,14 +229,14 @@ TEST_F(ShareClickTest, ShareErrorsAreToldAndTheDialogStays) {
     EXPECT_EQ(rig.boxes.shown[0].text, AnsiString(c.message));
     EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
     EXPECT_EQ(rig.boxes.shown[0].buttons, unsigned{MessageButton::Ok});
-    EXPECT_TRUE(rig.granted.empty());
+    EXPECT_TRUE(rig.folders.granted.empty());
     EXPECT_EQ(rig.view.closeCount, 0);
   }
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto")) << "folders stay";
 }
 
 TEST_F(ShareClickTest, FailingGrantLeavesTheHandlerAndTheShareInPlace) {
-  rig.grantError = "フォルダへのEveryone権限の付与に失敗しました。";
+  rig.folders.writeError = 5;  // ERROR_ACCESS_DENIED
   rig.boxes.answers = {MessageResult::Ok};
   try {
     rig.form.OnShareClick();
@@ -260,7 +260,7 @@ class EnsureFolderTest : public testing::Test {
     rig.shares.AddDirectory("D:\\");
   }
   DialogRig rig;
-  ShareSetup setup{rig.shares, [](const AnsiString&) { return true; }};
+  ShareSetup& setup = rig.job;
 };
 
 TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {

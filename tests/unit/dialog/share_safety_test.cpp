@@ -3,9 +3,9 @@
 // in the background, and input that must be refused before anything is made.
 #include <gtest/gtest.h>
 
-#include "dialog/share_input.h"
 #include "dialog_fakes.h"
 #include "framework/errors.h"
+#include "share/share_input.h"
 
 namespace qv {
 namespace {
@@ -53,10 +53,9 @@ TEST_F(ShareSafetyTest, TheShareCarriesEveryoneFullControlAsItsOwnPermission) {
 
 TEST_F(ShareSafetyTest, SuccessRunsInTheBackgroundThenTellsTheShell) {
   rig.form.OnShareClick();
-  EXPECT_EQ(rig.log,
-            (EventLog{"busy", "mkdir C:\\VeltoData\\quarnelvelto", "share", "volume C:\\VeltoData",
-                      "grant C:\\VeltoData", "notify 0x8000000 0x1000",
-                      "notify 0x200 0x1005 C:\\VeltoData", "idle", "message", "close"}));
+  EXPECT_EQ(rig.log, (EventLog{"busy", "mkdir C:\\VeltoData\\quarnelvelto", "share",
+                               "volume C:\\VeltoData", "grant C:\\VeltoData",
+                               "announce C:\\VeltoData", "idle", "message", "close"}));
   EXPECT_EQ(rig.boxes.shown.back().text, kDoneQuestion);
 }
 
@@ -64,7 +63,7 @@ TEST_F(ShareSafetyTest, AVolumeWithoutPermissionsIsSharedWithoutTheGrant) {
   rig.shares.fatVolume = true;
   rig.boxes.answers = {MessageResult::Ok, MessageResult::Cancel};
   rig.form.OnShareClick();
-  EXPECT_TRUE(rig.granted.empty());
+  EXPECT_TRUE(rig.folders.granted.empty());
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[0].text, kNoPermissionsOnVolume);
   EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
@@ -127,7 +126,7 @@ TEST_F(ShareSafetyTest, OkAtTheSystemLocationQuestionGoesOn) {
   rig.form.OnShareClick();
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_path, "D:\\");
-  EXPECT_EQ(rig.granted, (std::vector<AnsiString>{"D:\\"}));
+  EXPECT_EQ(rig.folders.granted, (std::vector<AnsiString>{"D:\\"}));
 }
 
 TEST_F(ShareSafetyTest, NetworkCodesTakeTheNetworkLibrarysTextWhenThereIsOne) {
@@ -201,7 +200,7 @@ TEST_F(ShareInBackgroundTest, AfterSuccessTheFinalQuestionDecidesNotTheEarlierCl
 }
 
 TEST_F(ShareInBackgroundTest, TheGrantsErrorReachesTheUserOnTheDialogsThread) {
-  rig.grantError = "フォルダへのEveryone権限の付与に失敗しました。";
+  rig.folders.writeError = 5;  // ERROR_ACCESS_DENIED
   StartHeld();
   try {
     rig.view.FinishWork();
@@ -308,7 +307,7 @@ TEST_F(ShareSafetyTest, ATrailingBackslashIsDropped) {
   EXPECT_TRUE(rig.shares.HasDirectory("C:\\VeltoData\\quarnelvelto"));
   ASSERT_EQ(rig.shares.shares.size(), 1u);
   EXPECT_EQ(rig.shares.shares[0].shi502_path, "C:\\VeltoData");
-  EXPECT_EQ(rig.granted, (std::vector<AnsiString>{"C:\\VeltoData"}));
+  EXPECT_EQ(rig.folders.granted, (std::vector<AnsiString>{"C:\\VeltoData"}));
 }
 
 TEST_F(ShareSafetyTest, ASubfolderThatCannotBeMadeStopsBeforeTheShare) {
@@ -321,7 +320,7 @@ TEST_F(ShareSafetyTest, ASubfolderThatCannotBeMadeStopsBeforeTheShare) {
             "既に存在するファイルを作成することはできません。");
   EXPECT_EQ(rig.boxes.shown[0].type, MessageKind::Information);
   EXPECT_TRUE(rig.shares.shares.empty());
-  EXPECT_TRUE(rig.granted.empty());
+  EXPECT_TRUE(rig.folders.granted.empty());
   EXPECT_EQ(rig.view.closeCount, 0);
 }
 

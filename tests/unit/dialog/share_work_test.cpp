@@ -33,7 +33,7 @@ void StartHeld(DialogRig& rig) {
   ASSERT_TRUE(rig.view.busy);
 }
 
-const EventLog kNotified = {"notify 0x8000000 0x1000", "notify 0x200 0x1005 C:\\VeltoData"};
+const EventLog kNotified = {"announce C:\\VeltoData"};
 
 EventLog Then(EventLog first, const EventLog& rest) {
   first.insert(first.end(), rest.begin(), rest.end());
@@ -49,7 +49,7 @@ TEST(ShareWorkTest, ACloseAskedForDuringTheWorkFollowsTheOutcomesBox) {
     r.shares.directories.erase(subfolder);
     r.shares.failingDirectories = {subfolder};
   };
-  const auto grantFails = [](DialogRig& r) { r.grantError = kGrantError; };
+  const auto grantFails = [](DialogRig& r) { r.folders.writeError = 5; };
   const auto workRaises = [](DialogRig& r) { r.view.workRaises = "out of memory"; };
   const EventLog granted = {"share", "volume C:\\VeltoData", "grant C:\\VeltoData"};
   struct Case {

@@ -1,6 +1,6 @@
 // Share names are limited in bytes, and a cut can split a double-byte character. These keep the
 // length of the text and blank out every half character instead.
-#include "dialog/share_name_fitting.h"
+#include "share/share_name_fitting.h"
 
 namespace qv {
 

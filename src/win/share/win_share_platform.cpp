@@ -1,4 +1,4 @@
-#include "win/dialog/win_share_platform.h"
+#include "win/share/win_share_platform.h"
 
 #include <windows.h>
 
@@ -76,10 +76,8 @@ std::uint32_t WinSharePlatform::MakeDirectory(const AnsiString& path) {
   return GetLastError();
 }
 
-std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const ShareInfo502& share,
-                                         std::uint32_t& badParameter) {
+std::uint32_t WinSharePlatform::AddShare(const ShareInfo502& share, std::uint32_t& badParameter) {
   // The record points into these; every text is a string, the empty password included.
-  std::wstring server = ToWide(serverName);
   std::wstring netname = ToWide(share.shi502_netname);
   std::wstring remark = ToWide(share.shi502_remark);
   std::wstring path = ToWide(share.shi502_path);
@@ -100,7 +98,7 @@ std::uint32_t WinSharePlatform::AddShare(const AnsiString& serverName, const Sha
   DWORD refusedField = 0;
   // A null name is the documented way to name this computer.
   const NET_API_STATUS result = QV_LAZY("netapi32.dll", NetShareAdd)(
-      server.empty() ? nullptr : server.data(), 502, reinterpret_cast<BYTE*>(&info), &refusedField);
+      nullptr, 502, reinterpret_cast<BYTE*>(&info), &refusedField);
   // The index is documented for ERROR_INVALID_PARAMETER only; otherwise it keeps the 0 given.
   badParameter = result != NERR_Success ? refusedField : 0;
   return result;
@@ -124,18 +122,19 @@ bool WinSharePlatform::VolumeKeepsAcls(const AnsiString& path) {
   return !volume || (volume->flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
-void WinSharePlatform::NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
-                                         const AnsiString& path) {
-  std::wstring item = ToWide(path);
-  QV_LAZY("shell32.dll", SHChangeNotify)
-  (eventId, flags, path.empty() ? nullptr : item.c_str(), nullptr);
+void WinSharePlatform::AnnounceShare(const AnsiString& path) {
+  const auto notify = QV_LAZY("shell32.dll", SHChangeNotify);
+  // Explorer refreshes its views of sharing only on a flushed association change.
+  notify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+  // The event that puts the shared overlay on the folder where a window shows it.
+  notify(SHCNE_NETSHARE, SHCNF_PATHW | SHCNF_FLUSH, ToWide(path).c_str(), nullptr);
 }
 
-AnsiString WinSharePlatform::SystemMessageText(std::uint32_t code) {
+AnsiString WinSystemTexts::SystemMessageText(std::uint32_t code) {
   return FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
 }
 
-AnsiString WinSharePlatform::NetworkMessageText(std::uint32_t code) {
+AnsiString WinSystemTexts::NetworkMessageText(std::uint32_t code) {
   // As a data file, from system32 only: no code of it runs, and a planted copy is not read.
   UniqueLibrary netmsg(LoadLibraryExW(L"netmsg.dll", nullptr,
                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_SEARCH_SYSTEM32));

@@ -7,6 +7,7 @@
 
 #include "dialog/share_dialog.h"
 #include "framework/errors.h"
+#include "share/share_texts.h"
 
 namespace qv {
 
@@ -30,61 +31,64 @@ void ShareDialog::OnShareClick() {
   if (shareStep_ != ShareStep::Idle) return;
   AskingScope asking(shareStep_);
 
-  ShareRequest request = ShareSetup::Prepare(view_.SharePathText(), view_.ShareNameText());
+  ShareRequest request = PrepareShareRequest(view_.SharePathText(), view_.ShareNameText());
   fields_.SharePath = request.path;
   fields_.ShareName = request.name;
 
-  if (ShareRefusal refusal = setup_.ResolvePath(request); refusal != ShareRefusal::None) {
-    boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
-                       MessageButton::Ok);
-    view_.FocusBrowseButton();
-    return;
+  if (ShareRefusal refusal = job_.ResolvePath(request); refusal != ShareRefusal::None) {
+    return Show(Tell(ShareOutcome::Refused(refusal)));
   }
   fields_.SharePath = request.path;
-  if (std::optional<AnsiString> target = setup_.LinkTarget(request.path)) {
-    boxes_.ShowMessage(ShareSetup::LinkText(*target), MessageKind::Warning, MessageButton::Ok);
-    view_.FocusBrowseButton();
-    return;
+  if (std::optional<AnsiString> target = job_.LinkTarget(request.path)) {
+    return Show(Tell(ShareOutcome::LinkedTo(*target)));
   }
-  if (!setup_.DriveCanServe(request.path)) {
-    boxes_.ShowMessage(share_text::kUnsuitableLocation, MessageKind::Information,
-                       MessageButton::Ok);
-    view_.FocusBrowseButton();
-    return;
+  if (!job_.DriveCanServe(request.path)) {
+    return Show(Tell(ShareOutcome::Refused(ShareRefusal::DriveCannotServe)));
   }
   // The grant reaches every file under the folder and cannot be undone by this program.
-  if (setup_.IsSystemLocation(request.path) &&
+  if (job_.IsSystemLocation(request.path) &&
       boxes_.ShowMessage(share_text::kSystemLocationQuestion, MessageKind::Warning,
                          MessageButton::Ok | MessageButton::Cancel,
                          MessageResult::Cancel) != MessageResult::Ok) {
     view_.FocusBrowseButton();
     return;
   }
-  if (!setup_.DirectoryExists(request.path) &&
+  if (!job_.DirectoryExists(request.path) &&
       boxes_.ShowMessage(share_text::kCreateQuestion, MessageKind::Confirmation,
                          MessageButton::Ok | MessageButton::Cancel) != MessageResult::Ok) {
     view_.FocusBrowseButton();
     return;
   }
-  if (ShareRefusal refusal = ShareSetup::CheckName(request); refusal != ShareRefusal::None) {
-    boxes_.ShowMessage(ShareSetup::RefusalText(refusal), MessageKind::Information,
-                       MessageButton::Ok);
-    view_.FocusShareName();
-    return;
+  if (ShareRefusal refusal = CheckShareName(request); refusal != ShareRefusal::None) {
+    return Show(Tell(ShareOutcome::Refused(refusal)));
   }
-  if (!setup_.RunsElevated()) {
-    boxes_.ShowMessage(share_text::kAccessDenied, MessageKind::Information, MessageButton::Ok);
-    return;
-  }
+  if (!job_.RunsElevated()) return Show(Tell(ShareOutcome::Refused(ShareRefusal::NotElevated)));
 
   StartShare(request);
+}
+
+void ShareDialog::Show(const ShareTelling& telling) {
+  for (const AnsiString& notice : telling.notices) {
+    boxes_.ShowMessage(notice, MessageKind::Information, MessageButton::Ok);
+  }
+  boxes_.ShowMessage(telling.text, telling.box, MessageButton::Ok);
+  switch (telling.focus) {
+    case ShareFocus::BrowseButton:
+      view_.FocusBrowseButton();
+      break;
+    case ShareFocus::ShareName:
+      view_.FocusShareName();
+      break;
+    case ShareFocus::Unchanged:
+      break;
+  }
 }
 
 void ShareDialog::StartShare(const ShareRequest& request) {
   auto outcome = std::make_shared<ShareOutcome>();
   view_.RunInBackground(
       [this, request, edition = fields_.Edition, outcome] {
-        *outcome = setup_.Run(request, edition);
+        *outcome = job_.Run(request, edition);
       },
       [this, outcome](std::exception_ptr failure) { FinishShare(*outcome, failure); });
   shareStep_ = ShareStep::Working;
@@ -95,34 +99,25 @@ void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr fa
   AskingScope asking(shareStep_);
   const bool closeAfterwards = std::exchange(closeAfterWork_, false);
   view_.SetBusy(false);
+  const ShareTelling telling = Tell(outcome);
   // What the work itself raised, or what the job met on its way (the grant's error, a library
   // that could not be bound); a share already made stays in place.
   if (std::exception_ptr error = failure ? failure : outcome.error) {
     // With no close to follow, the error leaves this handler as it would any other.
     if (!closeAfterwards) std::rethrow_exception(error);
     view_.ShowError(error);
-  } else if (!outcome.linkTarget.empty()) {
-    boxes_.ShowMessage(ShareSetup::LinkText(outcome.linkTarget), MessageKind::Warning,
-                       MessageButton::Ok);
-    view_.FocusBrowseButton();
-  } else if (!outcome.failedFolder.empty()) {
-    boxes_.ShowMessage(setup_.FolderErrorText(outcome), MessageKind::Information,
-                       MessageButton::Ok);
-  } else if (outcome.shareResult != 0) {
-    boxes_.ShowMessage(setup_.ShareErrorText(outcome.shareResult, outcome.shareBadParameter),
-                       MessageKind::Information, MessageButton::Ok);
-  } else {
-    if (outcome.grantSkipped) {
-      boxes_.ShowMessage(share_text::kNoPermissionsOnVolume, MessageKind::Information,
-                         MessageButton::Ok);
+  } else if (telling.shared) {
+    for (const AnsiString& notice : telling.notices) {
+      boxes_.ShowMessage(notice, MessageKind::Information, MessageButton::Ok);
     }
     // The user is asked here in any case; that answer decides, not a close asked for earlier.
-    if (boxes_.ShowMessage(AnsiString(share_text::kShared) + "\r" + share_text::kEndQuestion,
-                           MessageKind::Confirmation,
+    if (boxes_.ShowMessage(telling.text + "\r" + share_text::kEndQuestion, telling.box,
                            MessageButton::Ok | MessageButton::Cancel) == MessageResult::Ok) {
       view_.Close();
     }
     return;
+  } else {
+    Show(telling);
   }
   if (closeAfterwards) view_.Close();
 }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dialog/share_name_fitting.h"
+#include "share/share_name_fitting.h"
 
 namespace qv {
 namespace {

@@ -1,4 +1,4 @@
-// The share creation's system calls on Windows: wide functions, texts converted with code page
+// The share job's system calls on Windows: wide functions, texts converted with code page
 // 932.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "dialog/share_creation.h"
+#include "share/share_platform.h"
 
 namespace qv::win {
 
@@ -18,17 +18,20 @@ struct VolumeFacts {
 };
 std::optional<VolumeFacts> VolumeOf(const AnsiString& path);
 
-class WinSharePlatform : public IShareCreationPlatform {
+// The system's texts: the system's own table, and the network library's for network codes.
+class WinSystemTexts : public virtual ISystemTexts {
+ public:
+  AnsiString SystemMessageText(std::uint32_t code) override;
+  AnsiString NetworkMessageText(std::uint32_t code) override;
+};
+
+class WinSharePlatform : public ISharePlatform, public WinSystemTexts {
  public:
   std::uint32_t FileAttributes(const AnsiString& path) override;
   std::uint32_t MakeDirectory(const AnsiString& path) override;
-  std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
-                         std::uint32_t& badParameter) override;
+  std::uint32_t AddShare(const ShareInfo502& share, std::uint32_t& badParameter) override;
   bool VolumeKeepsAcls(const AnsiString& path) override;
-  void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
-                         const AnsiString& path) override;
-  AnsiString SystemMessageText(std::uint32_t code) override;
-  AnsiString NetworkMessageText(std::uint32_t code) override;
+  void AnnounceShare(const AnsiString& path) override;
   std::vector<AnsiString> SystemFolders() override;
   AnsiString ProfilesFolder() override;
   std::vector<AnsiString> SystemTrees() override;

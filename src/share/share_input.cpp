@@ -1,4 +1,4 @@
-#include "dialog/share_input.h"
+#include "share/share_input.h"
 
 namespace qv {
 

@@ -1,6 +1,6 @@
-// The system calls behind the share button: the directory test, folder creation, the network
-// share, the volume's file system, the shell notifications, the system's message texts and the
-// folders that must not be opened to everyone by accident.
+// What the share job asks of the system, one operation per thing it needs done or known: the
+// folders, the share, the volume's file system, the shell's notice, the system's texts, the token
+// and the folders that must not be opened to everyone by accident.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "framework/ansi_string.h"
 #include "security/folder_identity.h"
+#include "share/system_texts.h"
 
 namespace qv {
 
@@ -52,29 +53,20 @@ struct DriveFacts {
   AnsiString device;
 };
 
-class IShareCreationPlatform {
+class ISharePlatform : public virtual ISystemTexts {
  public:
-  virtual ~IShareCreationPlatform() = default;
-
   // Attributes of a file or folder; kInvalidFileAttributes when the query fails.
   virtual std::uint32_t FileAttributes(const AnsiString& path) = 0;
   // Creates one folder with default security: 0, or the system's error code.
   virtual std::uint32_t MakeDirectory(const AnsiString& path) = 0;
-  // Publishes a share at level 502; serverName "" is the local computer. 0 or an error code;
-  // on failure badParameter holds the index of the record's field the server refused, or 0.
-  virtual std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
-                                 std::uint32_t& badParameter) = 0;
+  // Publishes a share of this computer at level 502. 0 or an error code; on failure badParameter
+  // holds the index of the record's field the server refused, or 0.
+  virtual std::uint32_t AddShare(const ShareInfo502& share, std::uint32_t& badParameter) = 0;
   // False only when the system says that the volume holding path keeps no access-control lists
   // (FAT32, exFAT); true when it keeps them or when the question could not be answered.
   virtual bool VolumeKeepsAcls(const AnsiString& path) = 0;
-  // Tells the shell about a change; path "" passes no item.
-  virtual void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
-                                 const AnsiString& path) = 0;
-  // The system's text for a code, as it comes (usually ending in a line break); "" when the
-  // system has none.
-  virtual AnsiString SystemMessageText(std::uint32_t code) = 0;
-  // The network library's text for a network code (2100-2999); "" when it has none.
-  virtual AnsiString NetworkMessageText(std::uint32_t code) = 0;
+  // Tells the shell, and Explorer's windows through it, that the folder at path is now shared.
+  virtual void AnnounceShare(const AnsiString& path) = 0;
   // The system's own folders that must not be opened to everyone without a question: the Windows
   // folder, every Program Files folder and the user's own profile. Folders the system does not
   // name, or that code page 932 cannot hold, are left out.
@@ -101,20 +93,14 @@ class IShareCreationPlatform {
 };
 
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
-constexpr std::uint32_t kDriveNoRootDir = 1;             // DRIVE_NO_ROOT_DIR
-constexpr std::uint32_t kDriveRemovable = 2;             // DRIVE_REMOVABLE
-constexpr std::uint32_t kDriveFixed = 3;                 // DRIVE_FIXED
-constexpr std::uint32_t kStypeDisktree = 0;              // STYPE_DISKTREE
-constexpr std::int32_t kShcneAssocchanged = 0x08000000;  // SHCNE_ASSOCCHANGED
-constexpr std::int32_t kShcneNetshare = 0x00000200;      // SHCNE_NETSHARE
-constexpr std::uint32_t kShcnfPathW = 0x0005;            // SHCNF_PATHW
-constexpr std::uint32_t kShcnfFlush = 0x1000;            // SHCNF_FLUSH
-constexpr std::uint32_t kErrorPathNotFound = 3;          // ERROR_PATH_NOT_FOUND
-constexpr std::uint32_t kErrorAccessDenied = 5;          // ERROR_ACCESS_DENIED
-constexpr std::uint32_t kErrorDirectory = 267;           // ERROR_DIRECTORY
-constexpr std::uint32_t kNerrBase = 2100;                // NERR_BASE
-constexpr std::uint32_t kMaxNerr = 2999;                 // MAX_NERR
-constexpr std::uint32_t kNerrUnknownDevDir = 2116;       // NERR_UnknownDevDir
-constexpr std::uint32_t kNerrDuplicateShare = 2118;      // NERR_DuplicateShare
+constexpr std::uint32_t kDriveNoRootDir = 1;         // DRIVE_NO_ROOT_DIR
+constexpr std::uint32_t kDriveRemovable = 2;         // DRIVE_REMOVABLE
+constexpr std::uint32_t kDriveFixed = 3;             // DRIVE_FIXED
+constexpr std::uint32_t kStypeDisktree = 0;          // STYPE_DISKTREE
+constexpr std::uint32_t kErrorPathNotFound = 3;      // ERROR_PATH_NOT_FOUND
+constexpr std::uint32_t kErrorAccessDenied = 5;      // ERROR_ACCESS_DENIED
+constexpr std::uint32_t kErrorDirectory = 267;       // ERROR_DIRECTORY
+constexpr std::uint32_t kNerrUnknownDevDir = 2116;   // NERR_UnknownDevDir
+constexpr std::uint32_t kNerrDuplicateShare = 2118;  // NERR_DuplicateShare
 
 }  // namespace qv
