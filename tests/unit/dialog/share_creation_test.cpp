@@ -263,38 +263,6 @@ class EnsureFolderTest : public testing::Test {
   ShareSetup& setup = rig.job;
 };
 
-TEST_F(EnsureFolderTest, CreatesMissingParentsInOrder) {
-  const AnsiString hyou = "表";  // 95 5C: its second byte is a backslash
-  struct Case {
-    AnsiString path;
-    bool result;
-    EventLog made;
-  } cases[] = {
-      {"C:\\", true, {}},
-      {"C:\\a\\b\\c", true, {"mkdir C:\\a", "mkdir C:\\a\\b", "mkdir C:\\a\\b\\c"}},
-      {"C:\\a\\b\\c", true, {}},
-      {"C:\\a\\x\\", true, {"mkdir C:\\a\\x"}},
-      {"D:\\\\quarnelvelto", true, {"mkdir D:\\\\quarnelvelto"}},
-      {"C:\\" + hyou + "\\x", true, {"mkdir C:\\" + hyou, "mkdir C:\\" + hyou + "\\x"}},
-      {"Q:\\", false, {}},
-      {"Q:", false, {}},
-      {"Q:\\data\\sub", false, {"mkdir Q:\\data"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path.bytes());
-    rig.log.clear();
-    EXPECT_EQ(setup.EnsureFolder(c.path), c.result);
-    EXPECT_EQ(rig.log, c.made);
-  }
-}
-
-TEST_F(EnsureFolderTest, FirstFailureStopsTheChain) {
-  rig.shares.failingDirectories = {test::FakeSharePlatform::Key("C:\\a\\b")};
-  EXPECT_FALSE(setup.EnsureFolder("C:\\a\\b\\c"));
-  EXPECT_EQ(rig.log, (EventLog{"mkdir C:\\a", "mkdir C:\\a\\b"}));
-  EXPECT_TRUE(rig.shares.HasDirectory("C:\\a"));
-}
-
 TEST_F(EnsureFolderTest, AFileIsNoFolder) {
   rig.shares.files = {test::FakeSharePlatform::Key("C:\\VeltoData")};
   EXPECT_FALSE(setup.EnsureFolder("C:\\VeltoData"));
