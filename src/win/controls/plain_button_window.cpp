@@ -86,15 +86,8 @@ void PlainButtonWindow::Paint(HDC dc) {
 LRESULT PlainButtonWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   const int x = GET_X_LPARAM(lp);
   const int y = GET_Y_LPARAM(lp);
+  if (AnswerPaint(Handle(), msg, wp, [this](HDC dc) { Paint(dc); })) return 0;
   switch (msg) {
-    case WM_PAINT: {
-      PaintScope scope(Handle());
-      if (scope.get()) Paint(scope.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wp));
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE:

@@ -71,15 +71,7 @@ void Label::Paint(HDC dc) {
 }
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PaintScope paint(Handle());
-    if (paint.get()) Paint(paint.get());
-    return 0;
-  }
-  if (msg == WM_PRINTCLIENT) {
-    Paint(reinterpret_cast<HDC>(wp));
-    return 0;
-  }
+  if (AnswerPaint(Handle(), msg, wp, [this](HDC dc) { Paint(dc); })) return 0;
   if (msg == WM_ERASEBKGND) return 1;
   if (msg == WM_GETOBJECT && AsksForClient(lp)) {
     if (LRESULT object = accessible_.Answer(Handle(), wp)) return object;
@@ -144,15 +136,7 @@ void Image::Paint(HDC dc) {
 }
 
 LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PaintScope paint(Handle());
-    if (paint.get()) Paint(paint.get());
-    return 0;
-  }
-  if (msg == WM_PRINTCLIENT) {
-    Paint(reinterpret_cast<HDC>(wp));
-    return 0;
-  }
+  if (AnswerPaint(Handle(), msg, wp, [this](HDC dc) { Paint(dc); })) return 0;
   if (msg == WM_ERASEBKGND) return 1;
   return DefaultHandling(msg, wp, lp);
 }

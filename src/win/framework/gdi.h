@@ -60,6 +60,22 @@ class PaintScope {
   HDC dc_;
 };
 
+// Answers WM_PAINT and WM_PRINTCLIENT with one paint routine, so that a window printed into
+// another device context looks as it does on the screen. True when msg was one of the two.
+template <typename PaintFn>
+bool AnswerPaint(HWND hwnd, UINT msg, WPARAM wp, PaintFn&& paint) {
+  if (msg == WM_PAINT) {
+    PaintScope scope(hwnd);
+    if (scope.get()) paint(scope.get());
+    return true;
+  }
+  if (msg == WM_PRINTCLIENT) {
+    paint(reinterpret_cast<HDC>(wp));
+    return true;
+  }
+  return false;
+}
+
 // Selects an object into a DC and puts the previous one back.
 class SelectedObject {
  public:

@@ -22,9 +22,14 @@ std::uint32_t LastErrorOr(std::uint32_t fallback) {
   return code != ERROR_SUCCESS ? code : fallback;
 }
 
-// The DACL part of a descriptor the system allocated for us.
-FolderDacl DaclOf(PSECURITY_DESCRIPTOR received) {
+// What a read of a descriptor gave: the call's error, or the DACL part of the descriptor the
+// system allocated for us.
+FolderDacl DaclOf(DWORD error, PSECURITY_DESCRIPTOR received) {
   FolderDacl folder;
+  if (error != ERROR_SUCCESS) {
+    folder.error = error;
+    return folder;
+  }
   if (!received) {
     folder.error = ERROR_INVALID_SECURITY_DESCR;
     return folder;
@@ -82,12 +87,7 @@ class OpenedFolder : public IOpenedFolder {
     UniqueLocal descriptor;
     const DWORD error = GetSecurityInfo(handle_.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                         nullptr, nullptr, nullptr, nullptr, descriptor.put());
-    if (error != ERROR_SUCCESS) {
-      FolderDacl failed;
-      failed.error = error;
-      return failed;
-    }
-    return DaclOf(descriptor.get());
+    return DaclOf(error, descriptor.get());
   }
 
   std::uint32_t WriteDacl(std::uint32_t securityInformation, ByteView dacl) override {
@@ -147,12 +147,7 @@ FolderDacl WinFolderSecurity::ReadDacl(const AnsiString& path) {
   const DWORD error =
       GetNamedSecurityInfoW(ToWide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                             nullptr, nullptr, nullptr, nullptr, descriptor.put());
-  if (error != ERROR_SUCCESS) {
-    FolderDacl failed;
-    failed.error = error;
-    return failed;
-  }
-  return DaclOf(descriptor.get());
+  return DaclOf(error, descriptor.get());
 }
 
 std::unique_ptr<IOpenedFolder> WinFolderSecurity::OpenFolder(const AnsiString& path,
