@@ -11,6 +11,7 @@ namespace {
 constexpr char kSystemLocationRefused[] =
     "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
     "この場所を共有するには /yes を指定してください。\r";
+constexpr char kAlreadyShared[] = "共有フォルダは設定済みです。";
 
 int ExitCodeOfShareResult(std::uint32_t code) {
   switch (code) {
@@ -82,13 +83,15 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
   }
 
   // Every run serves the second edition, as the dialog's does.
-  ShareOutcome outcome = setup.Run(request, 1);
+  // A share of this name on this folder is a run cut short (a grant that failed): this run
+  // finishes it instead of failing on the name for ever.
+  ShareOutcome outcome = setup.Run(request, 1, TakenShareName::AdoptSameFolder);
   if (outcome.error) {
     report.Tell(MessageOf(outcome.error));
     if (std::uint32_t code = GrantCodeOf(outcome.error)) {
       report.LogOnly(Trim(setup.MessageTextOf(code)) + Format("(code=%u)", code));
     }
-    return outcome.shareMade ? kExitGrantFailed : kExitShareFailed;
+    return outcome.shareMade || outcome.shareExisted ? kExitGrantFailed : kExitShareFailed;
   }
   if (!outcome.linkTarget.empty()) {
     report.Tell(ShareSetup::LinkText(outcome.linkTarget));
@@ -103,7 +106,7 @@ int RunQuietShare(const QuietRequest& given, IStartupHost& host, IProbePlatform&
     return ExitCodeOfShareResult(outcome.shareResult);
   }
   if (outcome.grantSkipped) report.Tell(share_text::kNoPermissionsOnVolume);
-  report.Tell(share_text::kShared);
+  report.Tell(outcome.shareExisted ? kAlreadyShared : share_text::kShared);
   return kExitDone;
 }
 

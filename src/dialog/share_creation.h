@@ -27,6 +27,15 @@ struct ShareInfo502 {
   std::vector<std::uint8_t> shi502_security_descriptor;
 };
 
+// A share of this computer as the server keeps it (level 502): where it leads and its own
+// permissions.
+struct ShareReading {
+  std::uint32_t result = 0;  // 0, or the server's code (2310 when there is no such share)
+  AnsiString path;           // "" when code page 932 cannot hold it
+  std::vector<std::uint8_t> descriptor;  // self-relative; empty when the share has none
+  bool descriptorUnreadable = false;     // the server gave something that is no descriptor
+};
+
 // Keeps an opened folder from being renamed, deleted or replaced for as long as it lives.
 class IFolderHold {
  public:
@@ -64,6 +73,13 @@ class IShareCreationPlatform {
   // on failure badParameter holds the index of the record's field the server refused, or 0.
   virtual std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
                                  std::uint32_t& badParameter) = 0;
+  // Reads a share of this computer at level 502.
+  virtual ShareReading ReadShare(const AnsiString& name) = 0;
+  // Gives a share of this computer new permissions of its own (level 1501) from a self-relative
+  // descriptor. 0 or an error code; badParameter as for AddShare.
+  virtual std::uint32_t SetSharePermissions(const AnsiString& name,
+                                            const std::vector<std::uint8_t>& descriptor,
+                                            std::uint32_t& badParameter) = 0;
   // False only when the system says that the volume holding path keeps no access-control lists
   // (FAT32, exFAT); true when it keeps them or when the question could not be answered.
   virtual bool VolumeKeepsAcls(const AnsiString& path) = 0;

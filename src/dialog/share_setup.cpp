@@ -6,6 +6,7 @@
 
 #include "dialog/share_input.h"
 #include "framework/errors.h"
+#include "security/everyone_access.h"
 #include "security/share_descriptor.h"
 
 namespace qv {
@@ -40,6 +41,21 @@ AnsiString Joined(const AnsiString& head, const AnsiString& tail) {
 
 AnsiString Comparable(const AnsiString& path) {
   return AnsiUpperCase(DropTrailingBackslashes(path));
+}
+
+// Whether a share's own permissions already let Everyone do everything. A share without them
+// gets the server's default (Everyone: read); permissions that cannot be read are not trusted.
+bool GivesEveryoneFullControl(const ShareReading& share) {
+  if (share.descriptorUnreadable || share.descriptor.empty()) return false;
+  try {
+    bool nullDacl = false;
+    std::optional<Bytes> dacl = DaclOfSelfRelativeDescriptor(share.descriptor, nullDacl);
+    // A descriptor without a list, or with a NULL one, stops nobody.
+    const std::uint32_t rights = dacl ? EveryoneRights(*dacl, false) : kFullControl;
+    return (rights & kFullControl) == kFullControl;
+  } catch (const Exception&) {
+    return false;
+  }
 }
 }  // namespace
 
@@ -197,7 +213,8 @@ bool ShareSetup::ForceDirectories(const AnsiString& path, std::uint32_t& error) 
   return error == 0;
 }
 
-ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) {
+ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition,
+                             TakenShareName taken) {
   ShareOutcome outcome;
   try {
     EditionTexts texts = TextsOf(edition);
@@ -250,8 +267,11 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
     }
     share.shi502_path = sharePath;
     outcome.shareResult = platform_.AddShare("", share, outcome.shareBadParameter);
+    if (outcome.shareResult == kNerrDuplicateShare && taken == TakenShareName::AdoptSameFolder) {
+      AdoptExistingShare(request.name, identity.finalPath, outcome);
+    }
     if (outcome.shareResult != 0) return outcome;
-    outcome.shareMade = true;
+    outcome.shareMade = !outcome.shareExisted;
     // FAT32 and exFAT have no list to add to; the share's own permission is the one control.
     if (platform_.VolumeKeepsAcls(sharePath)) {
       grant_(sharePath);
@@ -265,6 +285,31 @@ ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) 
     outcome.error = std::current_exception();
   }
   return outcome;
+}
+
+void ShareSetup::AdoptExistingShare(const AnsiString& name, const AnsiString& folderFinalPath,
+                                    ShareOutcome& outcome) {
+  const ShareReading existing = platform_.ReadShare(name);
+  if (existing.result != 0 || existing.path.empty()) return;
+  // Compared as the system resolves both, so that another spelling of this folder is the same
+  // folder and a link elsewhere (or a share of another folder) is not.
+  FolderIdentity identity;
+  const std::unique_ptr<IFolderHold> look =
+      platform_.OpenFolder(existing.path, FolderOpening::Look, identity);
+  if (identity.error != 0 || !SamePath(identity.finalPath, folderFinalPath)) return;
+  if (!GivesEveryoneFullControl(existing)) {
+    std::uint32_t badParameter = 0;
+    const std::uint32_t result =
+        platform_.SetSharePermissions(name, ShareDescriptorEveryoneFullControl(), badParameter);
+    if (result != 0) {
+      outcome.shareResult = result;
+      outcome.shareBadParameter = badParameter;
+      return;
+    }
+  }
+  outcome.shareResult = 0;
+  outcome.shareBadParameter = 0;
+  outcome.shareExisted = true;
 }
 
 AnsiString ShareSetup::ShareErrorText(std::uint32_t code, std::uint32_t badParameter) {

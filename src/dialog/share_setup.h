@@ -68,14 +68,22 @@ struct ShareOutcome {
   std::uint32_t shareResult = 0;        // the share call's answer
   std::uint32_t shareBadParameter = 0;  // the field the server refused, when it named one
   bool shareMade = false;               // the share call succeeded
-  bool grantSkipped = false;            // the volume keeps no access-control lists
-  std::exception_ptr error;             // raised on the way: the grant's error, a library not bound
+  // The name was already a share of this very folder, taken over in place of a new one (its own
+  // permissions made Everyone: full control where they were less); shareResult is then 0.
+  bool shareExisted = false;
+  bool grantSkipped = false;  // the volume keeps no access-control lists
+  std::exception_ptr error;   // raised on the way: the grant's error, a library not bound
 };
 
 // The subfolder an edition keeps its data in, and the start of the remark its share is given;
 // the health check reads a share's edition back from them.
 AnsiString EditionSubfolder(std::int32_t edition);
 AnsiString EditionRemarkPrefix(std::int32_t edition);
+
+// What the job does when the server answers that the name is already a share: tell it, or take
+// over a share of that name that serves this same folder, so that a run cut short by a failed
+// grant can be finished by running it again.
+enum class TakenShareName { Refuse, AdoptSameFolder };
 
 class ShareSetup {
  public:
@@ -116,7 +124,8 @@ class ShareSetup {
   // The job itself: the folder and the edition's subfolder, the share, the grant and the shell's
   // notice. It may run on another thread: it touches only the platform and the grant, and raises
   // nothing (what is raised on the way is kept in the outcome).
-  ShareOutcome Run(const ShareRequest& request, std::int32_t edition);
+  ShareOutcome Run(const ShareRequest& request, std::int32_t edition,
+                   TakenShareName taken = TakenShareName::Refuse);
 
   // The text that tells a share call's failure, or a folder that could not be made.
   AnsiString ShareErrorText(std::uint32_t code, std::uint32_t badParameter = 0);
@@ -127,6 +136,12 @@ class ShareSetup {
  private:
   bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
   AnsiString LongForm(const AnsiString& fullPath);
+  // After the server refused name as taken: when the share of that name leads to the folder
+  // whose final path is given, makes sure its own permissions give Everyone full control and
+  // marks the outcome as shareExisted; otherwise leaves the refusal, or puts in its place the
+  // code of the permissions that could not be written.
+  void AdoptExistingShare(const AnsiString& name, const AnsiString& folderFinalPath,
+                          ShareOutcome& outcome);
 
   IShareCreationPlatform& platform_;
   GrantEveryoneFn grant_;

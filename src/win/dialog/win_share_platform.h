@@ -24,6 +24,10 @@ class WinSharePlatform : public IShareCreationPlatform {
   std::uint32_t MakeDirectory(const AnsiString& path) override;
   std::uint32_t AddShare(const AnsiString& serverName, const ShareInfo502& share,
                          std::uint32_t& badParameter) override;
+  ShareReading ReadShare(const AnsiString& name) override;
+  std::uint32_t SetSharePermissions(const AnsiString& name,
+                                    const std::vector<std::uint8_t>& descriptor,
+                                    std::uint32_t& badParameter) override;
   bool VolumeKeepsAcls(const AnsiString& path) override;
   void NotifyShellChange(std::int32_t eventId, std::uint32_t flags,
                          const AnsiString& path) override;
