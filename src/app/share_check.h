@@ -8,18 +8,10 @@
 #include "app/unattended.h"
 #include "framework/ansi_string.h"
 #include "security/folder_security.h"
+#include "share/share_platform.h"
 #include "share/system_texts.h"
 
 namespace qv {
-
-// A share as the server keeps it (level 502).
-struct ShareDetails {
-  std::uint32_t result = 0;  // 0, or the server's code (2310 when there is no such share)
-  AnsiString path, remark;
-  std::vector<std::uint8_t> descriptor;  // the share's own permissions; empty when it has none
-  // The server gave a descriptor that is not one: its permissions are unknown, not absent.
-  bool descriptorUnreadable = false;
-};
 
 struct VolumeDetails {
   AnsiString fileSystem;  // "NTFS", "FAT32"...; "" when the system does not say

@@ -45,7 +45,9 @@ int RunQuietShare(const QuietRequest& given, ISingleInstance& instance, IProbePl
   }
   if (!job.RunsElevated()) return Refuse(ShareRefusal::NotElevated, report);
 
-  return Report(Tell(job.Run(request, kServedEdition)), report);
+  // A share of this name on this folder is a run cut short (a grant that failed): this run
+  // finishes it instead of failing on the name for ever.
+  return Report(Tell(job.Run(request, kServedEdition, TakenShareName::AdoptSameFolder)), report);
 }
 
 std::vector<AnsiString> MessageLines(const AnsiString& text) {

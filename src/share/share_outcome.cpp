@@ -98,8 +98,10 @@ ShareOutcome ShareOutcome::LinkedTo(const AnsiString& target) {
 
 ShareTelling Tell(const ShareOutcome& outcome) {
   if (outcome.error) {
+    // A share in place, new or taken over, stays: only the folder's permissions are missing.
     ShareTelling telling =
-        Told(MessageOf(outcome.error), outcome.shareMade ? kExitGrantFailed : kExitShareFailed);
+        Told(MessageOf(outcome.error),
+             outcome.shareMade || outcome.shareExisted ? kExitGrantFailed : kExitShareFailed);
     if (!outcome.errorDetail.empty()) telling.logLines.push_back(outcome.errorDetail);
     telling.raised = true;
     return telling;
@@ -113,7 +115,8 @@ ShareTelling Tell(const ShareOutcome& outcome) {
   }
   if (!outcome.failedFolder.empty()) return TellFolderFailure(outcome);
   if (outcome.shareResult != 0) return TellShareFailure(outcome);
-  ShareTelling telling = Told(share_text::kShared, kExitDone);
+  ShareTelling telling =
+      Told(outcome.shareExisted ? share_text::kAlreadyShared : share_text::kShared, kExitDone);
   if (outcome.grantSkipped) telling.notices.push_back(share_text::kNoPermissionsOnVolume);
   telling.box = MessageKind::Confirmation;
   telling.shared = true;

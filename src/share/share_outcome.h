@@ -21,8 +21,11 @@ struct ShareOutcome {
   std::uint32_t folderError = 0;
   std::uint32_t shareResult = 0;        // the share call's answer
   std::uint32_t shareBadParameter = 0;  // the field the server refused, when it named one
-  AnsiString systemText;      // the system's text for folderError or shareResult, as it came
-  bool shareMade = false;     // the share call succeeded
+  AnsiString systemText;   // the system's text for folderError or shareResult, as it came
+  bool shareMade = false;  // the share call succeeded
+  // The name was already a share of this very folder, taken over in place of a new one (its own
+  // permissions made Everyone: full control where they were less); shareResult is then 0.
+  bool shareExisted = false;
   bool grantSkipped = false;  // the volume keeps no access-control lists
   std::exception_ptr error;   // raised on the way: the grant's error, a library not bound
   AnsiString errorDetail;     // for the log: the system's text and code behind error, if any

@@ -28,6 +28,18 @@ struct ShareInfo502 {
   std::vector<std::uint8_t> shi502_security_descriptor;
 };
 
+// A share of this computer as the server keeps it (level 502): where it leads, its remark and its
+// own permissions.
+struct ShareDetails {
+  std::uint32_t result = 0;  // 0, or the server's code (2310 when there is no such share)
+  AnsiString path, remark;
+  std::vector<std::uint8_t> descriptor;  // self-relative; empty when the share has none
+  // The server gave a descriptor that is not one: its permissions are unknown, not absent.
+  bool descriptorUnreadable = false;
+  // False: code page 932 could not hold the path, which as it stands names some other folder.
+  bool pathRepresentable = true;
+};
+
 // Keeps an opened folder from being renamed, deleted or replaced for as long as it lives.
 class IFolderHold {
  public:
@@ -62,6 +74,13 @@ class ISharePlatform : public virtual ISystemTexts {
   // Publishes a share of this computer at level 502. 0 or an error code; on failure badParameter
   // holds the index of the record's field the server refused, or 0.
   virtual std::uint32_t AddShare(const ShareInfo502& share, std::uint32_t& badParameter) = 0;
+  // Reads a share of this computer at level 502.
+  virtual ShareDetails ReadShare(const AnsiString& name) = 0;
+  // Gives a share of this computer new permissions of its own (level 1501) from a self-relative
+  // descriptor. 0 or an error code; badParameter as for AddShare.
+  virtual std::uint32_t SetSharePermissions(const AnsiString& name,
+                                            const std::vector<std::uint8_t>& descriptor,
+                                            std::uint32_t& badParameter) = 0;
   // False only when the system says that the volume holding path keeps no access-control lists
   // (FAT32, exFAT); true when it keeps them or when the question could not be answered.
   virtual bool VolumeKeepsAcls(const AnsiString& path) = 0;

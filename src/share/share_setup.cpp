@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "framework/errors.h"
+#include "security/everyone_access.h"
 #include "security/folder_grant.h"
 #include "security/share_descriptor.h"
 #include "share/edition.h"
@@ -25,6 +26,21 @@ AnsiString Joined(const AnsiString& head, const AnsiString& tail) {
 
 AnsiString Comparable(const AnsiString& path) {
   return AnsiUpperCase(DropTrailingBackslashes(path));
+}
+
+// Whether a share's own permissions already let Everyone do everything. A share without them
+// gets the server's default (Everyone: read); permissions that cannot be read are not trusted.
+bool GivesEveryoneFullControl(const ShareDetails& share) {
+  if (share.descriptorUnreadable || share.descriptor.empty()) return false;
+  try {
+    bool nullDacl = false;
+    std::optional<Bytes> dacl = DaclOfSelfRelativeDescriptor(share.descriptor, nullDacl);
+    // A descriptor without a list, or with a NULL one, stops nobody.
+    const std::uint32_t rights = dacl ? EveryoneRights(*dacl, false) : kFullControl;
+    return (rights & kFullControl) == kFullControl;
+  } catch (const Exception&) {
+    return false;
+  }
 }
 }  // namespace
 
@@ -136,10 +152,11 @@ bool ShareSetup::ForceDirectories(const AnsiString& path, std::uint32_t& error) 
   return error == 0;
 }
 
-ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition) {
+ShareOutcome ShareSetup::Run(const ShareRequest& request, std::int32_t edition,
+                             TakenShareName taken) {
   ShareOutcome outcome;
   try {
-    Share(request, edition, outcome);
+    Share(request, edition, taken, outcome);
   } catch (const GrantFailure& failure) {
     outcome.error = std::current_exception();
     if (failure.SystemCode() != 0) {
@@ -158,7 +175,8 @@ void ShareSetup::FolderFailed(const AnsiString& folder, std::uint32_t error,
   outcome.systemText = platform_.SystemMessageText(error);
 }
 
-void ShareSetup::Share(const ShareRequest& request, std::int32_t edition, ShareOutcome& outcome) {
+void ShareSetup::Share(const ShareRequest& request, std::int32_t edition, TakenShareName taken,
+                       ShareOutcome& outcome) {
   ShareInfo502 share;
   share.shi502_netname = request.name;
   share.shi502_type = kStypeDisktree;
@@ -198,11 +216,14 @@ void ShareSetup::Share(const ShareRequest& request, std::int32_t edition, ShareO
   if (!EnsureFolder(subfolder, &error)) return FolderFailed(subfolder, error, outcome);
   share.shi502_path = sharePath;
   outcome.shareResult = platform_.AddShare(share, outcome.shareBadParameter);
+  if (outcome.shareResult == kNerrDuplicateShare && taken == TakenShareName::AdoptSameFolder) {
+    AdoptExistingShare(request.name, identity.finalPath, outcome);
+  }
   if (outcome.shareResult != 0) {
     outcome.systemText = MessageTextOf(platform_, outcome.shareResult);
     return;
   }
-  outcome.shareMade = true;
+  outcome.shareMade = !outcome.shareExisted;
   // FAT32 and exFAT have no list to add to; the share's own permission is the one control.
   if (platform_.VolumeKeepsAcls(sharePath)) {
     GrantEveryoneFullControl(folders_, sharePath);
@@ -210,6 +231,32 @@ void ShareSetup::Share(const ShareRequest& request, std::int32_t edition, ShareO
     outcome.grantSkipped = true;
   }
   platform_.AnnounceShare(sharePath);
+}
+
+void ShareSetup::AdoptExistingShare(const AnsiString& name, const AnsiString& folderFinalPath,
+                                    ShareOutcome& outcome) {
+  const ShareDetails existing = platform_.ReadShare(name);
+  // A path code page 932 cannot hold would name another folder: none is compared instead.
+  if (existing.result != 0 || existing.path.empty() || !existing.pathRepresentable) return;
+  // Compared as the system resolves both, so that another spelling of this folder is the same
+  // folder and a link elsewhere (or a share of another folder) is not.
+  FolderIdentity identity;
+  const std::unique_ptr<IFolderHold> look =
+      platform_.OpenFolder(existing.path, FolderOpening::Look, identity);
+  if (identity.error != 0 || !SamePath(identity.finalPath, folderFinalPath)) return;
+  if (!GivesEveryoneFullControl(existing)) {
+    std::uint32_t badParameter = 0;
+    const std::uint32_t result =
+        platform_.SetSharePermissions(name, ShareDescriptorEveryoneFullControl(), badParameter);
+    if (result != 0) {
+      outcome.shareResult = result;
+      outcome.shareBadParameter = badParameter;
+      return;
+    }
+  }
+  outcome.shareResult = 0;
+  outcome.shareBadParameter = 0;
+  outcome.shareExisted = true;
 }
 
 }  // namespace qv

@@ -15,6 +15,11 @@
 
 namespace qv {
 
+// What the job does when the server answers that the name is already a share: tell it, or take
+// over a share of that name that serves this same folder, so that a run cut short by a failed
+// grant can be finished by running it again.
+enum class TakenShareName { Refuse, AdoptSameFolder };
+
 class ShareSetup {
  public:
   ShareSetup(ISharePlatform& platform, IFolderSecurity& folders);
@@ -48,12 +53,20 @@ class ShareSetup {
   // The job itself: the folder and the edition's subfolder, the share, the grant and the shell's
   // notice. It may run on another thread: it touches only the platform and the folders, and
   // raises nothing (what is raised on the way is kept in the outcome).
-  ShareOutcome Run(const ShareRequest& request, std::int32_t edition);
+  ShareOutcome Run(const ShareRequest& request, std::int32_t edition,
+                   TakenShareName taken = TakenShareName::Refuse);
 
  private:
   bool ForceDirectories(const AnsiString& dir, std::uint32_t& error);
   AnsiString LongForm(const AnsiString& fullPath);
-  void Share(const ShareRequest& request, std::int32_t edition, ShareOutcome& outcome);
+  void Share(const ShareRequest& request, std::int32_t edition, TakenShareName taken,
+             ShareOutcome& outcome);
+  // After the server refused name as taken: when the share of that name leads to the folder
+  // whose final path is given, makes sure its own permissions give Everyone full control and
+  // marks the outcome as shareExisted; otherwise leaves the refusal, or puts in its place the
+  // code of the permissions that could not be written.
+  void AdoptExistingShare(const AnsiString& name, const AnsiString& folderFinalPath,
+                          ShareOutcome& outcome);
   void FolderFailed(const AnsiString& folder, std::uint32_t error, ShareOutcome& outcome);
 
   ISharePlatform& platform_;

@@ -24,6 +24,7 @@ inline constexpr char kNoPermissionsOnVolume[] =
     "このドライブの形式ではフォルダのアクセス許可を設定できません。\r"
     "フォルダのアクセス許可は変更せずに、共有の設定を続けます。\r";
 inline constexpr char kShared[] = "共有フォルダを設定しました。";
+inline constexpr char kAlreadyShared[] = "共有フォルダは設定済みです。";
 inline constexpr char kSystemLocationRefused[] =
     "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
     "この場所を共有するには /yes を指定してください。\r";

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <string>
@@ -748,6 +749,8 @@ TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
     }
     if (c.removeFolder) RemoveTree(kFolder, L"quarnelvelto");
     if (c.removeSubfolder) RemoveDirectoryW(kSubfolder.c_str());
+    // A /quiet that found the name taken has read the share already.
+    const int queriesBefore = std::stoi(session_->LastQuery()["calls"]);
     ScopedEnvironment forced(L"QV_NETAPI_GETINFO_RESULT", std::to_wstring(c.queryAnswer));
     QuietRun run = Check(L"VeltoData");
     EXPECT_EQ(run.exitCode, c.exitCode);
@@ -758,7 +761,7 @@ TEST_F(ShareCheckE2E, MissingOrUnreadableSharesEndWithCode9) {
     EXPECT_EQ(BeforeReach(logged), lines);
     ASSERT_FALSE(logged.empty());
     EXPECT_EQ(logged.back(), L"終了コード: " + std::to_wstring(c.exitCode));
-    EXPECT_EQ(session_->LastQuery()["calls"], L"1");
+    EXPECT_EQ(session_->LastQuery()["calls"], std::to_wstring(queriesBefore + 1));
     RemoveTree(kFolder, L"quarnelvelto");
   }
 }
@@ -1055,6 +1058,149 @@ TEST_F(ShareRemovalE2E, AShareWhoseFolderIsNowALinkIsRefused) {
                                   L"リンク先: C:\\windows"}));
   EXPECT_EQ(session_->LastDelete()["calls"], L"0") << "the share was removed all the same";
   EXPECT_EQ(DaclBytes(L"C:\\windows"), windowsDacl);
+}
+
+const std::wstring kAlreadyShared = L"共有フォルダは設定済みです。";
+
+// A share of the name the double keeps as made earlier by someone else (a block of its log).
+void RecordShareMadeElsewhere(const std::wstring& netapiLog, const std::wstring& name,
+                              const std::wstring& path, const std::wstring& descriptorHex) {
+  std::ofstream out(WideToUtf8(netapiLog).c_str(), std::ios::binary | std::ios::app);
+  out << "call\nservername=<null>\nlevel=502\nnetname=" << WideToUtf8(name)
+      << "\ntype=0\npath=" << WideToUtf8(path)
+      << "\nsecurity_descriptor=" << WideToUtf8(descriptorHex) << "\nresult=0\n";
+}
+
+// The share's name is taken when /quiet runs again: a share of the same folder (the tool's own
+// from an earlier run, or someone else's with less than full control) is taken over and the job
+// finished; a share of another folder stays the name's refusal.
+TEST_F(CommandLineE2E, ARerunFinishesTheJobOnAShareOfTheSameFolder) {
+  std::wstring readOnlyHex = kEveryoneFullControlHex;
+  readOnlyHex.replace(readOnlyHex.find(L"ff011f00"), 8, L"a9001200");
+  const std::wstring other = L"C:\\VeltoOther";
+  const struct {
+    const char* what;
+    std::wstring earlierPath;  // "" for an earlier /quiet of the tool itself
+    std::wstring earlierDescriptor;
+    DWORD exitCode;
+    std::wstring told;
+    bool permissionsSet, granted;
+  } cases[] = {
+      {"an earlier run of the tool", L"", L"", 0, kAlreadyShared, false, true},
+      // Spelled as typed by hand: the folder is compared as the system resolves it.
+      {"someone else's share, read only", L"c:\\veltodata\\", readOnlyHex, 0, kAlreadyShared, true,
+       true},
+      {"a share of another folder", other, kEveryoneFullControlHex, 3,
+       L"指定した共有名は、既に使われています。", false, false},
+  };
+  CreateDirectoryW(other.c_str(), nullptr);
+  session_->Answer(0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    session_->ClearLog();
+    RemoveTree(kFolder, L"quarnelvelto");
+    if (c.earlierPath.empty()) {
+      ASSERT_EQ(RunRedirected(Quiet(kFolder, L"VeltoData")).exitCode, 0u);
+    } else {
+      CreateDirectoryW(kFolder.c_str(), nullptr);
+      RecordShareMadeElsewhere(session_->Log(), L"VeltoData", c.earlierPath, c.earlierDescriptor);
+    }
+    const std::string daclBefore = DaclBytes(kFolder);
+    DeleteFileW(log_.c_str());
+    QuietRun run = RunRedirected(Quiet(kFolder, L"VeltoData"));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(BeforeReach(OutputLines(run)), std::vector<std::wstring>{c.told});
+    auto call = session_->LastCall();
+    EXPECT_EQ(call["calls"], L"2");
+    EXPECT_EQ(call["result"], L"2118");
+    auto query = session_->LastQuery();
+    EXPECT_EQ(query["calls"], L"1");
+    EXPECT_EQ(query["servername"], L"<null>");
+    EXPECT_EQ(query["netname"], L"VeltoData");
+    EXPECT_EQ(query["level"], L"502");
+    auto permissions = session_->LastSetInfo();
+    EXPECT_EQ(permissions["calls"], c.permissionsSet ? L"1" : L"0");
+    if (c.permissionsSet) {
+      EXPECT_EQ(permissions["servername"], L"<null>");
+      EXPECT_EQ(permissions["netname"], L"VeltoData");
+      EXPECT_EQ(permissions["level"], L"1501");
+      EXPECT_EQ(permissions["reserved"], L"0");
+      EXPECT_EQ(permissions["security_descriptor"], kEveryoneFullControlHex);
+      EXPECT_EQ(permissions["result"], L"0");
+    }
+    // Wine keeps the folder's list as Unix mode bits: a folder made by the test reads Everyone
+    // 0x1200A9 until the grant writes full control.
+    if (!c.earlierPath.empty()) {
+      EXPECT_EQ(DaclBytes(kFolder) != daclBefore, c.granted);
+    }
+  }
+  RemoveDirectoryW(other.c_str());
+}
+
+// Runs a Unix program (Wine starts it by its Z: path) and waits until acted() says it has: Wine's
+// handle of a Unix process cannot be waited on.
+bool RunUnixUntil(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                  const std::function<bool()>& acted) {
+  try {
+    Process::Start(program, arguments);
+  } catch (const DriverError&) {
+    return false;
+  }
+  for (int i = 0; i < 150; ++i) {
+    if (acted()) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+// A run whose grant failed (exit 7) left its share behind; once the folder can be written again,
+// the same run ends 0. The folder that cannot be granted is a tmpfs remounted read-only: the
+// grant, which Wine turns into a chmod, then fails with EROFS even for root.
+TEST_F(CommandLineE2E, AGrantThatFailedIsFinishedByARerun) {
+  const std::wstring folder = L"C:\\VeltoLocked", sub = folder + L"\\quarnelvelto";
+  // Hidden while the tmpfs lies over the folder.
+  const std::wstring marker = folder + L"\\unmounted";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CloseHandle(CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::wstring mount = L"Z:\\bin\\mount", unixFolder = Utf8ToWide(UnixNameOf(folder));
+  const bool mounted =
+      !unixFolder.empty() && FileExists(marker) &&
+      RunUnixUntil(mount, {L"-t", L"tmpfs", L"-o", L"size=1m,mode=755", L"tmpfs", unixFolder},
+                   [&] { return !FileExists(marker); });
+  struct Unmount {
+    std::wstring unixFolder, marker, folder;
+    bool mounted;
+    ~Unmount() {
+      if (mounted) {
+        RunUnixUntil(L"Z:\\bin\\umount", {unixFolder}, [this] { return FileExists(marker); });
+      }
+      DeleteFileW(marker.c_str());
+      RemoveDirectoryW(folder.c_str());
+    }
+  } unmount{unixFolder, marker, folder, mounted};
+  if (!mounted) GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+  ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+  ASSERT_TRUE(
+      RunUnixUntil(mount, {L"-o", L"remount,ro", unixFolder}, [&] { return !CanMakeIn(folder); }));
+  session_->Answer(0);
+  QuietRun failed = RunRedirected(Quiet(folder, L"VeltoLocked"));
+  EXPECT_EQ(failed.exitCode, 7u);
+  EXPECT_EQ(OutputLines(failed),
+            std::vector<std::wstring>{L"フォルダへのEveryone権限の付与に失敗しました。"});
+
+  ASSERT_TRUE(
+      RunUnixUntil(mount, {L"-o", L"remount,rw", unixFolder}, [&] { return CanMakeIn(folder); }));
+  const std::string daclBefore = DaclBytes(folder);
+  QuietRun rerun = RunRedirected(Quiet(folder, L"VeltoLocked"));
+  EXPECT_EQ(rerun.exitCode, 0u);
+  EXPECT_EQ(BeforeReach(OutputLines(rerun)), std::vector<std::wstring>{kAlreadyShared});
+  EXPECT_NE(DaclBytes(folder), daclBefore) << "the re-run did not grant";
+  auto call = session_->LastCall();
+  EXPECT_EQ(call["calls"], L"2");
+  EXPECT_EQ(call["result"], L"2118");
+  EXPECT_EQ(session_->LastSetInfo()["calls"], L"0") << "the share kept its own permissions";
+  RemoveDirectoryW(sub.c_str());
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ inline std::wstring SystemText(DWORD code) {
   return buf;
 }
 
-// One block of the double's log: a NetShareAdd ("call"), a NetShareGetInfo ("query") or a
-// NetShareDel ("delete").
+// One block of the double's log: a NetShareAdd ("call"), a NetShareGetInfo ("query"), a
+// NetShareDel ("delete") or a NetShareSetInfo ("setinfo").
 struct NetapiRecord {
   std::string kind;
   std::map<std::string, std::wstring> fields;
@@ -82,7 +82,7 @@ inline std::vector<NetapiRecord> NetapiRecords(const std::wstring& log) {
   std::vector<NetapiRecord> records;
   std::string line;
   while (std::getline(in, line)) {
-    if (line == "call" || line == "query" || line == "delete") {
+    if (line == "call" || line == "query" || line == "delete" || line == "setinfo") {
       records.push_back({line, {}});
       continue;
     }
@@ -208,7 +208,7 @@ class NetapiDoubleSession {
   ~NetapiDoubleSession() {
     for (const wchar_t* name :
          {L"QV_NETAPI_RESULT", L"QV_NETAPI_DELAY_MS", L"QV_NETAPI_GETINFO_RESULT",
-          L"QV_NETAPI_DEL_RESULT", L"QV_NETAPI_PARM_ERR"}) {
+          L"QV_NETAPI_DEL_RESULT", L"QV_NETAPI_PARM_ERR", L"QV_NETAPI_SETINFO_RESULT"}) {
       SetEnvironmentVariableW(name, nullptr);
     }
   }
@@ -234,6 +234,9 @@ class NetapiDoubleSession {
   std::map<std::string, std::wstring> LastQuery() const { return LastNetapiRecord(log_, "query"); }
   std::map<std::string, std::wstring> LastDelete() const {
     return LastNetapiRecord(log_, "delete");
+  }
+  std::map<std::string, std::wstring> LastSetInfo() const {
+    return LastNetapiRecord(log_, "setinfo");
   }
 
  private:

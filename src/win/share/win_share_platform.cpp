@@ -57,6 +57,17 @@ AnsiString AskForPath(PathFunction call) {
   return {};
 }
 
+// Runs in a destructor: the library is loaded whenever a buffer exists, since the buffer came
+// from it; were binding to fail all the same, the buffer leaks rather than end the program.
+void FreeNetBuffer(BYTE* data) noexcept {
+  try {
+    QV_LAZY("netapi32.dll", NetApiBufferFree)(data);
+  } catch (...) {
+  }
+}
+// A buffer the network library allocated, given back to it.
+using NetBuffer = UniqueAny<BYTE*, FreeNetBuffer>;
+
 class HeldFolder : public IFolderHold {
  public:
   explicit HeldFolder(UniqueHandle handle) : handle_(std::move(handle)) {}
@@ -100,6 +111,52 @@ std::uint32_t WinSharePlatform::AddShare(const ShareInfo502& share, std::uint32_
   const NET_API_STATUS result = QV_LAZY("netapi32.dll", NetShareAdd)(
       nullptr, 502, reinterpret_cast<BYTE*>(&info), &refusedField);
   // The index is documented for ERROR_INVALID_PARAMETER only; otherwise it keeps the 0 given.
+  badParameter = result != NERR_Success ? refusedField : 0;
+  return result;
+}
+
+ShareDetails ReadShareDetails(const AnsiString& name) {
+  std::wstring netname = ToWide(name);
+  NetBuffer buffer;
+  ShareDetails details;
+  // A null name is the documented way to name this computer.
+  details.result =
+      QV_LAZY("netapi32.dll", NetShareGetInfo)(nullptr, netname.data(), 502, buffer.put());
+  if (details.result != NERR_Success) return details;
+  if (!buffer) {
+    details.result = ERROR_INVALID_DATA;
+    return details;
+  }
+  const auto* info = reinterpret_cast<const SHARE_INFO_502*>(buffer.get());
+  bool lossy = false;
+  if (info->shi502_path) details.path = ToAnsi(info->shi502_path, &lossy);
+  details.pathRepresentable = !lossy;
+  if (info->shi502_remark) details.remark = ToAnsi(info->shi502_remark);
+  PSECURITY_DESCRIPTOR descriptor = info->shi502_security_descriptor;
+  if (descriptor && IsValidSecurityDescriptor(descriptor)) {
+    // The server hands it out self-relative, so its bytes are the whole of it.
+    const auto* bytes = static_cast<const std::uint8_t*>(descriptor);
+    details.descriptor.assign(bytes, bytes + GetSecurityDescriptorLength(descriptor));
+  } else if (descriptor) {
+    details.descriptorUnreadable = true;
+  }
+  return details;
+}
+
+ShareDetails WinSharePlatform::ReadShare(const AnsiString& name) { return ReadShareDetails(name); }
+
+std::uint32_t WinSharePlatform::SetSharePermissions(const AnsiString& name,
+                                                    const std::vector<std::uint8_t>& descriptor,
+                                                    std::uint32_t& badParameter) {
+  std::wstring netname = ToWide(name);
+  std::vector<std::uint8_t> bytes = descriptor;
+  SHARE_INFO_1501 info = {};
+  info.shi1501_reserved = 0;
+  info.shi1501_security_descriptor = bytes.empty() ? nullptr : bytes.data();
+  DWORD refusedField = 0;
+  const NET_API_STATUS result = QV_LAZY("netapi32.dll", NetShareSetInfo)(
+      nullptr, netname.data(), 1501, reinterpret_cast<BYTE*>(&info), &refusedField);
+  // As with NetShareAdd: the index is documented for ERROR_INVALID_PARAMETER only.
   badParameter = result != NERR_Success ? refusedField : 0;
   return result;
 }

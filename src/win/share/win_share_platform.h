@@ -18,6 +18,9 @@ struct VolumeFacts {
 };
 std::optional<VolumeFacts> VolumeOf(const AnsiString& path);
 
+// A share of this computer as the server keeps it (NetShareGetInfo, level 502).
+ShareDetails ReadShareDetails(const AnsiString& name);
+
 // The system's texts: the system's own table, and the network library's for network codes.
 class WinSystemTexts : public virtual ISystemTexts {
  public:
@@ -30,6 +33,10 @@ class WinSharePlatform : public ISharePlatform, public WinSystemTexts {
   std::uint32_t FileAttributes(const AnsiString& path) override;
   std::uint32_t MakeDirectory(const AnsiString& path) override;
   std::uint32_t AddShare(const ShareInfo502& share, std::uint32_t& badParameter) override;
+  ShareDetails ReadShare(const AnsiString& name) override;
+  std::uint32_t SetSharePermissions(const AnsiString& name,
+                                    const std::vector<std::uint8_t>& descriptor,
+                                    std::uint32_t& badParameter) override;
   bool VolumeKeepsAcls(const AnsiString& path) override;
   void AnnounceShare(const AnsiString& path) override;
   std::vector<AnsiString> SystemFolders() override;

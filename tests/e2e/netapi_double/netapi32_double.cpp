@@ -4,9 +4,10 @@
 //
 // NetShareAdd appends what it was given to the file named by QV_NETAPI_LOG, one "field=value" line
 // each in UTF-8 after a line "call", waits QV_NETAPI_DELAY_MS milliseconds if that is set, and
-// returns the code in QV_NETAPI_RESULT (0 when unset), which it appends as a last line "result=N".
-// Levels 2 and 502 are recorded field by field; the security descriptor of level 502 as lowercase
-// hex bytes.
+// returns the code in QV_NETAPI_RESULT when that is set and not 0, else NERR_DuplicateShare for a
+// name the log says was made and not deleted, else 0; it appends the code as a last line
+// "result=N". Levels 2 and 502 are recorded field by field; the security descriptor of level 502
+// as lowercase hex bytes.
 //
 // The log is also the double's memory of the shares it made: NetShareGetInfo at level 502 answers
 // from the last call of that name (compared without regard to case, as the server does) whose
@@ -17,6 +18,12 @@
 // NetShareDel appends a block headed "delete" (servername, netname, reserved, then "result=N"):
 // the code in QV_NETAPI_DEL_RESULT when that is set and not 0, else 0 for a share the log says
 // was made and not yet deleted, else NERR_NetNameNotFound. A deleted share is no longer answered.
+//
+// NetShareSetInfo appends a block headed "setinfo" (servername, netname, level, parm_err_given, at
+// level 1501 security_descriptor as above, then "result=N"): the code in QV_NETAPI_SETINFO_RESULT
+// when that is set and not 0, else ERROR_INVALID_LEVEL for a level other than 1501, else 0 for a
+// share the log says was made and not deleted, else NERR_NetNameNotFound. A descriptor set with
+// result 0 is the one NetShareGetInfo answers from then on.
 #include <windows.h>
 
 #include <cstddef>
@@ -49,6 +56,11 @@ struct ShareInfo502 {
 };
 static_assert(sizeof(void*) != 8 || offsetof(ShareInfo502, shi502_security_descriptor) == 64,
               "the 64-bit SHARE_INFO_502 layout");
+
+struct ShareInfo1501 {
+  DWORD shi1501_reserved;
+  void* shi1501_security_descriptor;
+};
 
 std::wstring Env(const wchar_t* name) {
   wchar_t buf[1024];
@@ -128,7 +140,8 @@ std::wstring Wide(const std::string& utf8) {
 
 using Fields = std::map<std::string, std::string>;
 
-// The NetShareAdd and NetShareDel blocks of the log, in order; a deletion has "deleted=1".
+// The NetShareAdd, NetShareDel and NetShareSetInfo blocks of the log, in order; a deletion has
+// "deleted=1", a change of permissions "setinfo=1".
 std::vector<Fields> RecordedCalls() {
   std::vector<Fields> calls;
   std::wstring log = Env(L"QV_NETAPI_LOG");
@@ -145,6 +158,9 @@ std::vector<Fields> RecordedCalls() {
     } else if (line == "delete") {
       current = &calls.emplace_back();
       (*current)["deleted"] = "1";
+    } else if (line == "setinfo") {
+      current = &calls.emplace_back();
+      (*current)["setinfo"] = "1";
     } else if (line == "query") {
       current = nullptr;
     } else if (auto eq = line.find('='); current && eq != std::string::npos) {
@@ -165,6 +181,11 @@ std::optional<Fields> MadeShare(const wchar_t* netname) {
         CompareStringOrdinal(Wide(name->second).c_str(), -1, netname, -1, TRUE) == CSTR_EQUAL) {
       if (call.count("deleted")) {
         found.reset();
+      } else if (call.count("setinfo")) {
+        auto descriptor = call.find("security_descriptor");
+        if (found && descriptor != call.end()) {
+          (*found)["security_descriptor"] = descriptor->second;
+        }
       } else {
         found = call;
       }
@@ -230,11 +251,15 @@ BYTE* NewShareInfo502(const Fields& share) {
 
 extern "C" __declspec(dllexport) DWORD WINAPI
     NetShareAdd(wchar_t* servername, DWORD level, BYTE* buf, DWORD* parm_err) {
+  // Levels 2 and 502 both begin with the name.
+  const bool taken = buf && (level == 2 || level == 502) &&
+                     MadeShare(reinterpret_cast<const ShareInfo2*>(buf)->shi2_netname).has_value();
   Record(servername, level, buf, parm_err);
   std::wstring delay = Env(L"QV_NETAPI_DELAY_MS");
   if (!delay.empty()) Sleep(static_cast<DWORD>(_wtoi(delay.c_str())));
   std::wstring result = Env(L"QV_NETAPI_RESULT");
   DWORD code = result.empty() ? 0 : static_cast<DWORD>(_wtoi(result.c_str()));
+  if (code == 0 && taken) code = 2118;  // NERR_DuplicateShare
   // A server names the refused field only when it refuses; it leaves the caller's value otherwise.
   std::wstring field = Env(L"QV_NETAPI_PARM_ERR");
   if (code != 0 && parm_err && !field.empty()) *parm_err = static_cast<DWORD>(_wtoi(field.c_str()));
@@ -272,6 +297,33 @@ extern "C" __declspec(dllexport) DWORD WINAPI
   DWORD code = 0;
   if (!forced.empty() && _wtoi(forced.c_str()) != 0) {
     code = static_cast<DWORD>(_wtoi(forced.c_str()));
+  } else if (!made) {
+    code = 2310;  // NERR_NetNameNotFound
+  }
+  AppendLine("result=" + std::to_string(code));
+  return code;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI
+    NetShareSetInfo(wchar_t* servername, wchar_t* netname, DWORD level, BYTE* buf,
+                    DWORD* parm_err) {
+  const bool made = MadeShare(netname).has_value();
+  AppendLine("setinfo");
+  AppendLine("servername=" + Utf8(servername));
+  AppendLine("netname=" + Utf8(netname));
+  AppendLine("level=" + std::to_string(level));
+  AppendLine("parm_err_given=" + std::to_string(parm_err ? 1 : 0));
+  if (buf && level == 1501) {
+    const auto* info = reinterpret_cast<const ShareInfo1501*>(buf);
+    AppendLine("reserved=" + std::to_string(info->shi1501_reserved));
+    AppendLine("security_descriptor=" + DescriptorHex(info->shi1501_security_descriptor));
+  }
+  std::wstring forced = Env(L"QV_NETAPI_SETINFO_RESULT");
+  DWORD code = 0;
+  if (!forced.empty() && _wtoi(forced.c_str()) != 0) {
+    code = static_cast<DWORD>(_wtoi(forced.c_str()));
+  } else if (level != 1501) {
+    code = ERROR_INVALID_LEVEL;
   } else if (!made) {
     code = 2310;  // NERR_NetNameNotFound
   }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/unattended.h"
 #include "dialog/dialog_fakes.h"
 #include "framework/errors.h"
 #include "security/folder_grant.h"
+#include "security/share_descriptor.h"
 #include "share/share_texts.h"
 
 namespace qv {
@@ -189,6 +192,86 @@ TEST_F(QuietShareTest, VolumeWithoutPermissions) {
   EXPECT_EQ(Run("C:\\Data", "Data"), kExitDone);
   EXPECT_EQ(report.told, (std::vector<AnsiString>{share_text::kNoPermissionsOnVolume,
                                                   "共有フォルダを設定しました。"}));
+}
+
+// A run cut short after its share was made finds the name taken on the next run: a share of the
+// same folder is taken over and the job finished; anything else stays the name's refusal.
+TEST_F(QuietShareTest, ARerunTakesOverAShareOfTheSameFolder) {
+  const std::vector<std::uint8_t> full = ShareDescriptorEveryoneFullControl();
+  std::vector<std::uint8_t> readOnly = full;
+  readOnly[32] = 0xA9;  // the entry's mask: 0x001F01FF becomes 0x001200A9
+  readOnly[33] = 0x00;
+  readOnly[34] = 0x12;
+  using Fake = test::FakeSharePlatform;
+  // Its '?' stands for a character the conversion lost, so it names some other folder.
+  ShareDetails unrepresentable = Fake::Reading(0, "C:\\Data", full);
+  unrepresentable.pathRepresentable = false;
+  const AnsiString done = "共有フォルダは設定済みです。";
+  const AnsiString taken = share_text::kDuplicateShare;
+  const EventLog finished = {"grant C:\\Data", "announce C:\\Data"};
+  struct Case {
+    const char* what;
+    ShareDetails existing;
+    std::uint32_t permissionsResult;
+    bool grantFails;
+    int code;
+    AnsiString told;
+    bool permissionsGiven, granted;
+  } cases[] = {
+      {"same folder, Everyone full already", Fake::Reading(0, "C:\\Data", full), 0, false,
+       kExitDone, done, false, true},
+      {"same folder, no permissions of its own", Fake::Reading(0, "C:\\Data", {}), 0, false,
+       kExitDone, done, true, true},
+      {"same folder, Everyone read only", Fake::Reading(0, "C:\\Data", readOnly), 0, false,
+       kExitDone, done, true, true},
+      {"same folder, permissions unreadable", Fake::Reading(0, "C:\\Data", {1, 2, 3}, true), 0,
+       false, kExitDone, done, true, true},
+      {"same folder, malformed permissions", Fake::Reading(0, "C:\\Data", {1, 0, 4, 0x80, 9}), 0,
+       false, kExitDone, done, true, true},
+      {"same folder spelled otherwise", Fake::Reading(0, "c:\\DATA\\", full), 0, false, kExitDone,
+       done, false, true},
+      {"same folder by its short name", Fake::Reading(0, "C:\\DATA~1", full), 0, false, kExitDone,
+       done, false, true},
+      {"another folder", Fake::Reading(0, "C:\\Other", full), 0, false, kExitNameInUse, taken,
+       false, false},
+      {"a link to this folder", Fake::Reading(0, "C:\\Link", full), 0, false, kExitNameInUse, taken,
+       false, false},
+      {"a folder that is gone", Fake::Reading(0, "C:\\Gone", full), 0, false, kExitNameInUse, taken,
+       false, false},
+      {"the share cannot be read", Fake::Reading(5), 0, false, kExitNameInUse, taken, false, false},
+      {"a path code page 932 cannot hold", unrepresentable, 0, false, kExitNameInUse, taken, false,
+       false},
+      {"its permissions cannot be written", Fake::Reading(0, "C:\\Data", readOnly), 5, false,
+       kExitNotAllowed, share_text::kAccessDenied, true, false},
+      {"the grant fails again", Fake::Reading(0, "C:\\Data", full), 0, true, kExitGrantFailed,
+       "フォルダへのEveryone権限の付与に失敗しました。", false, true},
+  };
+  shares.AddDirectory("C:\\Other");
+  shares.AddDirectory("C:\\Link");
+  shares.links[test::FakeSharePlatform::Key("C:\\Link")] = "C:\\Data";
+  shares.longNames[test::FakeSharePlatform::Key("C:\\DATA~1")] = "C:\\Data";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    log.clear();
+    report.told.clear();
+    shares.shareResults = {kNerrDuplicateShare};
+    shares.existingShare = c.existing;
+    shares.permissionsResult = c.permissionsResult;
+    shares.permissionsGiven.clear();
+    folders.writeError = c.grantFails ? 5 : 0;
+    EXPECT_EQ(Run("C:\\Data", "Data"), c.code);
+    EXPECT_EQ(report.told, (std::vector<AnsiString>{c.told}));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "read share Data"), 1);
+    if (c.permissionsGiven) {
+      EXPECT_EQ(shares.permissionsGiven, (std::vector<std::vector<std::uint8_t>>{full}));
+    } else {
+      EXPECT_TRUE(shares.permissionsGiven.empty());
+    }
+    const bool endsFinished = c.granted && !c.grantFails;
+    EXPECT_EQ(EventLog(log.end() - std::min(log.size(), finished.size()), log.end()) == finished,
+              endsFinished);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "grant C:\\Data"), c.granted ? 1 : 0);
+  }
 }
 
 TEST(MessageLinesTest, Table) {

@@ -2,6 +2,7 @@
 
 #include "dialog_fakes.h"
 #include "framework/errors.h"
+#include "security/share_descriptor.h"
 
 namespace qv {
 namespace {
@@ -60,6 +61,9 @@ TEST_F(ShareClickTest, CancelAtTheEndKeepsTheDialogAndASecondClickFindsTheNameTa
   EXPECT_EQ(rig.view.closeCount, 0);
 
   rig.shares.shareResults = {2118};
+  // Only the unattended run takes over a share of its own folder; the dialog tells the name.
+  rig.shares.existingShare =
+      test::FakeSharePlatform::Reading(0, "C:\\VeltoData", ShareDescriptorEveryoneFullControl());
   rig.log.clear();
   rig.form.OnShareClick();
   // The folders exist now: no question.

@@ -26,6 +26,17 @@ class FakeSharePlatform : public ISharePlatform {
  public:
   explicit FakeSharePlatform(EventLog& log) : log_(log) {}
 
+  static ShareDetails Reading(std::uint32_t result, const AnsiString& path = {},
+                              const std::vector<std::uint8_t>& descriptor = {},
+                              bool descriptorUnreadable = false) {
+    ShareDetails reading;
+    reading.result = result;
+    reading.path = path;
+    reading.descriptor = descriptor;
+    reading.descriptorUnreadable = descriptorUnreadable;
+    return reading;
+  }
+
   static AnsiString Key(const AnsiString& path) {
     AnsiString out;
     bool afterBackslash = false;
@@ -91,6 +102,18 @@ class FakeSharePlatform : public ISharePlatform {
     shareResults.pop_front();
     badParameter = shareBadParameter;
     return r;
+  }
+  ShareDetails ReadShare(const AnsiString& name) override {
+    log_.push_back("read share " + name);
+    return existingShare;
+  }
+  std::uint32_t SetSharePermissions(const AnsiString& name,
+                                    const std::vector<std::uint8_t>& descriptor,
+                                    std::uint32_t& badParameter) override {
+    log_.push_back("share permissions " + name);
+    permissionsGiven.push_back(descriptor);
+    badParameter = permissionsResult != 0 ? shareBadParameter : 0;
+    return permissionsResult;
   }
   bool VolumeKeepsAcls(const AnsiString& path) override {
     log_.push_back("volume " + path);
@@ -191,8 +214,11 @@ class FakeSharePlatform : public ISharePlatform {
   AnsiString profilesFolder = "C:\\Users";
   std::set<AnsiString> directories, files, failingDirectories;
   std::vector<ShareInfo502> shares;
-  std::deque<std::uint32_t> shareResults;  // 0 once they run out
-  std::uint32_t shareBadParameter = 0;     // named with every failing answer
+  std::deque<std::uint32_t> shareResults;      // 0 once they run out
+  std::uint32_t shareBadParameter = 0;         // named with every failing answer
+  ShareDetails existingShare = Reading(2310);  // what reading a share answers (none by default)
+  std::uint32_t permissionsResult = 0;         // what giving a share permissions answers
+  std::vector<std::vector<std::uint8_t>> permissionsGiven;
   std::map<std::uint32_t, AnsiString> messageTexts;
   std::vector<AnsiString> systemTrees{"C:\\Windows", "C:\\Program Files",
                                       "C:\\Program Files (x86)"};
