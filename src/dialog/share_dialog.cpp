@@ -24,12 +24,15 @@ std::int32_t EditionOfExecutable(const AnsiString& path) {
 
 ShareDialog::ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
                          IShareCreationPlatform& shares, IFolderBrowserPlatform& browser,
-                         GrantEveryoneFn grantEveryoneFullControl)
+                         GrantEveryoneFn grantEveryoneFullControl, IReachPlatform& reach,
+                         IShareFiles& shareFiles)
     : view_(view),
       boxes_(boxes),
       probes_(probes),
       browser_(browser),
-      setup_(shares, std::move(grantEveryoneFullControl)) {}
+      setup_(shares, std::move(grantEveryoneFullControl)),
+      reach_(reach),
+      shareFiles_(shareFiles) {}
 
 void ShareDialog::OnCreate() {
   // An unreadable icon-title font leaves the designed one in place.

@@ -58,10 +58,12 @@ class WinStartupHost : public IStartupHost {
   }
 
   ShareDialog& CreateMainForm() override {
-    form_.emplace(window_, Application::Instance(), probes_, shares_, browser_,
-                  [&folderSecurity = folderSecurity_](const AnsiString& path) {
-                    return GrantEveryoneFullControl(folderSecurity, path);
-                  });
+    form_.emplace(
+        window_, Application::Instance(), probes_, shares_, browser_,
+        [&folderSecurity = folderSecurity_](const AnsiString& path) {
+          return GrantEveryoneFullControl(folderSecurity, path);
+        },
+        reach_, shareFiles_);
     window_.Bind(&*form_);
     window_.CreateWindowAndControls();  // runs the form's creation handler
     return *form_;
@@ -82,6 +84,8 @@ class WinStartupHost : public IStartupHost {
   WinSharePlatform shares_;
   WinFolderBrowserPlatform browser_;
   WinFolderSecurity folderSecurity_;
+  WinReachPlatform reach_;
+  WinShareFiles shareFiles_;
   // The logic before its window: the window goes first and joins the work, which runs on the
   // logic and the platforms above.
   std::optional<ShareDialog> form_;

@@ -22,6 +22,7 @@
 #include "dialog/share_dialog_view.h"
 #include "framework/errors.h"
 #include "framework/message_box.h"
+#include "reach/reach_fakes.h"
 
 namespace qv::test {
 
@@ -473,12 +474,22 @@ struct DialogRig {
   FakeFolderBrowser browser{log};
   std::vector<AnsiString> granted;
   std::optional<AnsiString> grantError;
-  LoopedDialog form{view, boxes, probes, shares, browser, [this](const AnsiString& path) {
+  // A computer the other ones can reach: no box of its own after a share.
+  FakeReachPlatform reach;
+  FakeShareFiles shareFiles;
+  LoopedDialog form{view,
+                    boxes,
+                    probes,
+                    shares,
+                    browser,
+                    [this](const AnsiString& path) {
                       log.push_back("grant " + path);
                       granted.push_back(path);
                       if (grantError) throw Exception(*grantError);
                       return true;
-                    }};
+                    },
+                    reach,
+                    shareFiles};
 
   // The dialog as start-up leaves it: created, second edition.
   void Create() {

@@ -189,7 +189,10 @@ TEST(DialogTest, NeedsTheGrant) {
   test::FakeProbePlatform probes;
   test::FakeSharePlatform shares{log};
   test::FakeFolderBrowser browser{log};
-  EXPECT_THROW(ShareDialog(view, boxes, probes, shares, browser, nullptr), std::invalid_argument);
+  FakeReachPlatform reach;
+  FakeShareFiles shareFiles;
+  EXPECT_THROW(ShareDialog(view, boxes, probes, shares, browser, nullptr, reach, shareFiles),
+               std::invalid_argument);
 }
 
 }  // namespace
