@@ -2,6 +2,8 @@
 // What Wine answers for each source is printed and recorded, so a run shows it.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
