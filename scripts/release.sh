@@ -85,7 +85,7 @@ for dpi in "${GUIDE_DPIS[@]}"; do
       "$OUT/images/${dpi}dpi/$(basename "${bmp%.bmp}").png"
     count=$((count + 1))
   done
-  [ "$count" -eq 5 ] || { echo "release.sh: $count pictures at $dpi DPI, 5 expected" >&2; exit 1; }
+  [ "$count" -eq 6 ] || { echo "release.sh: $count pictures at $dpi DPI, 6 expected" >&2; exit 1; }
 done
 
 # Every picture the guide names must be there, and every picture there must be named.

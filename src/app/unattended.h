@@ -10,19 +10,10 @@
 #include "app/startup.h"
 #include "dialog/environment_probes.h"
 #include "framework/ansi_string.h"
+#include "framework/run_report.h"
 #include "share/share_setup.h"
 
 namespace qv {
-
-// Where the unattended runs tell what happens: one call per event, texts in code page 932 with
-// \r between lines (as the dialog's boxes take them).
-class IRunReport {
- public:
-  virtual ~IRunReport() = default;
-  virtual void Tell(const AnsiString& text) = 0;
-  // What support needs beyond what the user is told; only a log keeps it.
-  virtual void LogOnly(const AnsiString&) {}
-};
 
 struct QuietRequest {
   AnsiString path, name;  // as given, converted to code page 932

@@ -1,12 +1,15 @@
 // The share button: checks the two fields with the user, then runs the share job in the
-// background (a grant on a large tree can take minutes) and tells its outcome. Every question and
-// answer stays on the dialog's thread. Nothing already done is undone.
+// background (a grant on a large tree can take minutes, the reachability report seconds) and
+// tells its outcome. Every question and answer stays on the dialog's thread. Nothing already done
+// is undone.
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "dialog/share_dialog.h"
 #include "framework/errors.h"
+#include "reach/reach_run.h"
 #include "share/share_texts.h"
 
 namespace qv {
@@ -86,16 +89,47 @@ void ShareDialog::Show(const ShareTelling& telling) {
 
 void ShareDialog::StartShare(const ShareRequest& request) {
   auto outcome = std::make_shared<ShareOutcome>();
+  auto reach = std::make_shared<std::optional<ReachReport>>();
   view_.RunInBackground(
-      [this, request, edition = fields_.Edition, outcome] {
+      [this, request, edition = fields_.Edition, outcome, reach] {
         *outcome = job_.Run(request, edition);
+        if (outcome->shareMade && !outcome->error) *reach = GatherReach(request.name);
       },
-      [this, outcome](std::exception_ptr failure) { FinishShare(*outcome, failure); });
+      [this, outcome, reach](std::exception_ptr failure) {
+        FinishShare(*outcome, failure, *reach);
+      });
   shareStep_ = ShareStep::Working;
   view_.SetBusy(true);
 }
 
-void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr failure) {
+std::optional<ReachReport> ShareDialog::GatherReach(const AnsiString& shareName) {
+  // The share is made and its question must come: a report that cannot be had is no reason to
+  // turn that into an error, and the work's thread must not end by raising.
+  try {
+    return CheckReach(shareName, reach_, shareFiles_);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+void ShareDialog::TellReach(const ReachReport& reach) {
+  const std::vector<AnsiString> opened =
+      OfferReach(reach, reach_, [this](const ReachNotice& notice) {
+        if (!notice.offersFirewall) {
+          boxes_.ShowMessage(notice.text, MessageKind::Information, MessageButton::Ok);
+          return false;
+        }
+        return boxes_.ShowMessage(notice.text, MessageKind::Confirmation,
+                                  MessageButton::Ok | MessageButton::Cancel) == MessageResult::Ok;
+      });
+  if (opened.empty()) return;
+  AnsiString text;
+  for (const AnsiString& line : opened) text += (text.empty() ? AnsiString() : "\r") + line;
+  boxes_.ShowMessage(text, MessageKind::Information, MessageButton::Ok);
+}
+
+void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr failure,
+                              const std::optional<ReachReport>& reach) {
   AskingScope asking(shareStep_);
   const bool closeAfterwards = std::exchange(closeAfterWork_, false);
   view_.SetBusy(false);
@@ -110,6 +144,7 @@ void ShareDialog::FinishShare(const ShareOutcome& outcome, std::exception_ptr fa
     for (const AnsiString& notice : telling.notices) {
       boxes_.ShowMessage(notice, MessageKind::Information, MessageButton::Ok);
     }
+    if (reach) TellReach(*reach);
     // The user is asked here in any case; that answer decides, not a close asked for earlier.
     if (boxes_.ShowMessage(telling.text + "\r" + share_text::kEndQuestion, telling.box,
                            MessageButton::Ok | MessageButton::Cancel) == MessageResult::Ok) {

@@ -25,8 +25,15 @@ std::int32_t EditionOfExecutable(const AnsiString& path) {
 }  // namespace
 
 ShareDialog::ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
-                         IFolderBrowserPlatform& browser, ShareSetup& job)
-    : view_(view), boxes_(boxes), probes_(probes), browser_(browser), job_(job) {}
+                         IFolderBrowserPlatform& browser, ShareSetup& job, IReachPlatform& reach,
+                         IShareFiles& shareFiles)
+    : view_(view),
+      boxes_(boxes),
+      probes_(probes),
+      browser_(browser),
+      job_(job),
+      reach_(reach),
+      shareFiles_(shareFiles) {}
 
 void ShareDialog::OnCreate() {
   // An unreadable icon-title font leaves the designed one in place.

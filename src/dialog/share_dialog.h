@@ -13,6 +13,9 @@
 #include "dialog/share_dialog_view.h"
 #include "framework/ansi_string.h"
 #include "framework/message_box.h"
+#include "reach/reach_platform.h"
+#include "reach/reach_report.h"
+#include "reach/save_trial.h"
 #include "share/share_outcome.h"
 #include "share/share_setup.h"
 
@@ -21,7 +24,8 @@ namespace qv {
 class ShareDialog {
  public:
   ShareDialog(IShareDialogView& view, IMessageBoxes& boxes, IProbePlatform& probes,
-              IFolderBrowserPlatform& browser, ShareSetup& job);
+              IFolderBrowserPlatform& browser, ShareSetup& job, IReachPlatform& reach,
+              IShareFiles& shareFiles);
   ShareDialog(const ShareDialog&) = delete;
   ShareDialog& operator=(const ShareDialog&) = delete;
 
@@ -47,9 +51,14 @@ class ShareDialog {
 
  private:
   void StartShare(const ShareRequest& request);
-  void FinishShare(const ShareOutcome& outcome, std::exception_ptr failure);
+  void FinishShare(const ShareOutcome& outcome, std::exception_ptr failure,
+                   const std::optional<ReachReport>& reach);
   // A refusal or failure in its box, then the focus where the user mends it.
   void Show(const ShareTelling& telling);
+  // Runs on the work's thread, after a share that was made: the report takes seconds.
+  std::optional<ReachReport> GatherReach(const AnsiString& shareName);
+  // The report's box, and what opening the firewall did when the user asked for it.
+  void TellReach(const ReachReport& reach);
 
   ShareDialogFields fields_;
   IShareDialogView& view_;
@@ -57,6 +66,8 @@ class ShareDialog {
   EnvironmentProbes probes_;
   IFolderBrowserPlatform& browser_;
   ShareSetup& job_;
+  IReachPlatform& reach_;
+  IShareFiles& shareFiles_;
   // Where the share button is: its boxes open (the question before the work, or the outcome
   // after it), or its work running. Anything but Idle ignores a second click or Enter.
   enum class ShareStep : std::uint8_t { Idle, Asking, Working };

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/command_line.h"
 #include "reach/save_failure.h"
+#include "share/exit_codes.h"
 
 namespace qv {
 

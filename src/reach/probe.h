@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/unattended.h"
 #include "framework/ansi_string.h"
+#include "framework/run_report.h"
 #include "reach/save_trial.h"
 #include "share/exit_codes.h"
 

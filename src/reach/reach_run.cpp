@@ -1,6 +1,6 @@
 #include "reach/reach_run.h"
 
-#include "app/command_line.h"
+#include "share/exit_codes.h"
 
 namespace qv {
 
@@ -24,7 +24,11 @@ void TellReachAfterQuietShare(const AnsiString& shareName, bool yes, IReachPlatf
 std::vector<AnsiString> OfferReachAfterShare(const AnsiString& shareName, IReachPlatform& platform,
                                              IShareFiles& files,
                                              const std::function<bool(const ReachNotice&)>& ask) {
-  const ReachReport reach = CheckReach(shareName, platform, files);
+  return OfferReach(CheckReach(shareName, platform, files), platform, ask);
+}
+
+std::vector<AnsiString> OfferReach(const ReachReport& reach, IReachPlatform& platform,
+                                   const std::function<bool(const ReachNotice&)>& ask) {
   const ReachNotice notice = NoticeFor(reach);
   if (!notice.show) return {};
   const bool ok = ask(notice);

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/unattended.h"
+#include "framework/run_report.h"
 #include "reach/reach_report.h"
 
 namespace qv {
@@ -21,6 +21,10 @@ void TellReachAfterQuietShare(const AnsiString& shareName, bool yes, IReachPlatf
 
 // The dialog's box after a share: `ask` shows the notice (a question when it offers the
 // firewall) and answers whether OK was chosen. Returns the lines of what was opened, to be shown.
+// The dialog gathers the report on its work's thread and offers it on its own, so the two halves
+// are also given apart.
+std::vector<AnsiString> OfferReach(const ReachReport& reach, IReachPlatform& platform,
+                                   const std::function<bool(const ReachNotice&)>& ask);
 std::vector<AnsiString> OfferReachAfterShare(const AnsiString& shareName, IReachPlatform& platform,
                                              IShareFiles& files,
                                              const std::function<bool(const ReachNotice&)>& ask);

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "e2e_support.h"
 #include "netapi_double_support.h"
@@ -178,6 +179,62 @@ TEST_F(NetapiDoubleE2E, SuccessRecordsTheShareGrantsEveryoneAndEndsOnOk) {
   // control) and reads Everyone back as 0x1301FF; a folder it made itself reads 0x1200A9.
   EXPECT_EQ(EveryoneMask(kFolder), 0x1301FFu);
 
+  PressBoxButton(*done, L"OK");
+  EXPECT_EQ(tool.WaitForExitCode(), 0u);
+}
+
+// Under Wine the Server service is installed disabled, so a share made through the double always
+// meets the reachability box, between the creation question and the final question.
+TEST_F(NetapiDoubleE2E, TheReachBoxTellsTheStoppedServerBeforeTheFinalQuestion) {
+  Answer(0);
+  Tool tool;
+  HWND dialog = tool.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ClickByText(dialog, L"共有");
+  auto box = tool.WaitForAnyBox();
+  ASSERT_TRUE(box.has_value());
+  ASSERT_EQ(box->text, kCreateQuestion);
+  ASSERT_TRUE(AnswerBox(*box, L"OK"));
+
+  auto reach = tool.WaitForAnyBox();
+  ASSERT_TRUE(reach.has_value());
+  RecordProperty("reach_box_caption", WideToUtf8(reach->caption));
+  RecordProperty("reach_box_text", WideToUtf8(reach->text));
+  ASSERT_TRUE(IsReachBox(*reach)) << WideToUtf8(reach->text);
+  EXPECT_EQ(LastCall()["calls"], L"1") << "the box came before the share was made";
+  EXPECT_NE(
+      reach->text.find(L"\r\n\r\n・サーバー サービスが動いていません。「サービス」で Server を開"
+                       L"始し、スタートアップの種類を「自動」にしてください。"),
+      std::wstring::npos)
+      << WideToUtf8(reach->text);
+  // Only a closed trusted network makes it a question; the public one is never offered.
+  const bool offers = reach->ButtonTexts().size() > 1;
+  if (offers) {
+    EXPECT_EQ(reach->caption, L"確認");
+    EXPECT_EQ(reach->ButtonTexts(), (std::vector<std::wstring>{L"OK", L"キャンセル"}));
+    EXPECT_NE(reach->text.find(L"パブリック ネットワークは変更しません"), std::wstring::npos);
+  } else {
+    EXPECT_EQ(reach->caption, L"情報");
+    EXPECT_EQ(reach->ButtonTexts(), std::vector<std::wstring>{L"OK"});
+  }
+  RecordProperty("reach_box_offers_firewall", offers ? "yes" : "no");
+  ASSERT_TRUE(AnswerBox(*reach, offers ? L"キャンセル" : L"OK"));
+
+  auto done = tool.WaitForAnyBox();
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->text, kDoneQuestion);
+  // The save through \\localhost left nothing behind in the shared folder.
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((kFolder + L"\\*").c_str(), &found);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  std::vector<std::wstring> names;
+  do {
+    if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..") {
+      names.push_back(found.cFileName);
+    }
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  EXPECT_EQ(names, std::vector<std::wstring>{L"quarnelvelto"});
   PressBoxButton(*done, L"OK");
   EXPECT_EQ(tool.WaitForExitCode(), 0u);
 }

@@ -3,7 +3,7 @@
 # never one above. The portable core (everything but win/) thus never sees the Windows layer.
 set -u
 src=${1:?usage: check_layering.sh <src folder>}
-layers=(framework security controls share dialog app reach win)
+layers=(framework security controls share reach dialog app win)
 rank() {
   local i
   for i in "${!layers[@]}"; do [[ ${layers[$i]} == "$1" ]] && { echo "$i"; return; }; done

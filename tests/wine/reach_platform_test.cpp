@@ -2,12 +2,15 @@
 // What Wine answers for each source is printed and recorded, so a run shows it.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <thread>
 
 #include "reach/reach_report.h"
 #include "reach/save_failure.h"
@@ -137,6 +140,54 @@ TEST(WinReachPlatformTest, EverySourceAnswersOrSaysWhyNot) {
 TEST(WinReachPlatformTest, ThePublicProfileIsNeverOpened) {
   win::WinReachPlatform platform;
   EXPECT_FALSE(platform.EnableSharingRules(NetworkKind::Public).empty());
+}
+
+// The dialog asks from its work's thread, which must have left COM when the question is answered:
+// a thread still in its apartment would have CoUninitialize called only from the hooks that run
+// at its end. A thread already in COM, of either kind, keeps it as it was.
+TEST(WinReachPlatformTest, AQuestionFromAnotherThreadLeavesItsComAsItWas) {
+  const struct {
+    const char* what;
+    DWORD before;  // how the thread joined COM before the questions; ~0u: not at all
+  } cases[] = {
+      {"no COM", ~0u},
+      {"single-threaded apartment", COINIT_APARTMENTTHREADED},
+      {"multithreaded apartment", COINIT_MULTITHREADED},
+  };
+  win::WinReachPlatform platform;
+  const Answer<std::uint32_t> here = platform.CurrentFirewallProfiles();
+  const Answer<std::vector<ConnectedNetwork>> networksHere = platform.ConnectedNetworks();
+  for (const auto& c : cases) {
+    Answer<std::uint32_t> there;
+    Answer<std::vector<ConnectedNetwork>> networksThere;
+    HRESULT after = E_FAIL;
+    std::thread([&] {
+      const bool joined = c.before != ~0u && SUCCEEDED(CoInitializeEx(nullptr, c.before));
+      there = platform.CurrentFirewallProfiles();
+      platform.FirewallOn(NetworkKind::Private);
+      platform.SharingRulesEnabled(NetworkKind::Private);
+      networksThere = platform.ConnectedNetworks();
+      // Joining the other kind of apartment succeeds only on a thread that is in none: that is
+      // what the thread was in before the questions, or it is where the questions left it.
+      const DWORD other =
+          c.before == COINIT_MULTITHREADED ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED;
+      after = CoInitializeEx(nullptr, other);
+      if (SUCCEEDED(after)) CoUninitialize();
+      if (joined) CoUninitialize();
+    }).join();
+    if (c.before == ~0u) {
+      EXPECT_EQ(after, S_OK) << c.what << ": the questions left the thread in COM";
+    } else {
+      EXPECT_EQ(after, RPC_E_CHANGED_MODE) << c.what << ": the thread's own COM was ended";
+    }
+    // The same answers as on the test's own thread.
+    EXPECT_EQ(there.known(), here.known()) << c.what;
+    EXPECT_EQ(there.value, here.value) << c.what;
+    EXPECT_EQ(networksThere.known(), networksHere.known()) << c.what;
+    if (networksThere.known() && networksHere.known()) {
+      EXPECT_EQ(networksThere.value->size(), networksHere.value->size()) << c.what;
+    }
+  }
 }
 
 class LoopbackSaveTest : public testing::Test {

@@ -64,7 +64,7 @@ class WinStartupHost : public IStartupHost {
   }
 
   ShareDialog& CreateMainForm() override {
-    form_.emplace(window_, Application::Instance(), probes_, browser_, job_);
+    form_.emplace(window_, Application::Instance(), probes_, browser_, job_, reach_, shareFiles_);
     window_.Bind(&*form_);
     window_.CreateWindowAndControls();  // runs the form's creation handler
     return *form_;
@@ -86,6 +86,8 @@ class WinStartupHost : public IStartupHost {
   WinFolderBrowserPlatform browser_;
   WinFolderSecurity folderSecurity_;
   ShareSetup job_{shares_, folderSecurity_};
+  WinReachPlatform reach_;
+  WinShareFiles shareFiles_;
   // The logic before its window: the window goes first and joins the work, which runs on the
   // logic and the platforms above.
   std::optional<ShareDialog> form_;

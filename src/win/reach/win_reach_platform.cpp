@@ -13,7 +13,6 @@
 #include <exception>
 
 #include "framework/errors.h"
-#include "win/framework/com_apartment.h"
 #include "win/framework/cp932.h"
 #include "win/framework/handles.h"
 #include "win/framework/lazy_library.h"
@@ -69,11 +68,41 @@ UniqueSystemString SystemString(const wchar_t* text) {
   return s;
 }
 
-// The firewall's policy object, in-process, on a thread that has joined COM.
-UniqueInterface<INetFwPolicy2> FirewallPolicy(HRESULT& hr) {
+// COM for one question, joined and left on the thread that asks. The dialog asks from its
+// work's thread, which must have left COM before it ends: the hooks that run at a thread's end may
+// hold the loader lock, where CoUninitialize must not be called. A thread already in COM (the
+// window thread, for assistive tools) only counts one more use.
+class ComForOneQuestion {
+ public:
+  ComForOneQuestion() noexcept {
+    try {
+      result_ = QV_LAZY("ole32.dll", CoInitializeEx)(nullptr, COINIT_APARTMENTTHREADED);
+    } catch (...) {
+      result_ = CO_E_NOTINITIALIZED;
+    }
+  }
+  ~ComForOneQuestion() {
+    // Every success, S_FALSE too, is balanced; a thread in another kind of apartment is not ours.
+    if (FAILED(result_)) return;
+    try {
+      QV_LAZY("ole32.dll", CoUninitialize)();
+    } catch (...) {
+    }
+  }
+  ComForOneQuestion(const ComForOneQuestion&) = delete;
+  ComForOneQuestion& operator=(const ComForOneQuestion&) = delete;
+  bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_ = CO_E_NOTINITIALIZED;
+};
+
+// The firewall's policy object, in-process, on a thread in COM for as long as `com` lives.
+UniqueInterface<INetFwPolicy2> FirewallPolicy(const ComForOneQuestion& com, HRESULT& hr) {
   UniqueInterface<INetFwPolicy2> policy;
-  if (!JoinComApartment()) {
-    hr = CO_E_NOTINITIALIZED;
+  if (!com.usable()) {
+    hr = com.result();
     return policy;
   }
   hr = QV_LAZY("ole32.dll", CoCreateInstance)(kFirewallPolicyClass, nullptr, CLSCTX_INPROC_SERVER,
@@ -144,8 +173,9 @@ Answer<ServiceStatus> WinReachPlatform::ServerService() {
 
 Answer<std::uint32_t> WinReachPlatform::CurrentFirewallProfiles() {
   return Guarded<std::uint32_t>([]() -> Answer<std::uint32_t> {
+    const ComForOneQuestion com;
     HRESULT hr = S_OK;
-    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(hr);
+    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(com, hr);
     if (!policy) return Answer<std::uint32_t>::Unknown(ResultReason(hr));
     long profiles = 0;
     hr = policy.get()->get_CurrentProfileTypes(&profiles);
@@ -156,8 +186,9 @@ Answer<std::uint32_t> WinReachPlatform::CurrentFirewallProfiles() {
 
 Answer<bool> WinReachPlatform::FirewallOn(NetworkKind profile) {
   return Guarded<bool>([profile]() -> Answer<bool> {
+    const ComForOneQuestion com;
     HRESULT hr = S_OK;
-    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(hr);
+    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(com, hr);
     if (!policy) return Answer<bool>::Unknown(ResultReason(hr));
     VARIANT_BOOL on = VARIANT_FALSE;
     hr = policy.get()->get_FirewallEnabled(static_cast<NET_FW_PROFILE_TYPE2>(profile), &on);
@@ -168,8 +199,9 @@ Answer<bool> WinReachPlatform::FirewallOn(NetworkKind profile) {
 
 Answer<bool> WinReachPlatform::SharingRulesEnabled(NetworkKind profile) {
   return Guarded<bool>([profile]() -> Answer<bool> {
+    const ComForOneQuestion com;
     HRESULT hr = S_OK;
-    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(hr);
+    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(com, hr);
     if (!policy) return Answer<bool>::Unknown(ResultReason(hr));
     const UniqueSystemString group = SystemString(kSharingRuleGroup);
     VARIANT_BOOL on = VARIANT_FALSE;
@@ -185,8 +217,9 @@ AnsiString WinReachPlatform::EnableSharingRules(NetworkKind profile) {
   // The public profile is never opened, whoever asks.
   if (profile == NetworkKind::Public) return "パブリック ネットワークは変更しません";
   const Answer<bool> done = Guarded<bool>([profile]() -> Answer<bool> {
+    const ComForOneQuestion com;
     HRESULT hr = S_OK;
-    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(hr);
+    const UniqueInterface<INetFwPolicy2> policy = FirewallPolicy(com, hr);
     if (!policy) return Answer<bool>::Unknown(ResultReason(hr));
     const UniqueSystemString group = SystemString(kSharingRuleGroup);
     hr = policy.get()->EnableRuleGroup(static_cast<long>(profile), group.get(), VARIANT_TRUE);
@@ -200,7 +233,8 @@ AnsiString WinReachPlatform::EnableSharingRules(NetworkKind profile) {
 Answer<std::vector<ConnectedNetwork>> WinReachPlatform::ConnectedNetworks() {
   using Networks = std::vector<ConnectedNetwork>;
   return Guarded<Networks>([]() -> Answer<Networks> {
-    if (!JoinComApartment()) return Answer<Networks>::Unknown(ResultReason(CO_E_NOTINITIALIZED));
+    const ComForOneQuestion com;
+    if (!com.usable()) return Answer<Networks>::Unknown(ResultReason(com.result()));
     UniqueInterface<INetworkListManager> list;
     HRESULT hr = QV_LAZY("ole32.dll", CoCreateInstance)(
         kNetworkListClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetworkListManager),

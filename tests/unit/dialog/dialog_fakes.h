@@ -22,6 +22,7 @@
 #include "dialog/share_dialog_view.h"
 #include "framework/errors.h"
 #include "framework/message_box.h"
+#include "reach/reach_fakes.h"
 #include "share/share_fakes.h"
 
 namespace qv::test {
@@ -257,7 +258,10 @@ struct DialogRig {
   FakeGrantFolders folders{&log};
   ShareSetup job{shares, folders};
   FakeFolderBrowser browser{log};
-  LoopedDialog form{view, boxes, probes, browser, job};
+  // A computer the other ones can reach: no box of its own after a share.
+  FakeReachPlatform reach;
+  FakeShareFiles shareFiles;
+  LoopedDialog form{view, boxes, probes, browser, job, reach, shareFiles};
 
   // The dialog as start-up leaves it: created, second edition.
   void Create() {

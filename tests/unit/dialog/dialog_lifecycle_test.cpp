@@ -186,9 +186,9 @@ TEST(DialogTest, CancelCloses) {
 
 // The grant reaches the dialog only as part of the share job, which holds the folders' security
 // by reference: a dialog without it cannot be made.
-static_assert(
-    !std::is_constructible_v<ShareDialog, test::FakeView&, test::FakeMessageBoxes&,
-                             test::FakeProbePlatform&, test::FakeFolderBrowser&, std::nullptr_t>);
+static_assert(!std::is_constructible_v<ShareDialog, test::FakeView&, test::FakeMessageBoxes&,
+                                       test::FakeProbePlatform&, test::FakeFolderBrowser&,
+                                       std::nullptr_t, FakeReachPlatform&, FakeShareFiles&>);
 
 }  // namespace
 }  // namespace qv
