@@ -3,6 +3,8 @@
 // where the firewall of a trusted network can be opened.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
 
 #include "dialog_fakes.h"
@@ -28,6 +30,15 @@ void ServerStopped(FakeReachPlatform& p) {
   p.service = Answer<ServiceStatus>::Of({ServiceRun::Stopped, ServiceStart::Disabled});
 }
 void RulesOff(FakeReachPlatform& p, NetworkKind kind) { p.rulesOn[kind] = Answer<bool>::Of(false); }
+
+// A dialog as start-up leaves it on a computer with drive C:, the rest of it as arranged.
+std::unique_ptr<DialogRig> Fresh(const std::function<void(DialogRig&)>& arrange = {}) {
+  auto rig = std::make_unique<DialogRig>();
+  rig->shares.AddDirectory("C:\\");
+  rig->Create();
+  if (arrange) arrange(*rig);
+  return rig;
+}
 
 class ShareReachTest : public testing::Test {
  protected:
@@ -57,10 +68,8 @@ TEST_F(ShareReachTest, AClearBlockIsToldInOneInformationBoxBeforeTheFinalQuestio
        [](DialogRig& r) { r.reach.profiles = Answer<std::uint32_t>::Of(4); }},
   };
   for (const auto& c : cases) {
-    DialogRig rig;
-    rig.shares.AddDirectory("C:\\");
-    rig.Create();
-    c.arrange(rig);
+    const auto fresh = Fresh(c.arrange);
+    DialogRig& rig = *fresh;
     rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 3u) << c.what;
     EXPECT_EQ(rig.boxes.shown[0].text, kCreateQuestion) << c.what;
@@ -107,10 +116,8 @@ TEST_F(ShareReachTest, NothingClearFoundShowsNoBox) {
        }},
   };
   for (const auto& c : cases) {
-    DialogRig rig;
-    rig.shares.AddDirectory("C:\\");
-    rig.Create();
-    c.arrange(rig);
+    const auto fresh = Fresh(c.arrange);
+    DialogRig& rig = *fresh;
     rig.form.OnShareClick();
     ASSERT_EQ(rig.boxes.shown.size(), 2u) << c.what;
     EXPECT_EQ(rig.boxes.shown[1].text, kDoneQuestion) << c.what;
@@ -143,9 +150,8 @@ TEST_F(ShareReachTest, AClosedTrustedNetworkIsOfferedAndOpenedOnlyOnOk) {
        {NetworkKind::Domain, NetworkKind::Private}},
   };
   for (const auto& c : cases) {
-    DialogRig rig;
-    rig.shares.AddDirectory("C:\\");
-    rig.Create();
+    const auto fresh = Fresh();
+    DialogRig& rig = *fresh;
     rig.reach.profiles = Answer<std::uint32_t>::Of(c.profiles);
     for (NetworkKind k : c.closed) RulesOff(rig.reach, k);
     rig.boxes.answers = {MessageResult::Ok, c.answer, MessageResult::Ok, MessageResult::Ok};
@@ -212,9 +218,8 @@ TEST_F(ShareReachTest, NoReportWhereNothingWasShared) {
       {"grant failed", [](DialogRig& r) { r.folders.writeError = 5; }},
   };
   for (const auto& c : cases) {
-    DialogRig rig;
-    rig.shares.AddDirectory("C:\\");
-    rig.Create();
+    const auto fresh = Fresh();
+    DialogRig& rig = *fresh;
     ServerStopped(rig.reach);
     c.arrange(rig);
     try {
