@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <string>
@@ -348,6 +349,14 @@ TEST_F(CommandLineE2E, QuietWithYesSharesADriveRoot) {
   session_->Answer(0);
   const std::wstring rootSubfolder = L"C:\\quarnelvelto";
   RemoveDirectoryW(rootSubfolder.c_str());
+  // The grant reaches the whole drive, and every folder made on it later would inherit it: the
+  // drive's list is put back afterwards, so that no other test meets Everyone there.
+  PACL rootDacl = nullptr;
+  PSECURITY_DESCRIPTOR rootDescriptor = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoW(L"C:\\", SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, &rootDacl, nullptr, &rootDescriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  const std::unique_ptr<void, decltype(&LocalFree)> heldRoot(rootDescriptor, &LocalFree);
   std::vector<std::wstring> args = Quiet(L"C:\\", L"DriveC");
   args.push_back(L"/yes");
   QuietRun run = RunRedirected(args);
@@ -358,6 +367,10 @@ TEST_F(CommandLineE2E, QuietWithYesSharesADriveRoot) {
   EXPECT_EQ(call["netname"], L"DriveC");
   EXPECT_TRUE(IsDirectory(rootSubfolder));
   RemoveDirectoryW(rootSubfolder.c_str());
+  EXPECT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(L"C:\\"), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, rootDacl, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
 }
 
 TEST_F(CommandLineE2E, QuietStopsWhenTheSubfolderCannotBeMade) {
