@@ -65,25 +65,6 @@ class EditWindowTest : public testing::Test {
     PostMessageW(target, WM_CHAR, c, 1);
     Pump();
   }
-  static AnsiString WindowText(HWND hwnd) {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(hwnd, buffer, 256);
-    return ToAnsi(buffer);
-  }
-  static std::pair<DWORD, DWORD> Selection(HWND hwnd) {
-    DWORD start = 0, end = 0;
-    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    return {start, end};
-  }
-  void PutTextOnClipboard(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(form.Handle()));
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-  }
   // The field enters again from another control, as the user would tab in.
   void Reenter() {
     SetFocus(before.Handle());
@@ -194,7 +175,7 @@ TEST_F(EditWindowTest, PasteFilterByInputMethodMode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.mode << " " << c.killPaste << " " << c.maxLength);
-    PutTextOnClipboard(L"XYZ");
+    ASSERT_TRUE(PutTextOnClipboard(form.Handle(), L"XYZ"));
     EditWindow guarded;
     std::vector<P> extra = {P{"ImeMode", FormIdent{c.mode}}, P{"KillPaste", c.killPaste}};
     if (c.maxLength) extra.push_back(P{"MaxLength", std::int64_t{80}});

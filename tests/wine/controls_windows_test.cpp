@@ -80,25 +80,6 @@ class ControlsWindowTest : public testing::Test {
     PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     Pump();
   }
-  static AnsiString WindowText(HWND hwnd) {
-    wchar_t buffer[64] = {};
-    GetWindowTextW(hwnd, buffer, 64);
-    return ToAnsi(buffer);
-  }
-  static std::pair<DWORD, DWORD> Selection(HWND hwnd) {
-    DWORD start = 0, end = 0;
-    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    return {start, end};
-  }
-  void PutTextOnClipboard(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(form.Handle()));
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-  }
 
   TestForm form;
   EditWindow path, name;
@@ -193,7 +174,7 @@ TEST_F(ControlsWindowTest, EnterInTheFieldMovesOnAndASecondEnterClicks) {
 }
 
 TEST_F(ControlsWindowTest, PasteGoesIntoTheNameFieldButNotTheReadOnlyPathField) {
-  PutTextOnClipboard(L"XYZ");
+  ASSERT_TRUE(PutTextOnClipboard(form.Handle(), L"XYZ"));
 
   name.SetText("");
   SendMessageW(name.Handle(), WM_PASTE, 0, 0);
@@ -215,7 +196,8 @@ TEST_F(ControlsWindowTest, MaximumLengthCountsShiftJisBytes) {
   EXPECT_EQ(WindowText(name.Handle()).size(), 80u);
   EXPECT_EQ(GetWindowTextLengthW(name.Handle()), 40);
 
-  PutTextOnClipboard(L"A" + std::wstring(50, L'共') + L"\r\nsecond line");
+  ASSERT_TRUE(
+      PutTextOnClipboard(form.Handle(), L"A" + std::wstring(50, L'共') + L"\r\nsecond line"));
   name.SetText("12");
   SendMessageW(name.Handle(), EM_SETSEL, 2, 2);
   SendMessageW(name.Handle(), WM_PASTE, 0, 0);
@@ -254,7 +236,7 @@ TEST_F(ControlsWindowTest, PasteWithoutTextOnTheClipboardChangesNothing) {
 // While another window keeps the clipboard open (a clipboard manager, a remote desktop session),
 // a paste changes nothing; once it is closed the same paste goes in.
 TEST_F(ControlsWindowTest, PasteWhileTheClipboardIsHeldElsewhereChangesNothing) {
-  PutTextOnClipboard(L"XYZ");
+  ASSERT_TRUE(PutTextOnClipboard(form.Handle(), L"XYZ"));
   HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   bool heldOpen = false;

@@ -31,11 +31,7 @@ class ProbeTest : public testing::TestWithParam<ProbeCase> {};
 TEST_P(ProbeTest, NamesTheCauseChoosesTheExitAndCleansUp) {
   const ProbeCase& c = GetParam();
   FakeShareFiles files;
-  files.createCode = c.createCode;
-  files.writeCode = c.writeCode;
-  files.readCode = c.readCode;
-  files.removeCode = c.removeCode;
-  files.corruptRead = c.corrupt;
+  files.WillAnswer(c.createCode, c.writeCode, c.readCode, c.removeCode, c.corrupt);
   Lines report;
 
   EXPECT_EQ(RunProbe("\\\\KEIRI-PC\\VeltoData", files, report), c.exit);

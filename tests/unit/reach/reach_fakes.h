@@ -53,6 +53,15 @@ class FakeReachPlatform : public IReachPlatform {
 
 class FakeShareFiles : public IShareFiles {
  public:
+  // Each step's answer (0 for success), and whether the read gives other bytes than were written.
+  void WillAnswer(std::uint32_t create, std::uint32_t write, std::uint32_t read,
+                  std::uint32_t remove, bool corrupt) {
+    createCode = create;
+    writeCode = write;
+    readCode = read;
+    removeCode = remove;
+    corruptRead = corrupt;
+  }
   std::uint32_t Create(const AnsiString& path) override {
     created.push_back(path);
     if (createCode != 0) return createCode;

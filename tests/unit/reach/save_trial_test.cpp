@@ -22,11 +22,7 @@ class SaveTrialTest : public testing::TestWithParam<SaveCase> {};
 TEST_P(SaveTrialTest, RunsTheStepsAndLeavesNothingBehindUnlessTheRemovalFails) {
   const SaveCase& c = GetParam();
   FakeShareFiles files;
-  files.createCode = c.createCode;
-  files.writeCode = c.writeCode;
-  files.readCode = c.readCode;
-  files.removeCode = c.removeCode;
-  files.corruptRead = c.corrupt;
+  files.WillAnswer(c.createCode, c.writeCode, c.readCode, c.removeCode, c.corrupt);
 
   const SaveTrial trial = TrySave(files, "\\\\PC1\\data", 4096);
 
