@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ inline const std::wstring kTitle =
 inline constexpr wchar_t kDialogClass[] = L"TfmSetShare";
 inline constexpr wchar_t kBoxClass[] = L"TMessageForm";
 inline constexpr DWORD kShowTimeoutMs = 20000;
+inline constexpr DWORD kPollLimitMs = 1000;
 
 inline std::wstring ToolPath() { return FromUnixPath(Utf8ToWide(QV_EXE_PATH)); }
 inline std::wstring BuildPath(const std::string& relative) {
@@ -79,7 +81,19 @@ class Tool {
     WindowQuery q;
     q.className = kDialogClass;
     q.processId = process_.Id();
-    return WaitForWindow(q, timeoutMs);
+    HWND dialog = WaitForWindow(q, timeoutMs);
+    if (!dialog && timeoutMs >= kPollLimitMs) {
+      // A copy that never shows its dialog has either ended or is stuck; say which, and what
+      // else is on the desktop (another copy's dialog would mean the start was refused).
+      // Shorter waits are polls, whose misses are expected.
+      std::string state = process_.HasExited()
+                              ? "ended with code " + std::to_string(process_.ExitCode())
+                              : "still running";
+      std::cerr << "no dialog from the tool (process " << process_.Id() << ") within " << timeoutMs
+                << " ms; it has " << state << ". Top-level windows:\n"
+                << DescribeTopWindows();
+    }
+    return dialog;
   }
 
   // The next box, with the reachability box answered on the way: OK where it only tells,

@@ -389,6 +389,30 @@ HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs) {
   }
 }
 
+std::string DescribeTopWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM lp) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  std::string lines;
+  for (HWND window : windows) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    std::string line = "pid " + std::to_string(pid);
+    try {
+      line +=
+          " class " + WideToUtf8(ClassNameOf(window)) + " \"" + WideToUtf8(TextOf(window)) + "\"";
+    } catch (const DriverError& e) {
+      line += std::string(" (unreadable: ") + e.what() + ")";
+    }
+    lines += line + (IsWindowVisible(window) ? " visible\n" : " hidden\n");
+  }
+  return lines;
+}
+
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (IsWindow(window) && IsWindowVisible(window)) {

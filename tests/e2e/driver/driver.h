@@ -115,6 +115,9 @@ struct WindowQuery {
 std::vector<HWND> FindTopWindows(const WindowQuery& query);
 // Polls until a matching window exists; nullptr when the timeout passes first.
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs);
+// One line per top-level window, hidden ones too: its process, class, caption and visibility.
+// For a failure message when an expected window never came.
+std::string DescribeTopWindows();
 // Polls until the window is gone (destroyed or hidden); false on timeout.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs);
 
