@@ -91,6 +91,23 @@ qv_wine_up() {
   sleep 0.2
   timeout 60 wine cmd /c exit 0 >/dev/null 2>&1 || true
 
+  # One program of ours holds the virtual desktop for the whole session. Otherwise Wine closes it
+  # a second after each program has left and opens a new one for the next: a program starting in
+  # that second can land on the closing desktop and never show a window, and every new desktop's
+  # explorer keeps the output pipe of the test that happened to start it open.
+  local holder=${QV_BUILD_DIR:-$QV_SCRIPTS_DIR/../build}/win/tests/e2e/driver/qvdriver.exe
+  if [ -f "$holder" ]; then
+    wine "$holder" hold-desktop </dev/null >"$dir/desktop-holder.log" 2>&1 &
+    for _ in $(seq 1 300); do
+      grep -q '^ready' "$dir/desktop-holder.log" 2>/dev/null && break
+      sleep 0.1
+    done
+    if ! grep -q '^ready' "$dir/desktop-holder.log" 2>/dev/null; then
+      echo "the desktop holder did not start: $(cat "$dir/desktop-holder.log")" >&2
+      return 1
+    fi
+  fi
+
   # For other shells that want to use this environment while it is up.
   {
     for v in QV_WINE_STATE WINEPREFIX WINEDEBUG LANG WINEDLLOVERRIDES DISPLAY; do

@@ -588,14 +588,17 @@ TEST_F(CommandLineE2E, JapaneseFolderAndNameOnTheCommandLineAreShared) {
   RemoveDirectoryW(parent.c_str());
 }
 
-// Whether something can be made in the folder now (what is made is taken away again).
-// Whether a folder can be made and removed inside folder. chattr acts while this runs, so a probe
-// made just before the flag took effect may be left behind: it is removed by a later call, and a
-// probe that can be neither made nor removed means the folder is locked.
+// Whether a folder can be made and removed inside folder. chattr and mount act while this runs,
+// so a probe made just before the folder was locked may be left behind; a later call removes it.
+// Only the probe's absence afterwards counts: Wine answers a removal as done before it happens
+// (when the handle closes), so in a folder locked meanwhile RemoveDirectoryW succeeds and the
+// probe stays (measured).
 bool CanMakeIn(const std::wstring& folder) {
-  std::wstring probe = folder + L"\\probe";
-  if (CreateDirectoryW(probe.c_str(), nullptr)) return RemoveDirectoryW(probe.c_str()) != FALSE;
-  return GetLastError() == ERROR_ALREADY_EXISTS && RemoveDirectoryW(probe.c_str()) != FALSE;
+  const std::wstring probe = folder + L"\\probe";
+  const bool made =
+      CreateDirectoryW(probe.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  RemoveDirectoryW(probe.c_str());
+  return made && GetFileAttributesW(probe.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 // Sets or clears the Unix immutable flag of a folder with chattr (Wine starts a Unix program named

@@ -36,6 +36,8 @@ constexpr char kUsage[] =
     "  screenshot <out.bmp> [<caption>]       24-bit BMP of the screen or of one window\n"
     "  memory <caption>                       peak working set of the window's process (bytes)\n"
     "  start <exe> [arguments...]             start a process, print its id\n"
+    "  hold-desktop                           stay on the desktop until killed, so that it is\n"
+    "                                         never closed between tests; prints 'ready'\n"
     "A <child> is its text (with or without the & markers), #<control id> or @<list index>.\n"
     "Texts are UTF-8 or u8hex:<hex bytes of UTF-8>. Unix paths (/...) are read as Z:\\...\n";
 
@@ -252,6 +254,32 @@ int StartCommand(const Args& a) {
   return 0;
 }
 
+// Wine closes its virtual desktop one second after the last program other than the desktop's own
+// explorer has left it, and starts a new one for the next program. A test program that starts in
+// that second can end up on the desktop being closed, where its windows, and those of the tool it
+// starts, are never shown; and each new explorer holds the output of whichever test started it.
+// One hidden window that refuses to close keeps the desktop, and its one explorer, for the run.
+LRESULT CALLBACK HolderProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int HoldDesktopCommand(const Args&) {
+  WNDCLASSW holderClass{};
+  holderClass.lpfnWndProc = HolderProcedure;
+  holderClass.hInstance = GetModuleHandleW(nullptr);
+  holderClass.lpszClassName = L"QvDesktopHolder";
+  if (!RegisterClassW(&holderClass)) throw DriverError("RegisterClassW failed", GetLastError());
+  if (!CreateWindowExW(0, holderClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                       holderClass.hInstance, nullptr)) {
+    throw DriverError("CreateWindowExW failed", GetLastError());
+  }
+  Out("ready");
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  return 0;
+}
+
 struct Command {
   size_t minArguments;
   std::function<int(const Args&)> run;
@@ -270,7 +298,8 @@ const std::map<std::wstring, Command>& Commands() {
       {L"pixel", {2, PixelCommand}},
       {L"screenshot", {1, ScreenshotCommand}},
       {L"memory", {1, MemoryCommand}},
-      {L"start", {1, StartCommand}}};
+      {L"start", {1, StartCommand}},
+      {L"hold-desktop", {0, HoldDesktopCommand}}};
   return kCommands;
 }
 
