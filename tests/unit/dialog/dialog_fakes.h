@@ -27,6 +27,13 @@
 
 namespace qv::test {
 
+// The two questions of every share, written out here rather than taken from the product's
+// constants, so that a changed byte in the product shows.
+inline constexpr char kCreateQuestion[] =
+    "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
+inline constexpr char kDoneQuestion[] =
+    "共有フォルダを設定しました。\rこの処理を終了してもよろしいですか？";
+
 class FakeView : public IShareDialogView {
  public:
   explicit FakeView(EventLog& log) : log_(log) {}

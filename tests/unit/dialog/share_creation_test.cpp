@@ -9,10 +9,9 @@ namespace {
 
 using test::DialogRig;
 using test::EventLog;
+using test::kCreateQuestion;
+using test::kDoneQuestion;
 
-const char kCreateQuestion[] =
-    "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
-const char kDoneQuestion[] = "共有フォルダを設定しました。\rこの処理を終了してもよろしいですか？";
 const char kEmptyPathMessage[] = "管理する場所を参照してください。\r";
 const char kEmptyNameMessage[] = "共有名を入力してください。\r";
 

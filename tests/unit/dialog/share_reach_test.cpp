@@ -14,10 +14,9 @@ namespace {
 
 using test::DialogRig;
 using test::EventLog;
+using test::kCreateQuestion;
+using test::kDoneQuestion;
 
-const char kCreateQuestion[] =
-    "選択した管理する場所にはフォルダーが存在しません。\r新しく作成してもよろしいですか？";
-const char kDoneQuestion[] = "共有フォルダを設定しました。\rこの処理を終了してもよろしいですか？";
 const char kFatVolume[] =
     "このドライブの形式ではフォルダのアクセス許可を設定できません。\r"
     "フォルダのアクセス許可は変更せずに、共有の設定を続けます。\r";

@@ -12,8 +12,8 @@ namespace {
 
 using test::DialogRig;
 using test::EventLog;
+using test::kDoneQuestion;
 
-const char kDoneQuestion[] = "共有フォルダを設定しました。\rこの処理を終了してもよろしいですか？";
 const char kSystemLocationQuestion[] =
     "選択した場所には、ドライブ全体またはシステムのフォルダが含まれています。\r"
     "この場所のすべてのファイルとフォルダが、ネットワーク上のすべてのユーザーから変更できるよう"
